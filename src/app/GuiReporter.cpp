@@ -1,0 +1,28 @@
+#include "app/GuiReporter.h"
+
+#include <QMessageBox>
+#include <QStatusBar>
+
+int GuiReporter::box(const Box &b)
+{
+    QWidget *parent = qobject_cast<QWidget *>(b.parent);
+    if (b.icon == About) {
+        QMessageBox::about(parent, b.title, b.text);
+        return Ok;
+    }
+    QMessageBox mb(static_cast<QMessageBox::Icon>(b.icon), b.title, b.text,
+                   static_cast<QMessageBox::StandardButtons>(b.buttons), parent);
+    if (!b.informativeText.isEmpty())
+        mb.setInformativeText(b.informativeText);
+    if (b.defaultButton != NoButton)
+        mb.setDefaultButton(static_cast<QMessageBox::StandardButton>(b.defaultButton));
+    if (b.text.startsWith(QLatin1String("<")))
+        mb.setTextFormat(Qt::RichText);
+    return mb.exec();
+}
+
+void GuiReporter::status(const QString &text, int timeoutMs)
+{
+    if (m_bar)
+        m_bar->showMessage(text, timeoutMs);
+}

@@ -1,0 +1,3 @@
+#pragma once
+// Resources compiled into the static core library must be registered explicitly.
+void initCoreResources();

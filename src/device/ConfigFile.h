@@ -1,0 +1,54 @@
+#pragma once
+// The .ocf configuration file: a JSON document with "main" (the writing program), "orv" (the
+// device identity) and "params" (one member per parameter).
+
+#include "common/Reporter.h"
+#include "device/Catalog.h"
+#include "device/OrvParam.h"
+
+namespace ConfigFile {
+
+/// What readInfo copies out of a file.
+struct Info
+{
+    QString orvName;
+    int orvType = 0;
+    int orvRev = 0;
+    int kivType = 0;
+    int kivRev = 0;
+    QString appName;
+    QString appOrga;
+    QString appVersion;
+    QString genDate;
+};
+
+/// Reads only the identity sections. 0 on success, -1 on failure (box shown without parent).
+int readInfo(const QString &path, Info *info, Reporter &rep);
+
+/// Reads the parameters of a file for a device of identity `device` into out (emptied first),
+/// in ascending key order. The label in messages is "default" when isDefault is set.
+/// Returns the number of records read (>= 1), 0 when the file is for another device type or
+/// the user refused a file of another module type, -1 on any other failure. On failure the
+/// "Load configuration from '%1' has failed !" status is shown; on success no status is shown
+/// (the device object checks for unknown parameters and reports the outcome).
+int read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvParamList &out,
+         Reporter &rep);
+
+/// Writes params for a device of identity `device` atomically (the previous file survives a
+/// failed write). Records without a display name, or sharing one, get a generated unique key.
+/// Returns 0 on success, -1 on failure, with the status and boxes of a save.
+int write(const QString &path, const DeviceIdentity &device, const ParamTables &tables,
+          const OrvParamList &params, Reporter &rep);
+
+/// The document write() would produce (for tests and the command line).
+QByteArray toJson(const DeviceIdentity &device, const ParamTables &tables, const OrvParamList &params);
+
+/// "genDate" text of moment t (UTC): e.g. "Tue Jan 07 14:43:18 2020 GMT".
+QString genDateText(const QDateTime &t);
+
+/// The label-specific status texts shared with the device object.
+QString loadFailedText(const QString &label);
+QString loadSucceededText(const QString &label);
+QString loadUncompletedText(const QString &label);
+
+} // namespace ConfigFile

@@ -1,0 +1,28 @@
+#pragma once
+// The parameters of the thermocouple family (device type 28): ids, display names,
+// failure messages and buffer flags, in registration order. The device page registers
+// from this table; the command line and the tests use it without widgets.
+
+#include "device/OrvParam.h"
+
+namespace FamilyParams {
+
+struct Entry
+{
+    quint8 id;
+    const char *name;  ///< display name and configuration-file key (translation context "OrvThermocouple")
+    const char *error; ///< failure message of the apply report
+    bool isBuf;
+    bool onlyLoRaWanSigfox; ///< registered only for radio-module types 13 and 14
+};
+
+/// The table, in registration order.
+const QVector<Entry> &thermocouple();
+
+/// Fills the tables of a device of the family with radio-module type kivType (translated texts).
+void registerThermocouple(ParamTables &tables, int kivType);
+
+/// Tables for the family as a device of type 28 with module 14 has them.
+ParamTables thermocoupleTables();
+
+} // namespace FamilyParams
