@@ -1,0 +1,21 @@
+#pragma once
+// pelm-cli: configuration files and frames from the command line.
+
+#include <QStringList>
+
+class QTextStream;
+
+namespace Cli {
+
+/// Exit codes of pelm-cli.
+enum ExitCode {
+    kOk = 0,
+    kUsage = 1,      ///< unknown command or bad arguments
+    kFileError = 2,  ///< a file could not be read or written
+    kIncomplete = 3, ///< some input was invalid or some parameters could not be handled
+};
+
+/// Runs one command line (arguments without the program name); returns the exit code.
+int run(const QStringList &args, QTextStream &out, QTextStream &err);
+
+} // namespace Cli

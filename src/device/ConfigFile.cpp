@@ -1,0 +1,285 @@
+#include "device/ConfigFile.h"
+
+#include "common/Clock.h"
+#include "common/Hex.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QLocale>
+#include <QSaveFile>
+#include <QSet>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const char *const kContext = "ConfigFile";
+const QString kBrand = QStringLiteral("Pelm");
+constexpr int kStatusTimeoutMs = 3000;
+constexpr int kMaxByte = 255;
+
+// Section and member keys of the document.
+const QString kMain = QStringLiteral("main");
+const QString kOrv = QStringLiteral("orv");
+const QString kParams = QStringLiteral("params");
+const QString kAppName = QStringLiteral("appName");
+const QString kAppOrga = QStringLiteral("appOrga");
+const QString kAppVersion = QStringLiteral("appVersion");
+const QString kGenDate = QStringLiteral("genDate");
+const QString kKivRev = QStringLiteral("kivRev");
+const QString kKivType = QStringLiteral("kivType");
+const QString kOrvName = QStringLiteral("orvName");
+const QString kOrvRev = QStringLiteral("orvRev");
+const QString kOrvType = QStringLiteral("orvType");
+const QString kData = QStringLiteral("data");
+const QString kIndex = QStringLiteral("index");
+const QString kIsBuf = QStringLiteral("isBuf");
+const QString kParam = QStringLiteral("param");
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate(kContext, text);
+}
+
+/// A JSON number as an integer (truncated); 0 for a missing, non-numeric or out-of-range member.
+int jsonInt(const QJsonValue &v)
+{
+    if (!v.isDouble())
+        return 0;
+    const double d = v.toDouble();
+    if (!std::isfinite(d) || d < double(std::numeric_limits<int>::min()) ||
+        d > double(std::numeric_limits<int>::max()))
+        return 0;
+    return int(d);
+}
+
+/// A parameter id or index: 0 when missing or outside 0..255 (never wrapped onto another id).
+quint8 jsonByte(const QJsonValue &v)
+{
+    const int n = jsonInt(v);
+    return n >= 0 && n <= kMaxByte ? quint8(n) : 0;
+}
+
+/// Reads and parses the file; false when it can't be opened. A document that doesn't parse
+/// gives an empty object, so it fails later as a file without sections.
+bool loadDocument(const QString &path, QJsonObject *root)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    file.close();
+    *root = QJsonDocument::fromJson(bytes).object();
+    return true;
+}
+
+QString fileErrorTitle()
+{
+    return tr("File error");
+}
+
+QString errorFileTitle()
+{
+    return tr("Error file");
+}
+
+} // namespace
+
+namespace ConfigFile {
+
+QString loadFailedText(const QString &label)
+{
+    return tr("Load configuration from '%1' has failed !").arg(label);
+}
+
+QString loadSucceededText(const QString &label)
+{
+    return tr("Load configuration from %1, has succeeded !")
+        .arg(QLatin1Char('\'') + label + QLatin1Char('\''));
+}
+
+QString loadUncompletedText(const QString &label)
+{
+    return tr("Load configuration from %1, is uncompleted !")
+        .arg(QLatin1Char('\'') + label + QLatin1Char('\''));
+}
+
+QString genDateText(const QDateTime &t)
+{
+    return QLocale::system().toString(t.toUTC(), QStringLiteral("ddd MMM dd hh:mm:ss yyyy")) +
+           QStringLiteral(" GMT");
+}
+
+int readInfo(const QString &path, Info *info, Reporter &rep)
+{
+    QJsonObject root;
+    if (!loadDocument(path, &root)) {
+        rep.critical(fileErrorTitle(), tr("Can't open file '%1'!").arg(path));
+        return -1;
+    }
+    const QJsonObject orv = root.value(kOrv).toObject();
+    const QJsonObject main = root.value(kMain).toObject();
+    if (orv.isEmpty() || main.isEmpty()) {
+        rep.critical(errorFileTitle(), tr("The file '%1' don't has main section or %2 section! The file is "
+                                          "uncompleted and can't be loaded.")
+                                           .arg(path, kBrand));
+        return -1;
+    }
+    if (info) {
+        info->orvName = orv.value(kOrvName).toString();
+        info->orvType = jsonInt(orv.value(kOrvType));
+        info->orvRev = jsonInt(orv.value(kOrvRev));
+        info->kivType = jsonInt(orv.value(kKivType));
+        info->kivRev = jsonInt(orv.value(kKivRev));
+        info->appName = main.value(kAppName).toString();
+        info->appOrga = main.value(kAppOrga).toString();
+        info->appVersion = main.value(kAppVersion).toString();
+        info->genDate = main.value(kGenDate).toString();
+    }
+    return 0;
+}
+
+int read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep)
+{
+    out.clear();
+    const QString label = isDefault ? QStringLiteral("default") : path;
+    const auto failed = [&rep, &label](int result) {
+        rep.status(loadFailedText(label), kStatusTimeoutMs);
+        return result;
+    };
+
+    QJsonObject root;
+    if (!loadDocument(path, &root)) {
+        rep.critical(fileErrorTitle(), tr("Can't open file '%1'!").arg(label));
+        return failed(-1);
+    }
+    const QJsonObject orv = root.value(kOrv).toObject();
+    const QJsonObject params = root.value(kParams).toObject();
+
+    if (orv.isEmpty()) {
+        rep.critical(errorFileTitle(),
+                     tr("The file '%1' don't has %2 section! The file is uncompleted and can't loaded.")
+                         .arg(label, kBrand));
+        return failed(-1);
+    }
+
+    const int fileType = jsonInt(orv.value(kOrvType));
+    if (fileType != device.orvType) {
+        Reporter::Box b;
+        b.icon = Reporter::Critical;
+        b.title = tr("No ORV matched");
+        b.text = tr("The specified file is for ORV '%1', your present ORV is '%2'.")
+                     .arg(Catalog::typeName(fileType), Catalog::typeName(device.orvType)) +
+                 tr("You must specifies or connect the same ORV type.");
+        b.buttons = Reporter::Cancel;
+        b.defaultButton = Reporter::Cancel;
+        rep.box(b);
+        return failed(0);
+    }
+
+    const int fileKiv = jsonInt(orv.value(kKivType));
+    if (fileKiv != device.kivType) {
+        Reporter::Box b;
+        b.icon = Reporter::Warning;
+        b.title = tr("No KIV matched");
+        b.text = tr("The specified file is for KIV '%1', your present KIV is '%2'.")
+                     .arg(Catalog::kivName(fileKiv), Catalog::kivName(device.kivType)) +
+                 tr("You must specifies or connect the same KIV type.");
+        b.informativeText = tr("Do you want to processes opening file anyway ?");
+        b.buttons = Reporter::Open | Reporter::Cancel;
+        b.defaultButton = Reporter::Cancel;
+        if (rep.box(b) != Reporter::Open)
+            return failed(0);
+    }
+
+    if (params.isEmpty()) {
+        rep.critical(errorFileTitle(),
+                     tr("The file '%1' don't have a parameters! The file is uncompleted and can't loaded.")
+                         .arg(label));
+        return failed(-1);
+    }
+
+    // QJsonObject keeps its members in ascending key order.
+    for (auto it = params.constBegin(); it != params.constEnd(); ++it) {
+        const QJsonObject member = it.value().toObject();
+        const QByteArray bytes = Hex::decodeLenient(member.value(kData).toString());
+        const quint8 id = jsonByte(member.value(kParam));
+        if (member.value(kIsBuf).toBool(false))
+            out.append(OrvParam(id, bytes, jsonByte(member.value(kIndex))));
+        else
+            out.append(OrvParam(id, bytes));
+    }
+    return out.size();
+}
+
+QByteArray toJson(const DeviceIdentity &device, const ParamTables &tables, const OrvParamList &params)
+{
+    QJsonObject main;
+    main.insert(kAppName, QCoreApplication::applicationName());
+    main.insert(kAppOrga, QCoreApplication::organizationName());
+    main.insert(kAppVersion, QCoreApplication::applicationVersion());
+    main.insert(kGenDate, genDateText(Clock::now()));
+
+    QJsonObject orv;
+    orv.insert(kKivRev, device.kivRev);
+    orv.insert(kKivType, device.kivType);
+    orv.insert(kOrvName, Catalog::fileIdentity(device.orvType));
+    orv.insert(kOrvRev, device.orvRev);
+    orv.insert(kOrvType, device.orvType);
+
+    // Every record gets a member of its own: readers go by "param" and "index", never by the
+    // key, so a record without a name or sharing one with another gets a generated key.
+    QJsonObject members;
+    for (const OrvParam &p : params) {
+        QString base = tables.name(p.id());
+        if (base.isEmpty())
+            base = QStringLiteral("Parameter %1").arg(p.id());
+        QString key = base;
+        for (int n = 2; members.contains(key); ++n)
+            key = base + QStringLiteral(" #%1").arg(n);
+
+        QJsonObject member;
+        member.insert(kData, QString::fromLatin1(p.data().toHex()));
+        member.insert(kIndex, int(p.index()));
+        member.insert(kIsBuf, p.isBuf());
+        member.insert(kParam, int(p.id()));
+        members.insert(key, member);
+    }
+
+    QJsonObject root;
+    root.insert(kMain, main);
+    root.insert(kOrv, orv);
+    root.insert(kParams, members);
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+int write(const QString &path, const DeviceIdentity &device, const ParamTables &tables,
+          const OrvParamList &params, Reporter &rep)
+{
+    const QString failedText = tr("Save configuration to '%1' has failed !").arg(path);
+
+    // The document goes to a temporary file that replaces the target only once it is complete,
+    // so a failed save leaves the previous file as it was. Unbuffered: Qt 5's QSaveFile loses a
+    // failure of its buffered flush and commits a truncated file; a direct write shows up as a
+    // short count instead.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        rep.critical(fileErrorTitle(), tr("Can't write file '%1'!").arg(path));
+        rep.status(failedText, kStatusTimeoutMs);
+        return -1;
+    }
+    const QByteArray doc = toJson(device, tables, params);
+    if (file.write(doc) != doc.size() || !file.flush() || !file.commit()) {
+        file.cancelWriting();
+        rep.status(failedText, kStatusTimeoutMs);
+        return -1;
+    }
+    rep.status(tr("Save configuration to '%1' has succeeded !").arg(path), kStatusTimeoutMs);
+    return 0;
+}
+
+} // namespace ConfigFile

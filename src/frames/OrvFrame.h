@@ -41,9 +41,14 @@ public:
 
     /// Decodes the elements and appends one record per element to list (buffer records
     /// recognised through bufferFlags; merged with earlier records of the same id when merge
-    /// is set). Returns the growth of the list, or -1 at a truncated element (records decoded
-    /// before it stay in the list).
+    /// is set). Returns the growth of the list (0 when joining chunks shrank it), or -1 at a
+    /// truncated element (records decoded before it stay in the list).
     int extractParams(OrvParamList &list, const QMap<quint8, bool> &bufferFlags, bool merge) const;
+
+    /// The element decoder behind extractParams and setData, for raw bytes that are not (yet) a
+    /// frame, such as a device answer. Same results as extractParams.
+    static int decodeElements(const QByteArray &bytes, OrvParamList &list,
+                              const QMap<quint8, bool> &bufferFlags, bool merge);
 
     bool operator==(const OrvFrame &o) const { return m_data == o.m_data && m_maxSize == o.m_maxSize; }
 
@@ -69,7 +74,7 @@ struct FrameBuild
 };
 
 /// Packs the list, in order and first-fit, into frames of at most maxPayload bytes (raised to
-/// at least 8). The list is consumed.
+/// at least 8, capped at 1024). The list is consumed.
 FrameBuild buildFrames(OrvParamList &list, int maxPayload);
 
 /// Frame text: each frame's upper-case hex, frames separated by CR LF, nothing after the last.

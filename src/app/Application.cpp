@@ -1,0 +1,134 @@
+#include "app/Application.h"
+
+#include "app/GuiReporter.h"
+#include "app/MainWindow.h"
+#include "common/Reporter.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QCommandLineParser>
+#include <QDebug>
+#include <QDir>
+#include <QLockFile>
+#include <QPalette>
+#include <QStyleFactory>
+
+#include <vector>
+
+static void initGuiResourcesImpl()
+{
+    Q_INIT_RESOURCE(gui);
+}
+
+namespace Application {
+
+namespace {
+const char kOrganizationName[] = "Pelm";
+const char kOrganizationDomain[] = "www.pelm-sensors.com";
+const char kApplicationName[] = "Pelm Configurator";
+const char kLockFileName[] = "/orv-lockfile";
+const char kStyleName[] = "Fusion";
+const QColor kWindowColour(240, 240, 240);
+} // namespace
+
+void setIdentity()
+{
+    QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
+    QCoreApplication::setOrganizationDomain(QString::fromLatin1(kOrganizationDomain));
+    QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PELM_VERSION));
+}
+
+void initGuiResources()
+{
+    static bool done = false;
+    if (!done) {
+        done = true;
+        initGuiResourcesImpl();
+    }
+}
+
+QString defaultLockPath()
+{
+    return QDir::tempPath() + QLatin1String(kLockFileName);
+}
+
+LockOutcome acquireInstanceLock(QLockFile &lock)
+{
+    LockOutcome out;
+    if (lock.tryLock(kLockWaitMs)) {
+        out.proceed = true;
+        return out;
+    }
+    const QString name = QCoreApplication::applicationName();
+    reporter().information(QCoreApplication::translate("Application", "%1 running!").arg(name),
+                           QCoreApplication::translate("Application", "%1 is already running !").arg(name));
+    out.exitCode = kSecondInstanceExitCode;
+    return out;
+}
+
+void applyLookAndFeel()
+{
+    QApplication::setStyle(QStyleFactory::create(QString::fromLatin1(kStyleName)));
+    QPalette palette = QApplication::palette();
+    palette.setColor(QPalette::Window, kWindowColour); // all colour groups
+    QApplication::setPalette(palette);
+}
+
+StartOptions parseCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"),
+        QCoreApplication::translate("Application",
+                                    "Run with the simulated device instead of real hardware."));
+    parser.addOption(simulate);
+    if (!parser.parse(arguments))
+        qWarning().noquote() << parser.errorText();
+
+    StartOptions options;
+    options.simulate = parser.isSet(simulate);
+    return options;
+}
+
+int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
+{
+    // QApplication strips the options it understands from the vector it is given: hand it a
+    // copy so that a restart sees the original command line again.
+    std::vector<char *> args(argv, argv + argc);
+    args.push_back(nullptr);
+    int count = argc;
+    QApplication app(count, args.data());
+    setIdentity();
+    const StartOptions options = parseCommandLine(QCoreApplication::arguments());
+    Q_UNUSED(options) // the simulated device plugs in here once the device layer exists
+
+    QLockFile lock(lockPath.isEmpty() ? defaultLockPath() : lockPath);
+    const LockOutcome outcome = acquireInstanceLock(lock);
+    if (!outcome.proceed)
+        return outcome.exitCode;
+
+    applyLookAndFeel();
+
+    int code = 0;
+    {
+        MainWindow window;
+        gui.setStatusBar(window.statusBar());
+        window.show();
+        code = app.exec();
+        lock.unlock();
+        gui.setStatusBar(nullptr);
+    }
+    return code;
+}
+
+int runWithRestart(const std::function<int()> &runOnce)
+{
+    int code;
+    do {
+        code = runOnce();
+    } while (code == kRestartExitCode);
+    return code;
+}
+
+} // namespace Application

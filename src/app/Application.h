@@ -1,0 +1,63 @@
+#pragma once
+// Start-up of the desktop program: identity, single-instance lock, look and feel, and the
+// loop that builds the application again when the main window asks for a restart.
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QLockFile;
+class GuiReporter;
+
+namespace Application {
+
+/// Exit code of the event loop that asks main to build the application again (language change).
+constexpr int kRestartExitCode = -123456789;
+/// How long a start waits for the single-instance lock.
+constexpr int kLockWaitMs = 100;
+/// Exit code of a second instance.
+constexpr int kSecondInstanceExitCode = 0;
+
+/// Sets organisation name and domain, application name and version.
+void setIdentity();
+
+/// Registers the images and icons compiled into the GUI library (safe to call more than once).
+void initGuiResources();
+
+/// The single-instance lock file: the system's temporary folder followed by "/orv-lockfile".
+QString defaultLockPath();
+
+/// Result of the single-instance check.
+struct LockOutcome
+{
+    bool proceed = false; ///< the lock is ours: go on starting
+    int exitCode = 0;     ///< when not proceeding: the code the program exits with
+};
+
+/// Tries to take the lock, waiting at most kLockWaitMs. When another instance holds it, tells the
+/// user ("<name> is already running !", box without parent) and answers that the program must exit.
+LockOutcome acquireInstanceLock(QLockFile &lock);
+
+/// The "Fusion" style and a palette whose window colour is RGB 240, 240, 240 in every colour group.
+void applyLookAndFeel();
+
+/// Options of the command line.
+struct StartOptions
+{
+    /// Run against the built-in simulated device instead of real hardware.
+    bool simulate = false;
+};
+
+/// Reads the options from the application's arguments (the first one is the program);
+/// unknown options are reported on the debug log and ignored.
+StartOptions parseCommandLine(const QStringList &arguments);
+
+/// One start of the program: application object, identity, lock, look and feel, main window,
+/// event loop. Returns the event loop's exit code (or the second instance's code).
+int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath = QString());
+
+/// Calls runOnce again as long as it returns kRestartExitCode; returns the last other code.
+int runWithRestart(const std::function<int()> &runOnce);
+
+} // namespace Application

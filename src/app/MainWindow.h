@@ -1,0 +1,118 @@
+#pragma once
+// The program's single window: menus and actions, recent files, the language menu with its
+// translators, and the central page that shows the connection page or a device.
+
+#include <QMainWindow>
+#include <QScopedPointer>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QTranslator>
+
+#include <functional>
+
+class QActionGroup;
+
+namespace Ui {
+class MainWindow;
+}
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    /// How the window ends the event loop: QCoreApplication::exit unless a test replaced it.
+    using ExitFunction = std::function<void(int)>;
+
+    /// Settings keys of the program.
+    static constexpr const char *kLanguageKey = "Language";
+    static constexpr const char *kRecentFilesKey = "RecentFiles";
+    /// Language used when none was chosen yet; always the first entry of the language menu.
+    static constexpr const char *kDefaultLanguage = "en";
+    /// How many recent files the File menu keeps.
+    static constexpr int kMaxRecentFiles = 10;
+
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    /// The folder holding the program's translations ("orv_cfg_<code>.qm"): "translations"
+    /// beside the executable unless overridden.
+    static QString translationsDir();
+    /// Overrides the translations folder (empty: back to the folder beside the executable).
+    static void setTranslationsDir(const QString &dir);
+
+    /// Replaces the way the window ends the event loop (Quit, restart after a language change).
+    void setExitFunction(ExitFunction exit);
+
+    /// Puts a path at the front of the recent files (no duplicates, at most kMaxRecentFiles),
+    /// rebuilds the submenu and makes the path the current file.
+    void addRecentFile(const QString &path);
+    /// Removes a path from the recent files, rebuilds the submenu and clears the current file.
+    void removeRecentFile(const QString &path);
+    /// The recent files as stored, newest first.
+    QStringList recentFiles() const;
+
+    /// The configuration file the window works on (empty when none).
+    QString currentFile() const { return m_currentFile; }
+    /// The language code the window was translated with (or chose for the next start).
+    QString currentLanguage() const { return m_currLang; }
+
+    /// Opens a configuration file (File > Open, recent files). Returns 0 or more on success,
+    /// a negative value on failure.
+    virtual int openFile(const QString &path);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private slots:
+    void slotLanguageChanged(QAction *action);
+    void _onWdgClose();
+    void on_actionAbout_triggered();
+    void on_actionQuit_triggered();
+    void on_orvManager();
+    void on_actionKivTerminal_triggered();
+    void on_actionUpdater_triggered();
+    void on_actionAuto_Conf_triggered();
+    void on_actionSave_triggered();
+    void on_actionSave_as_triggered();
+    void on_actionOpen_triggered();
+    void on_actionDefault_triggered();
+    void on_actionReload_triggered();
+    void on_actionApply_triggered();
+    void _onActionRecentFilesTriggered();
+    void on_actionChangeLoRaWANkeys_triggered();
+    void on_actionImport_frames_triggered();
+    void on_actionExport_frames_triggered();
+    void _onOrvPicked(int orvType, int orvRev, int kivType);
+    void _onOrvBlePicked(const QString &address);
+    void _onKivBlePicked(const QString &address);
+    void on_actionCheck_for_updates_triggered();
+    void _checkingUpdateFinished();
+
+private:
+    void createLanguageMenu();
+    void loadLanguage(const QString &code);
+    void checkLanguageEntry(const QString &code);
+    void retranslate();
+    void updateRecentFileActions();
+    void installPage(QWidget *page);
+    void installFirstPage();
+    /// Enables the actions that need a device page (argument: such a page is shown).
+    void updateActions(bool devicePage);
+    void notAvailableYet();
+
+    const QScopedPointer<Ui::MainWindow> m_ui;
+    QSettings m_settings;
+    QString m_currentFile;
+    /// Polls for a USB device every kPollIntervalMs once the device layer is in place.
+    QTimer m_pollTimer;
+    QTranslator m_translator;   ///< the program's texts
+    QTranslator m_translatorQt; ///< the Qt library's own texts
+    QString m_currLang;
+    QActionGroup *m_langGroup = nullptr;
+    ExitFunction m_exit;
+
+    static QString s_translationsDir;
+};

@@ -1,0 +1,287 @@
+#pragma once
+// The device session: the program's model of one device, connected or offline, without
+// widgets. It holds the identity, the transport, the parameter list and tables, and runs the
+// configuration transactions (load, apply, restore defaults, files, frames import). The GUI
+// device object derives from it and plugs its editors in through the two page hooks; the
+// command line uses it as it is (the base hooks keep the page's values as a list).
+//
+// Re-entry: the transactions block while they wait for the device, and the boxes they show
+// run nested event loops in which timers fire. While a transaction or a factory runs, the
+// process is busy (isBusy()): every other transaction or factory then returns its failure
+// value at once without touching a transport, so a poll or a refresh timer never starts a
+// second exchange inside a running one.
+
+#include "common/Reporter.h"
+#include "device/Protocol.h"
+#include "frames/OrvFrame.h"
+
+#include <QDateTime>
+
+#include <functional>
+#include <memory>
+
+class Comm;
+
+/// Marks the process busy with a device exchange for its lifetime. A guard made while the
+/// process is already busy is not acquired (acquired() false) and changes nothing.
+class DeviceBusyGuard
+{
+public:
+    DeviceBusyGuard();
+    ~DeviceBusyGuard();
+    DeviceBusyGuard(const DeviceBusyGuard &) = delete;
+    DeviceBusyGuard &operator=(const DeviceBusyGuard &) = delete;
+    bool acquired() const { return m_acquired; }
+    /// Whether any transaction or factory is running.
+    static bool isBusy();
+
+private:
+    bool m_acquired;
+};
+
+class DeviceSession
+{
+public:
+    static constexpr int kStatusTimeoutMs = 3000;
+    /// Default payload of the frames tool: 51 bytes for LoRaWAN modules (type 5), else 8.
+    static constexpr int kLoRaWanFramePayload = 51;
+    static constexpr int kLoRaWanKivType = 5;
+
+    /// An offline session without identity (type 0, revisions -1): the updater's placeholder.
+    /// Boxes go to boxes (null: the process reporter).
+    explicit DeviceSession(Reporter *boxes = nullptr);
+    /// A session on an identified transport (owned unless setOwnsTransport(false)); info is
+    /// taken as it is (a factory probe's result). For a fresh transport call identify().
+    DeviceSession(Comm *transport, const DeviceInfo &info, Reporter *boxes = nullptr);
+    /// An offline session of a given identity (module revision, version word and buffer size -1).
+    DeviceSession(int orvType, int orvRev, int kivType, Reporter *boxes = nullptr);
+    virtual ~DeviceSession();
+
+    DeviceSession(const DeviceSession &) = delete;
+    DeviceSession &operator=(const DeviceSession &) = delete;
+
+    // --- page hooks ----------------------------------------------------------------------
+    /// Shows params in the page (after a load, a default restore, a file read, a frames
+    /// import). The base keeps them as the page's values: each id present in params replaces
+    /// the kept records of that id.
+    virtual void paramsToWidgets(OrvParamList &params);
+    /// Appends the page's current values to params (before an apply, a file write, a frames
+    /// export). The base appends the kept values.
+    virtual void widgetsToParams(OrvParamList &params);
+    /// Called after a configuration was applied to the device (the GUI emits its signal).
+    virtual void configApplied() {}
+
+    /// The values kept by the base page hooks.
+    const OrvParamList &pageParams() const { return m_pageParams; }
+
+    // --- messages ----------------------------------------------------------------------------
+    /// The session's reporter: boxes go to the reporter given at construction, status
+    /// messages to the status sink the GUI installs (by default the process reporter).
+    ForwardingReporter &messages() { return m_messages; }
+    /// Parent of the boxes (the GUI device object; null in the command line).
+    QObject *owner() const { return m_owner; }
+    void setOwner(QObject *owner);
+
+    // --- identity ------------------------------------------------------------------------
+    const DeviceInfo &info() const { return m_info; }
+    int orvType() const { return m_info.orvType; }
+    int orvRev() const { return m_info.orvRev; }
+    int kivType() const { return m_info.kivType; }
+    int kivRev() const { return m_info.kivRev; }
+    int secondKivType() const { return m_info.secondKivType; }
+    int secondKivRev() const { return m_info.secondKivRev; }
+    QByteArray identifier() const { return m_info.identifier; }
+    int versionWord() const { return m_info.versionWord; }
+    int bufferSize() const { return m_info.bufferSize; }
+    DeviceIdentity identity() const { return m_info.identity(); }
+    /// The status-bar identity line.
+    QString identityText() const;
+    /// "Pelm/" + the type's display name (orvName of configuration files).
+    QString fileIdentity() const;
+    /// Catalog label of the session's own codes (empty when not in the catalog).
+    QString catalogLabel() const;
+
+    // --- transport ----------------------------------------------------------------------
+    Comm *transport() const { return m_transport; }
+    /// Attaches a transport to a session created without one (not identified again).
+    void setTransport(Comm *transport);
+    /// Whether the destructor deletes the transport.
+    bool ownsTransport() const { return m_ownsTransport; }
+    void setOwnsTransport(bool owns) { m_ownsTransport = owns; }
+    /// Hands the transport over: the session forgets it without deleting it.
+    Comm *releaseTransport();
+    /// No transport.
+    bool isOffline() const { return m_transport == nullptr; }
+    /// True without a transport; otherwise whether the transport is still connected.
+    bool isConnected() const;
+    /// A connected device of the accepted family (type 28, module revision known).
+    bool supportsKeyChange() const;
+    /// Whether any transaction or factory is running (process-wide): skip polls and refreshes.
+    bool isBusy() const { return DeviceBusyGuard::isBusy(); }
+
+    /// The protocol layer on the session's transport (raw commands of the terminal, the
+    /// updater and the live readings).
+    Protocol &protocol() { return m_protocol; }
+
+    /// Identifies the device on the session's transport again (buffer size, identification,
+    /// version word) and takes the result as the session's identity. False when busy or when
+    /// identification failed (revisions then -1).
+    bool identify(bool showErrors);
+
+    // --- parameters ----------------------------------------------------------------------
+    OrvParamList &params() { return m_params; }
+    const OrvParamList &params() const { return m_params; }
+    void clearParams() { m_params.clear(); }
+    void addParam(const OrvParam &p) { m_params.append(p); }
+    /// Appends an ordinary record unless value is empty.
+    void addParam(quint8 id, const QByteArray &value);
+    void addParam(quint8 id, quint8 value) { m_params.append(OrvParam(id, value)); }
+    ParamTables &tables() { return m_tables; }
+    const ParamTables &tables() const { return m_tables; }
+    void registerParam(quint8 id, const QString &name, const QString &error, bool isBuf)
+    {
+        m_tables.registerParam(id, name, error, isBuf);
+    }
+
+    // --- transactions ----------------------------------------------------------------------
+    // Each returns its failure value at once, without a box, while the process is busy; the
+    // device transactions also do so on an offline session.
+    /// Loads the device's configuration into the parameter list: the number of parameters, or
+    /// -1 ("Load configuration failed !" box, list emptied; also when nothing usable came).
+    int load(int timeoutMs);
+    /// load(500), then paramsToWidgets (also with an empty list). 0 when parameters were
+    /// loaded, -1 otherwise.
+    int loadFromDevice();
+    /// Writes the parameter list (consumed) and reports refusals. results gets one entry per
+    /// id sent (padding included). Returns the number of refused entries, or -1 when the
+    /// device gave no valid answer ("Apply configuration failed !" box; results empty).
+    int apply(ApplyResults &results, int timeoutMs);
+    /// widgetsToParams, apply(5000), then the clock set for version word 0x0120 and later.
+    /// 0 when the device answered the write (also with refusals), -1 otherwise.
+    int applyToDevice();
+    /// Restores the device's defaults and loads them. 0 on success, -1 on failure.
+    int restoreDefaults();
+    /// Warns about parameters of the list without a registered name and turns records of
+    /// buffer parameters into buffer records. Returns the number of unknown ids.
+    int checkUnknown();
+    /// Reads a configuration file into the list and the page. Returns the number of
+    /// parameters, 0 for a file of another device (or refused module), -1 on failure.
+    int readFile(const QString &path, bool isDefault = false);
+    /// Writes the page's values to a configuration file. 0 on success, -1 on failure.
+    int writeFile(const QString &path);
+    /// Reads the catalog's default configuration of the session's identity. The result of
+    /// readFile, or -1 when there is none.
+    int loadDefaultConfig();
+
+    /// Decodes frames into the list (merging chunks), checks it and shows it in the page.
+    /// Returns the number of parameters.
+    int importFrames(const OrvFrameList &frames);
+    /// The page's values for the frames tool.
+    OrvParamList exportParams();
+    /// Default payload of the frames tool for this device.
+    int defaultFramePayload() const;
+
+    // --- device clock and live values -------------------------------------------------
+    /// Sets the device clock (action 8 with 4 bytes). 0 when answered, -1 otherwise.
+    int setDeviceClock(const QDateTime &utc);
+    /// Shifts the device clock by seconds (action 8 with 2 bytes). 0 when answered, -1 otherwise.
+    int shiftDeviceClock(qint16 seconds);
+    /// Reads the device clock; false (t unchanged) unless 4 bytes came.
+    bool readDeviceClock(QDateTime *utc);
+    /// Restarts the device (action 1, 10 ms, no errors shown).
+    void restartDevice();
+    /// A live reading (commands 20 to 22): exactly 2 bytes, or false (also when busy).
+    bool readLiveValue(quint8 command, QByteArray *value);
+    /// Whether the radio-module terminal answers (commands 6 and 7); false when busy.
+    bool terminalAvailable();
+    /// Bootloader kind of a controller (tag 0x20, 0x40 or 0x60), -1 when absent or busy.
+    int bootloaderTag(quint8 tag);
+
+    /// The text of the apply report for refused entries (empty when none is refused).
+    QString applyReport(const ApplyResults &results) const;
+
+protected:
+    // Transaction bodies, run while the guard is held.
+    int doLoad(int timeoutMs);
+    int doApply(ApplyResults &results, int timeoutMs);
+    int doReadFile(const QString &path, bool isDefault);
+    void status(const QString &text);
+
+private:
+    ForwardingReporter m_messages;
+    QObject *m_owner = nullptr;
+    DeviceInfo m_info;
+    Comm *m_transport = nullptr;
+    bool m_ownsTransport = true;
+    Protocol m_protocol;
+    OrvParamList m_params;
+    ParamTables m_tables;
+    OrvParamList m_pageParams;
+};
+
+/// Creates the session object of an accepted device: the GUI its family page, the command
+/// line a plain session. transport is null for an offline device; the object takes it over.
+using SessionCreator =
+    std::function<DeviceSession *(std::unique_ptr<Comm> transport, const DeviceInfo &info)>;
+
+/// Finding, identifying and accepting devices. The retry and message rules live here so
+/// every caller (main window, auto configuration, command line) shares them.
+namespace DeviceFactory {
+
+/// Creates a USB transport and opens it with the first device identity that opens; null
+/// when no device is there.
+using UsbTransportFactory = std::function<Comm *()>;
+/// Creates (does not open) a BLE transport for a device address.
+using BleTransportFactory = std::function<Comm *(const QString &address)>;
+
+/// The default opens a CommUsbHid with its identities. An empty function restores it.
+void setUsbTransportFactory(UsbTransportFactory factory);
+/// No default: connectBle fails until the BLE transport is installed here.
+void setBleTransportFactory(BleTransportFactory factory);
+
+/// Consecutive failed USB identifications; a failure is shown when it is 8 or more.
+int usbAttemptCounter();
+void resetUsbAttemptCounter();
+/// Failed USB identifications stay silent while the counter is below this.
+constexpr int kUsbSilentAttempts = 8;
+constexpr int kBleAttempts = 3;
+
+/// How a probe ended.
+enum class ProbeOutcome
+{
+    NoDevice, ///< no transport could be opened
+    Busy,     ///< another transaction or factory is running: nothing was touched
+    Failed,   ///< the device did not identify itself
+    Unknown,  ///< identified, but not an accepted device ("Device unknown" was shown)
+    Accepted, ///< identified and accepted: transport and info are set
+};
+
+/// The result of a probe: an open, identified, accepted transport with its identity.
+struct Probe
+{
+    ProbeOutcome outcome = ProbeOutcome::NoDevice;
+    std::unique_ptr<Comm> transport;
+    DeviceInfo info;
+};
+
+/// Creates the default session object: a plain session with the family's parameter tables.
+DeviceSession *createPlainSession(std::unique_ptr<Comm> transport, const DeviceInfo &info);
+
+/// One USB attempt: open, identify (errors shown only when the attempt counter is 8 or
+/// more; the counter then wraps to 0), accept. Boxes are parented to parent.
+Probe probeUsb(QObject *parent = nullptr, Reporter *rep = nullptr);
+/// A BLE connection: open, then up to 3 identification attempts (errors shown on the third),
+/// accept. One "Device unknown" box for an unaccepted device.
+Probe probeBle(const QString &address, QObject *parent = nullptr, Reporter *rep = nullptr);
+
+/// probeUsb, then the session of an accepted device (null otherwise). failed (may be null)
+/// is set when a device was there but did not identify itself.
+DeviceSession *connectUsb(bool *failed, QObject *parent = nullptr, const SessionCreator &create = {},
+                          Reporter *rep = nullptr);
+/// probeBle, then the session of an accepted device (null otherwise).
+DeviceSession *connectBle(const QString &address, QObject *parent = nullptr,
+                          const SessionCreator &create = {}, Reporter *rep = nullptr);
+/// An offline session of an accepted combination (null otherwise).
+DeviceSession *createOffline(int orvType, int orvRev, int kivType, const SessionCreator &create = {});
+
+} // namespace DeviceFactory

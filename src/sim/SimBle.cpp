@@ -1,0 +1,433 @@
+#include "sim/SimBle.h"
+
+#include "sim/SimDevice.h"
+
+#include <QPointer>
+#include <QQueue>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+/// How often a connected controller looks whether the device was unplugged.
+constexpr int kPlugPollMs = 50;
+/// How often the scanner reports a new RSSI of a device already reported.
+constexpr int kRssiUpdateMs = 1000;
+/// The RSSI wanders by up to this much around the configured value, in dBm.
+constexpr int kRssiSwingDbm = 2;
+/// Request header: link code, command, payload length (little-endian).
+constexpr int kRequestHeaderBytes = 4;
+
+QBluetoothUuid configServiceUuid()
+{
+    return QBluetoothUuid(QString::fromLatin1(BleGatt::kConfigServiceUuid));
+}
+
+QBluetoothUuid dataCharacteristicUuid()
+{
+    return QBluetoothUuid(QString::fromLatin1(BleGatt::kDataCharacteristicUuid));
+}
+
+QBluetoothUuid cccdUuid()
+{
+    return QBluetoothUuid(QBluetoothUuid::ClientCharacteristicConfiguration);
+}
+
+class SimBleController;
+
+class SimBleService : public BleService
+{
+public:
+    SimBleService(SimBleController *controller, const QBluetoothUuid &uuid, QObject *parent);
+
+    QBluetoothUuid serviceUuid() const override { return m_uuid; }
+    QLowEnergyService::ServiceState state() const override { return m_state; }
+    void discoverDetails() override;
+    QList<BleCharacteristic> characteristics() const override;
+    void writeCharacteristic(const BleCharacteristic &characteristic, const QByteArray &value,
+                             QLowEnergyService::WriteMode mode) override;
+    void writeDescriptor(const BleDescriptor &descriptor, const QByteArray &value) override;
+
+    bool isConfigService() const { return m_uuid == configServiceUuid(); }
+
+    /// The link dropped: the service object is dead for good.
+    void invalidate() { setState(QLowEnergyService::InvalidService); }
+
+    /// A notification of the data characteristic.
+    void notify(const QByteArray &value)
+    {
+        if (m_state == QLowEnergyService::ServiceDiscovered && isConfigService())
+            emit characteristicChanged(dataCharacteristic(), value);
+    }
+
+    static BleCharacteristic dataCharacteristic() { return {dataCharacteristicUuid(), {cccdUuid()}}; }
+
+private:
+    void setState(QLowEnergyService::ServiceState state)
+    {
+        if (m_state == state)
+            return;
+        m_state = state;
+        emit stateChanged(state);
+    }
+
+    QPointer<SimBleController> m_controller;
+    QBluetoothUuid m_uuid;
+    QLowEnergyService::ServiceState m_state = QLowEnergyService::DiscoveryRequired;
+};
+
+class SimBleController : public BleController
+{
+public:
+    SimBleController(SimBleBackend *backend, const QBluetoothDeviceInfo &remote, QObject *parent)
+        : BleController(parent), m_backend(backend), m_remote(remote.address())
+    {
+        m_plugPoll.setInterval(kPlugPollMs);
+        connect(&m_plugPoll, &QTimer::timeout, this, [this] {
+            if (!m_backend->device()->isPlugged())
+                dropLink();
+        });
+    }
+
+    QLowEnergyController::ControllerState state() const override { return m_state; }
+    QLowEnergyController::Error error() const override { return m_error; }
+    QString errorString() const override
+    {
+        return m_error == QLowEnergyController::NoError ? QString()
+                                                        : QStringLiteral("The remote device does not answer");
+    }
+
+    void connectToDevice() override
+    {
+        if (m_state != QLowEnergyController::UnconnectedState)
+            return;
+        m_error = QLowEnergyController::NoError;
+        setState(QLowEnergyController::ConnectingState);
+        QTimer::singleShot(0, this, [this] { finishConnect(); });
+    }
+
+    void disconnectFromDevice() override
+    {
+        if (m_state == QLowEnergyController::UnconnectedState)
+            return;
+        if (m_state == QLowEnergyController::ConnectingState) {
+            setState(QLowEnergyController::UnconnectedState);
+            return;
+        }
+        setState(QLowEnergyController::ClosingState);
+        QTimer::singleShot(0, this, [this] { dropLink(); });
+    }
+
+    void discoverServices() override
+    {
+        if (m_state != QLowEnergyController::ConnectedState)
+            return;
+        setState(QLowEnergyController::DiscoveringState);
+        QTimer::singleShot(0, this, [this] {
+            if (m_state != QLowEnergyController::DiscoveringState)
+                return;
+            m_discovered = {QBluetoothUuid(QBluetoothUuid::GenericAccess), configServiceUuid()};
+            for (const QBluetoothUuid &uuid : qAsConst(m_discovered))
+                emit serviceDiscovered(uuid);
+            setState(QLowEnergyController::DiscoveredState);
+            emit discoveryFinished();
+        });
+    }
+
+    BleService *createServiceObject(const QBluetoothUuid &service, QObject *parent) override
+    {
+        if (!m_discovered.contains(service))
+            return nullptr;
+        auto *s = new SimBleService(this, service, parent);
+        m_services.append(s);
+        return s;
+    }
+
+    void requestConnectionUpdate(const QLowEnergyConnectionParameters &parameters) override
+    {
+        if (!linkUp())
+            return;
+        // The device accepts whatever is asked.
+        QTimer::singleShot(0, this, [this, parameters] {
+            if (linkUp())
+                emit connectionUpdated(parameters);
+        });
+    }
+
+    bool linkUp() const
+    {
+        return m_state == QLowEnergyController::ConnectedState ||
+               m_state == QLowEnergyController::DiscoveringState ||
+               m_state == QLowEnergyController::DiscoveredState;
+    }
+
+    void setNotificationsEnabled(bool enabled) { m_notify = enabled; }
+
+    /// One write of the data characteristic: a length-byte frame carrying request bytes.
+    void receiveFrame(const QByteArray &frame)
+    {
+        if (!linkUp())
+            return;
+        SimDevice *device = m_backend->device();
+        if (!device->isPlugged()) {
+            dropLink();
+            return;
+        }
+        if (frame.isEmpty() || quint8(frame.at(0)) != frame.size() - 1)
+            return; // a broken frame: the device ignores it
+        m_request.append(frame.mid(1));
+        while (m_request.size() >= kRequestHeaderBytes) {
+            const int payload = quint8(m_request.at(2)) | (quint8(m_request.at(3)) << 8);
+            const int total = kRequestHeaderBytes + payload;
+            if (m_request.size() < total)
+                break;
+            const QByteArray request = m_request.left(total);
+            m_request.remove(0, total);
+            m_backend->countRequest();
+            const QList<QByteArray> answers = device->handleRequest(request);
+            for (const QByteArray &answer : answers) {
+                for (int at = 0; at < answer.size(); at += SimBleBackend::kNotifyPayloadBytes) {
+                    const QByteArray piece = answer.mid(at, SimBleBackend::kNotifyPayloadBytes);
+                    queueNotification(char(piece.size()) + piece);
+                }
+            }
+        }
+    }
+
+private:
+    void setState(QLowEnergyController::ControllerState state)
+    {
+        if (m_state == state)
+            return;
+        m_state = state;
+        emit stateChanged(state);
+    }
+
+    bool reachable() const
+    {
+        return m_backend->device()->isPlugged() && m_remote == m_backend->deviceInfo().address();
+    }
+
+    void finishConnect()
+    {
+        if (m_state != QLowEnergyController::ConnectingState)
+            return;
+        if (!reachable()) {
+            m_error = QLowEnergyController::UnknownRemoteDeviceError;
+            emit errorOccurred(m_error);
+            setState(QLowEnergyController::UnconnectedState);
+            return;
+        }
+        m_request.clear();
+        m_pending.clear();
+        m_notify = false;
+        setState(QLowEnergyController::ConnectedState);
+        emit connected();
+        m_plugPoll.start();
+    }
+
+    void dropLink()
+    {
+        if (m_state == QLowEnergyController::UnconnectedState)
+            return;
+        m_plugPoll.stop();
+        m_pending.clear();
+        m_discovered.clear();
+        for (const QPointer<SimBleService> &s : qAsConst(m_services)) {
+            if (s)
+                s->invalidate();
+        }
+        m_services.clear();
+        setState(QLowEnergyController::UnconnectedState);
+        emit disconnected();
+    }
+
+    /// Notifications leave one per event, in order, like packets over the air.
+    void queueNotification(const QByteArray &value)
+    {
+        m_pending.enqueue(value);
+        QTimer::singleShot(0, this, [this] {
+            if (m_pending.isEmpty())
+                return;
+            const QByteArray value = m_pending.dequeue();
+            if (!linkUp() || !m_notify)
+                return;
+            for (const QPointer<SimBleService> &s : qAsConst(m_services)) {
+                if (s)
+                    s->notify(value);
+            }
+        });
+    }
+
+    SimBleBackend *m_backend;
+    QBluetoothAddress m_remote;
+    QLowEnergyController::ControllerState m_state = QLowEnergyController::UnconnectedState;
+    QLowEnergyController::Error m_error = QLowEnergyController::NoError;
+    QList<QBluetoothUuid> m_discovered;
+    QList<QPointer<SimBleService>> m_services;
+    QByteArray m_request;
+    QQueue<QByteArray> m_pending;
+    bool m_notify = false;
+    QTimer m_plugPoll;
+};
+
+SimBleService::SimBleService(SimBleController *controller, const QBluetoothUuid &uuid, QObject *parent)
+    : BleService(parent), m_controller(controller), m_uuid(uuid)
+{
+}
+
+void SimBleService::discoverDetails()
+{
+    if (m_state != QLowEnergyService::DiscoveryRequired)
+        return;
+    if (!m_controller || !m_controller->linkUp()) {
+        emit errorOccurred(QLowEnergyService::OperationError);
+        return;
+    }
+    setState(QLowEnergyService::DiscoveringServices);
+    QTimer::singleShot(0, this, [this] {
+        if (m_state == QLowEnergyService::DiscoveringServices && m_controller && m_controller->linkUp())
+            setState(QLowEnergyService::ServiceDiscovered);
+    });
+}
+
+QList<BleCharacteristic> SimBleService::characteristics() const
+{
+    if (m_state != QLowEnergyService::ServiceDiscovered)
+        return {};
+    if (isConfigService())
+        return {dataCharacteristic()};
+    return {{QBluetoothUuid(QBluetoothUuid::DeviceName), {}}};
+}
+
+void SimBleService::writeCharacteristic(const BleCharacteristic &characteristic, const QByteArray &value,
+                                        QLowEnergyService::WriteMode mode)
+{
+    Q_UNUSED(mode)
+    if (m_state != QLowEnergyService::ServiceDiscovered || !m_controller) {
+        emit errorOccurred(QLowEnergyService::OperationError);
+        return;
+    }
+    if (isConfigService() && characteristic.uuid == dataCharacteristicUuid())
+        m_controller->receiveFrame(value);
+}
+
+void SimBleService::writeDescriptor(const BleDescriptor &descriptor, const QByteArray &value)
+{
+    if (m_state != QLowEnergyService::ServiceDiscovered || !m_controller) {
+        emit errorOccurred(QLowEnergyService::OperationError);
+        return;
+    }
+    if (isConfigService() && descriptor.characteristic == dataCharacteristicUuid() &&
+        descriptor.uuid == cccdUuid())
+        m_controller->setNotificationsEnabled(value == QByteArray::fromHex(BleGatt::kNotifyEnableHex));
+}
+
+class SimBleAgent : public BleDiscoveryAgent
+{
+public:
+    SimBleAgent(SimBleBackend *backend, QObject *parent) : BleDiscoveryAgent(parent), m_backend(backend)
+    {
+        m_rssiTimer.setInterval(kRssiUpdateMs);
+        connect(&m_rssiTimer, &QTimer::timeout, this, [this] { advertise(); });
+        m_finishTimer.setSingleShot(true);
+        connect(&m_finishTimer, &QTimer::timeout, this, [this] {
+            m_active = false;
+            m_rssiTimer.stop();
+            emit finished();
+        });
+    }
+
+    void setLowEnergyDiscoveryTimeout(int timeoutMs) override { m_timeoutMs = timeoutMs; }
+
+    void start(QBluetoothDeviceDiscoveryAgent::DiscoveryMethods methods) override
+    {
+        Q_UNUSED(methods)
+        if (m_active)
+            return;
+        m_active = true;
+        m_reported = false;
+        QTimer::singleShot(0, this, [this] { advertise(); });
+        m_rssiTimer.start();
+        if (m_timeoutMs > 0)
+            m_finishTimer.start(m_timeoutMs);
+    }
+
+    void stop() override
+    {
+        m_active = false;
+        m_rssiTimer.stop();
+        m_finishTimer.stop();
+    }
+
+    bool isActive() const override { return m_active; }
+    QBluetoothDeviceDiscoveryAgent::Error error() const override
+    {
+        return QBluetoothDeviceDiscoveryAgent::NoError;
+    }
+    QString errorString() const override { return {}; }
+
+private:
+    void advertise()
+    {
+        if (!m_active || !m_backend->device()->isPlugged())
+            return;
+        QBluetoothDeviceInfo info = m_backend->deviceInfo();
+        if (!m_reported) {
+            m_reported = true;
+            emit deviceDiscovered(info);
+            return;
+        }
+        // The signal strength wanders a little between advertisements.
+        ++m_tick;
+        info.setRssi(qint16(info.rssi() + ((m_tick % 3) - 1) * kRssiSwingDbm));
+        emit deviceUpdated(info, QBluetoothDeviceInfo::Fields(QBluetoothDeviceInfo::Field::RSSI));
+    }
+
+    SimBleBackend *m_backend;
+    QTimer m_rssiTimer;
+    QTimer m_finishTimer;
+    int m_timeoutMs = 0;
+    bool m_active = false;
+    bool m_reported = false;
+    int m_tick = 0;
+};
+
+std::unique_ptr<SimBleBackend> g_simBackend;
+
+} // namespace
+
+SimBleBackend::SimBleBackend(SimDevice *device) : m_device(device) {}
+
+QBluetoothDeviceInfo SimBleBackend::deviceInfo() const
+{
+    QBluetoothDeviceInfo info(QBluetoothAddress(m_address), m_name, 0);
+    info.setCoreConfigurations(QBluetoothDeviceInfo::LowEnergyCoreConfiguration);
+    info.setRssi(m_rssi);
+    return info;
+}
+
+BleController *SimBleBackend::createController(const QBluetoothDeviceInfo &remote, QObject *parent)
+{
+    return new SimBleController(this, remote, parent);
+}
+
+BleDiscoveryAgent *SimBleBackend::createDiscoveryAgent(QObject *parent)
+{
+    return new SimBleAgent(this, parent);
+}
+
+SimBleBackend *installSimBle(SimDevice *device)
+{
+    setBleBackend(nullptr);
+    g_simBackend = std::make_unique<SimBleBackend>(device);
+    setBleBackend(g_simBackend.get());
+    return g_simBackend.get();
+}
+
+void uninstallSimBle()
+{
+    setBleBackend(nullptr);
+    g_simBackend.reset();
+}

@@ -1,0 +1,640 @@
+#include "sim/SimDevice.h"
+
+#include "common/Clock.h"
+#include "device/Catalog.h"
+#include "device/ConfigFile.h"
+#include "device/Protocol.h"
+#include "frames/OrvFrame.h"
+
+#include <QtDebug>
+
+namespace {
+
+enum HeaderByte : int
+{
+    kHdrLink = 0,
+    kHdrCommand = 1,
+    kHdrLengthLow = 2,
+    kHdrLengthHigh = 3
+};
+constexpr int kHeaderSize = Protocol::kHeaderSize;
+constexpr int kOversizedLength = Protocol::kMaxAnswerPayload + 1;
+/// Element id the corrupted configuration answer uses when the fault names none.
+constexpr quint8 kCorruptedId = 63;
+constexpr quint8 kGarbledKind = 0x55;
+constexpr int kBitsPerByte = 8;
+
+// Modbus RTU, as far as the simulated radio module answers it.
+constexpr int kModbusRequestSize = 8;
+constexpr quint8 kModbusReadHolding = 3;
+constexpr quint8 kModbusExceptionFlag = 0x80;
+constexpr quint8 kModbusIllegalFunction = 1;
+constexpr quint8 kModbusIllegalAddress = 2;
+constexpr int kModbusMaxRegisters = 125;
+
+/// How the device checks a written value.
+struct Rule
+{
+    quint8 id;
+    bool isBuf;
+    int minLen; ///< ordinary: value length range; buffer: unused
+    int maxLen; ///< buffer: size of the whole value
+    bool isSigned;
+    int minValue; ///< ordinary values of 1 or 2 bytes, little-endian
+    int maxValue;
+    bool inConfig; ///< reported by the configuration answer
+};
+
+// clang-format off
+const Rule kRules[] = {
+    // id  buf    len     signed  range             config
+    {3,  false, 1, 1,   false, 0, 255,            true},  // keep alive
+    {4,  true,  0, 3,   false, 0, 0,              true},  // radio configuration
+    {5,  false, 1, 1,   false, 0, 1,              true},  // radio technology
+    {6,  true,  0, 8,   false, 0, 0,              false}, // AppEUI
+    {7,  true,  0, 16,  false, 0, 0,              false}, // AppKey
+    {11, false, 1, 1,   false, 0, 1,              true},  // timestamp
+    {20, true,  0, 3,   false, 0, 0,              true},  // data logging
+    {22, true,  0, 8,   false, 0, 0,              true},  // temperature threshold
+    {23, true,  0, 8,   false, 0, 0,              true},  // current threshold
+    {24, false, 2, 2,   true,  -1000, 1000,       true},  // temperature offset (1/100 degree)
+    {25, false, 2, 2,   false, 0, 65535,          true},  // temperature coefficient
+    {26, true,  0, 8,   false, 0, 0,              true},  // VBat threshold
+    {27, false, 2, 2,   false, 1, 65535,          true},  // threshold check period
+    {28, false, 2, 2,   false, 0, 65535,          true},  // BLE period
+    {29, false, 2, 2,   false, 900, 1100,         true},  // current coefficient (1/1000)
+    {30, false, 2, 2,   true,  -5000, 5000,       true},  // current offset (1/1000 A)
+    {31, false, 1, 1,   false, 0, 4,              true},  // coil/resistance couple
+    {32, false, 2, 2,   false, 0, 65535,          true},  // stop1 duration
+    {58, false, 1, 1,   false, 0, 1,              true},  // thermocouple state
+    {59, false, 1, 2,   false, 0x01, 0x11,        true},  // sending interface (0x01 or 0x11)
+};
+// clang-format on
+
+const Rule *ruleOf(quint8 id)
+{
+    for (const Rule &r : kRules) {
+        if (r.id == id)
+            return &r;
+    }
+    return nullptr;
+}
+
+/// Values of the family's parameters that its default configuration file does not hold.
+// clang-format off
+const struct { quint8 id; const char *hex; } kExtraDefaults[] = {
+    {26, "6810e40c64000000"}, // VBat threshold: 4.2 V high, 3.3 V low, 0.1 V hysteresis
+    {27, "3c00"},             // threshold check period: 60
+    {29, "e803"},             // current coefficient 1.000
+    {30, "0000"},             // current offset 0
+    {31, "00"},               // 1000 spires / 15 ohms
+    {32, "0000"},             // stop1 duration 0
+};
+// clang-format on
+
+/// The fallback when the default configuration resource can't be read.
+// clang-format off
+const struct { quint8 id; const char *hex; } kFileDefaults[] = {
+    {3, "00"}, {4, "00"}, {5, "01"}, {11, "00"}, {20, "000100"}, {22, "8813000032000000"},
+    {23, "dc0532000a000000"}, {24, "0000"}, {25, "0000"}, {28, "d40d"}, {58, "00"}, {59, "1100"},
+};
+// clang-format on
+
+/// A reporter that shows nothing: the simulator reads its defaults silently.
+class SilentReporter : public Reporter
+{
+public:
+    int box(const Box &b) override { return b.defaultButton != NoButton ? b.defaultButton : int(Cancel); }
+    void status(const QString &, int) override {}
+};
+
+QByteArray le16(quint16 v)
+{
+    QByteArray b;
+    b.append(char(v & 0xFF));
+    b.append(char(v >> 8));
+    return b;
+}
+
+QByteArray le32(quint32 v)
+{
+    QByteArray b;
+    for (int i = 0; i < 4; ++i)
+        b.append(char((v >> (8 * i)) & 0xFF));
+    return b;
+}
+
+int valueOf(const QByteArray &value, bool isSigned)
+{
+    if (value.size() == 1)
+        return isSigned ? int(qint8(value.at(0))) : int(quint8(value.at(0)));
+    const quint16 u = quint16(quint8(value.at(0)) | (quint8(value.at(1)) << 8));
+    return isSigned ? int(qint16(u)) : int(u);
+}
+
+} // namespace
+
+SimDevice::SimDevice()
+{
+    m_identifier = QByteArray::fromHex("70B3D5499A0C1E2F");
+    m_bootCaps = QByteArray::fromHex("4263"); // device: kind 2, BLE module: kind 3
+    loadDefaults();
+}
+
+SimDevice::~SimDevice() = default;
+
+void SimDevice::loadDefaults()
+{
+    m_defaults.clear();
+    const QString path = OrvList::instance().defaultConfig(kDeviceType, kDefaultRevision, kKivType);
+    OrvParamList list;
+    SilentReporter quiet;
+    DeviceIdentity id;
+    id.orvType = kDeviceType;
+    id.kivType = kKivType;
+    if (!path.isEmpty() && ConfigFile::read(path, true, id, list, quiet) > 0) {
+        for (const OrvParam &p : list)
+            m_defaults.insert(p.id(), p.data());
+    } else {
+        qWarning() << "SimDevice: default configuration unavailable, using built-in values";
+        for (const auto &d : kFileDefaults)
+            m_defaults.insert(d.id, QByteArray::fromHex(d.hex));
+    }
+    for (const auto &d : kExtraDefaults) {
+        if (!m_defaults.contains(d.id))
+            m_defaults.insert(d.id, QByteArray::fromHex(d.hex));
+    }
+    m_params = m_defaults;
+}
+
+void SimDevice::setExtendedIdentification(bool on, int secondType, int secondRev)
+{
+    m_extended = on;
+    m_secondType = secondType;
+    m_secondRev = secondRev;
+}
+
+int SimDevice::maxPacketPayload() const
+{
+    const int max = m_maxPacketPayload > 0 ? m_maxPacketPayload : m_bufferSize;
+    return qBound(3, max, Protocol::kMaxAnswerPayload);
+}
+
+void SimDevice::setRefused(quint8 id, bool refused)
+{
+    if (refused)
+        m_refused.insert(id);
+    else
+        m_refused.remove(id);
+}
+
+bool SimDevice::isBufferParam(quint8 id)
+{
+    const Rule *r = ruleOf(id);
+    return r && r->isBuf;
+}
+
+QMap<quint8, bool> SimDevice::bufferFlags()
+{
+    QMap<quint8, bool> flags;
+    for (const Rule &r : kRules) {
+        if (r.isBuf)
+            flags.insert(r.id, true);
+    }
+    return flags;
+}
+
+qint64 SimDevice::clockSeconds() const
+{
+    return Clock::now().toSecsSinceEpoch() + m_clockOffset;
+}
+
+void SimDevice::setFault(const SimFault &fault)
+{
+    m_fault = fault;
+    m_faultBudget = fault.arg;
+    // Unplugged without a filter pulls the cable now; with one, when a matching request comes.
+    if (fault.kind == SimFault::Unplugged && fault.command < 0 && fault.action < 0)
+        m_plugged = false;
+}
+
+void SimDevice::scriptAnswers(quint8 command, const QList<QByteArray> &answers)
+{
+    m_scripted[command].append(answers);
+}
+
+QByteArray SimDevice::answer(quint8 linkCode, quint8 status, const QByteArray &payload)
+{
+    QByteArray msg(kHeaderSize, '\0');
+    msg[kHdrLink] = char(linkCode);
+    msg[kHdrCommand] = char(status);
+    msg[kHdrLengthLow] = char(payload.size() & 0xFF);
+    msg[kHdrLengthHigh] = char((payload.size() >> 8) & 0xFF);
+    return msg + payload;
+}
+
+void SimDevice::resetCounters()
+{
+    m_requests.clear();
+    m_commandCounts.clear();
+    m_actionCounts.clear();
+    m_written.clear();
+    m_clockSets.clear();
+    m_clockShifts.clear();
+    m_moduleIn.clear();
+    m_bootRequests.clear();
+}
+
+quint16 SimDevice::modbusCrc(const QByteArray &bytes)
+{
+    quint16 crc = 0xFFFF;
+    for (char c : bytes) {
+        crc ^= quint8(c);
+        for (int bit = 0; bit < kBitsPerByte; ++bit)
+            crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
+    }
+    return crc;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Requests
+// ---------------------------------------------------------------------------------------------
+
+QList<QByteArray> SimDevice::handleRequest(const QByteArray &request)
+{
+    if (!m_plugged)
+        return {};
+    m_requests.append(request);
+    if (request.size() < kHeaderSize)
+        return {};
+
+    Request req;
+    req.link = quint8(request.at(kHdrLink));
+    req.command = quint8(request.at(kHdrCommand));
+    const int length = quint8(request.at(kHdrLengthLow)) | (quint8(request.at(kHdrLengthHigh)) << 8);
+    req.payload = request.mid(kHeaderSize);
+    if (req.payload.size() != length)
+        return {}; // a malformed request is not answered
+    ++m_commandCounts[req.command];
+
+    if (req.command == Protocol::kCmdParams) {
+        OrvFrame frame;
+        if (frame.setData(req.payload) > 0 && frame.extractParams(req.elements, bufferFlags(), false) > 0) {
+            const OrvParam &first = req.elements.first();
+            req.action = (first.id() == Protocol::kActionParamId && !first.data().isEmpty())
+                             ? int(quint8(first.data().at(0)))
+                             : 0;
+        }
+    }
+
+    auto scripted = m_scripted.find(req.command);
+    if (scripted != m_scripted.end() && !scripted->isEmpty()) {
+        const QList<QByteArray> answers = scripted->takeFirst();
+        return answers;
+    }
+
+    const bool faulty = faultApplies(req);
+    if (faulty) {
+        switch (m_fault.kind) {
+        case SimFault::Unplugged:
+            m_plugged = false;
+            return {};
+        case SimFault::Silent:
+            return {};
+        case SimFault::UnplugAfterRequests:
+            if (m_faultBudget <= 0) {
+                m_plugged = false;
+                return {};
+            }
+            --m_faultBudget;
+            break;
+        default:
+            break;
+        }
+    }
+    return applyTransportFaults(dispatch(req, faulty), faulty);
+}
+
+bool SimDevice::faultApplies(const Request &req) const
+{
+    if (m_fault.kind == SimFault::None)
+        return false;
+    if (m_fault.command >= 0 && m_fault.command != req.command)
+        return false;
+    if (m_fault.action >= 0 && m_fault.action != req.action)
+        return false;
+    return true;
+}
+
+QList<QByteArray> SimDevice::applyTransportFaults(QList<QByteArray> answers, bool faulty)
+{
+    if (!faulty)
+        return answers;
+    switch (m_fault.kind) {
+    case SimFault::WrongLinkCode:
+        for (QByteArray &a : answers)
+            a[kHdrLink] = char(quint8(a.at(kHdrLink)) == 0x75 ? 0x62 : 0x75);
+        break;
+    case SimFault::OversizedAnswer:
+        for (QByteArray &a : answers) {
+            a[kHdrLengthLow] = char(kOversizedLength & 0xFF);
+            a[kHdrLengthHigh] = char(kOversizedLength >> 8);
+        }
+        break;
+    case SimFault::DropAfterPackets:
+        answers = answers.mid(0, qMax(0, m_fault.arg));
+        break;
+    case SimFault::UnplugAfterPackets:
+        if (answers.size() >= m_faultBudget) {
+            answers = answers.mid(0, qMax(0, m_faultBudget));
+            m_faultBudget = 0;
+            m_plugged = false;
+        } else {
+            m_faultBudget -= answers.size();
+        }
+        break;
+    default:
+        break;
+    }
+    return answers;
+}
+
+QList<QByteArray> SimDevice::dispatch(const Request &req, bool faulty)
+{
+    const quint8 link = req.link;
+    switch (req.command) {
+    case Protocol::kCmdBufferSize:
+        return {answer(link, Protocol::kStatusComplete, le16(quint16(m_bufferSize)))};
+    case Protocol::kCmdParams:
+        return handleParams(req, faulty);
+    case Protocol::kCmdSerialWrite:
+        if (!req.payload.isEmpty()) {
+            m_moduleIn.append(req.payload);
+            moduleReceive(req.payload);
+        }
+        return {answer(link, Protocol::kStatusComplete, QByteArray())};
+    case Protocol::kCmdSerialRead: {
+        const QByteArray out = m_moduleOut.left(kModuleReadChunk);
+        m_moduleOut.remove(0, out.size());
+        return {answer(link, Protocol::kStatusComplete, out)};
+    }
+    case Protocol::kCmdBootloader:
+        if (req.payload.isEmpty())
+            return {answer(link, Protocol::kStatusComplete, m_bootCaps)};
+        if (req.payload.size() == 1) {
+            m_bootRequests.append(quint8(req.payload.at(0)));
+            return {answer(link, Protocol::kStatusComplete, QByteArray())};
+        }
+        return {answer(link, Protocol::kStatusNotAcknowledged, QByteArray())};
+    case Protocol::kCmdTemperature:
+        return {answer(link, Protocol::kStatusComplete, le16(quint16(m_temperature)))};
+    case Protocol::kCmdCurrent:
+        return {answer(link, Protocol::kStatusComplete, le16(m_current))};
+    case Protocol::kCmdBatteryVoltage:
+        return {answer(link, Protocol::kStatusComplete, le16(m_vbat))};
+    default:
+        return {answer(link, Protocol::kStatusNotAcknowledged, QByteArray())};
+    }
+}
+
+QList<QByteArray> SimDevice::handleParams(const Request &req, bool faulty)
+{
+    const quint8 link = req.link;
+    const QByteArray kind = m_qualifier >= 0
+                                ? QByteArray(1, char(Protocol::kKindQualifiedAck)) + char(quint8(m_qualifier))
+                                : QByteArray(1, char(Protocol::kKindAck));
+    const auto error = [link](quint8 code) {
+        return QList<QByteArray>{
+            answer(link, Protocol::kStatusComplete, QByteArray(1, char(Protocol::kKindError)) + char(code))};
+    };
+
+    if (faulty) {
+        switch (m_fault.kind) {
+        case SimFault::NotAcknowledged:
+            return {answer(link, Protocol::kStatusNotAcknowledged, QByteArray())};
+        case SimFault::DeviceError:
+            return error(quint8(m_fault.arg));
+        case SimFault::EmptyAcknowledge:
+            return {answer(link, Protocol::kStatusComplete, QByteArray(1, char(Protocol::kKindAck)))};
+        default:
+            break;
+        }
+    }
+
+    if (req.payload.size() > m_bufferSize || req.action < 0)
+        return error(Protocol::kErrFraming);
+
+    QByteArray data;
+    if (req.action > 0) {
+        if (req.elements.size() != 1)
+            return error(Protocol::kErrCantRun);
+        ++m_actionCounts[quint8(req.action)];
+        bool ok = true;
+        quint8 code = 0;
+        const QByteArray args = req.elements.first().data().mid(1);
+        if (req.action == Protocol::kActLoadConfig)
+            data = configurationElements(faulty);
+        else
+            data = runAction(quint8(req.action), args, &ok, &code);
+        if (!ok)
+            return error(code);
+    } else {
+        data = writeParams(req.elements);
+    }
+
+    QByteArray kindBytes = kind;
+    if (faulty && m_fault.kind == SimFault::GarbledAnswer)
+        kindBytes = QByteArray(1, char(kGarbledKind));
+    return packets(link, kindBytes, data);
+}
+
+QList<QByteArray> SimDevice::packets(quint8 link, const QByteArray &kindBytes, const QByteArray &data) const
+{
+    QList<QByteArray> out;
+    const int room = qMax(1, maxPacketPayload() - kindBytes.size());
+    int pos = 0;
+    do {
+        const QByteArray chunk = data.mid(pos, room);
+        pos += chunk.size();
+        const quint8 status = pos < data.size() ? Protocol::kStatusMore : Protocol::kStatusComplete;
+        out.append(answer(link, status, kindBytes + chunk));
+    } while (pos < data.size());
+    return out;
+}
+
+QByteArray SimDevice::runAction(quint8 action, const QByteArray &args, bool *ok, quint8 *errorCode)
+{
+    switch (action) {
+    case Protocol::kActRestart:
+        return QByteArray();
+    case Protocol::kActIdentify:
+        return identificationRecord();
+    case Protocol::kActRestoreDefaults:
+        if (m_restoreResult == 0)
+            m_params = m_defaults;
+        return QByteArray(1, char(m_restoreResult));
+    case Protocol::kActVersion:
+        return le16(quint16(m_versionWord));
+    case Protocol::kActClock:
+        if (args.isEmpty())
+            return le32(quint32(clockSeconds()));
+        if (args.size() == 4) {
+            const quint32 t = quint32(quint8(args.at(0))) | (quint32(quint8(args.at(1))) << 8) |
+                              (quint32(quint8(args.at(2))) << 16) | (quint32(quint8(args.at(3))) << 24);
+            m_clockSets.append(t);
+            m_clockOffset = qint64(t) - Clock::now().toSecsSinceEpoch();
+            return QByteArray();
+        }
+        if (args.size() == 2) {
+            const qint16 shift = qint16(quint16(quint8(args.at(0)) | (quint8(args.at(1)) << 8)));
+            m_clockShifts.append(shift);
+            m_clockOffset += shift;
+            return QByteArray();
+        }
+        *ok = false;
+        *errorCode = Protocol::kErrCantRun;
+        return QByteArray();
+    default:
+        *ok = false;
+        *errorCode = Protocol::kErrUnknownCommand;
+        return QByteArray();
+    }
+}
+
+QByteArray SimDevice::identificationRecord() const
+{
+    QByteArray rec;
+    rec.append(char((m_orvType & 0x7F) | (m_extended ? Protocol::kIdentExtendedFlag : 0)));
+    rec.append(le16(quint16(m_orvRev)));
+    rec.append(char(m_kivType));
+    rec.append(le16(quint16(m_kivRev)));
+    if (m_extended) {
+        rec.append(char(m_secondType));
+        rec.append(le16(quint16(m_secondRev)));
+    }
+    rec.append(m_identifier.isEmpty() ? QByteArray(8, char(0xFF)) : m_identifier);
+    return rec;
+}
+
+QByteArray SimDevice::writeParams(const OrvParamList &elements)
+{
+    QByteArray bitmap((elements.size() + kBitsPerByte - 1) / kBitsPerByte, '\0');
+    for (int i = 0; i < elements.size(); ++i) {
+        const OrvParam &p = elements.at(i);
+        m_written.append(p);
+        if (!storeParam(p))
+            bitmap[i / kBitsPerByte] = char(quint8(bitmap.at(i / kBitsPerByte)) | (1 << (i % kBitsPerByte)));
+    }
+    return bitmap;
+}
+
+bool SimDevice::storeParam(const OrvParam &p)
+{
+    const Rule *rule = ruleOf(p.id());
+    if (!rule || m_refused.contains(p.id()) || rule->isBuf != p.isBuf())
+        return false;
+
+    if (rule->isBuf) {
+        if (p.data().isEmpty() || int(p.index()) + p.size() > rule->maxLen)
+            return false;
+        QByteArray *target = nullptr;
+        if (p.id() == 6)
+            target = &m_appEui;
+        else if (p.id() == 7)
+            target = &m_appKey;
+        else
+            target = &m_params[p.id()];
+        // A chunk at index 0 starts a new value; later chunks extend it.
+        if (p.index() == 0)
+            target->clear();
+        if (target->size() < p.index() + p.size())
+            target->resize(p.index() + p.size());
+        target->replace(p.index(), p.size(), p.data());
+        return true;
+    }
+
+    if (p.size() < rule->minLen || p.size() > rule->maxLen)
+        return false;
+    const int v = valueOf(p.data(), rule->isSigned);
+    if (v < rule->minValue || v > rule->maxValue)
+        return false;
+    if (p.id() == 59 && v != 0x01 && v != 0x11)
+        return false;
+    m_params.insert(p.id(), p.data());
+    return true;
+}
+
+QByteArray SimDevice::configurationElements(bool faulty)
+{
+    OrvFrame frame; // no size limit
+    int lastLongStart = -1;
+    int lastLongEnd = -1;
+    for (auto it = m_params.constBegin(); it != m_params.constEnd(); ++it) {
+        const Rule *rule = ruleOf(it.key());
+        if ((rule && !rule->inConfig) || it.value().isEmpty())
+            continue;
+        OrvParam rec =
+            (rule && rule->isBuf) ? OrvParam(it.key(), it.value(), 0) : OrvParam(it.key(), it.value());
+        for (;;) {
+            const int start = frame.size();
+            if (frame.appendParam(rec) == 0)
+                break;
+            if (frame.size() - start >= 3) {
+                lastLongStart = start;
+                lastLongEnd = frame.size();
+            }
+            if (!rec.isBuf() || rec.size() == 0)
+                break;
+        }
+    }
+    QByteArray data = frame.data();
+    if (faulty && m_fault.kind == SimFault::TruncatedElement && lastLongStart >= 0) {
+        // Cut the last element of at least two value bytes one byte short (and drop what follows).
+        data = data.left(lastLongEnd - 1);
+    }
+    if (faulty && m_fault.kind == SimFault::CorruptedElement) {
+        const quint8 id = m_fault.arg > 0 ? quint8(m_fault.arg) : kCorruptedId;
+        data.append(char(id & 0x3F));
+        data.append('\x01');
+    }
+    return data;
+}
+
+void SimDevice::moduleReceive(const QByteArray &bytes)
+{
+    // A Modbus RTU request with a valid CRC gets the module's Modbus answer; anything else
+    // is echoed as the module's console does with text lines.
+    if (bytes.size() == kModbusRequestSize) {
+        const quint16 crc = modbusCrc(bytes.left(kModbusRequestSize - 2));
+        const quint16 sent = quint16(quint8(bytes.at(6)) | (quint8(bytes.at(7)) << 8));
+        if (crc == sent) {
+            const quint8 slave = quint8(bytes.at(0));
+            const quint8 function = quint8(bytes.at(1));
+            const int start = (quint8(bytes.at(2)) << 8) | quint8(bytes.at(3));
+            const int quantity = (quint8(bytes.at(4)) << 8) | quint8(bytes.at(5));
+            QByteArray response;
+            response.append(char(slave));
+            if (function != kModbusReadHolding) {
+                response.append(char(function | kModbusExceptionFlag));
+                response.append(char(kModbusIllegalFunction));
+            } else if (quantity < 1 || quantity > kModbusMaxRegisters || start + quantity > 0x10000) {
+                response.append(char(function | kModbusExceptionFlag));
+                response.append(char(kModbusIllegalAddress));
+            } else {
+                response.append(char(function));
+                response.append(char(quantity * 2));
+                for (int r = 0; r < quantity; ++r) {
+                    const quint16 value = quint16(start + r + 1); // register n holds n + 1
+                    response.append(char(value >> 8));
+                    response.append(char(value & 0xFF));
+                }
+            }
+            const quint16 rcrc = modbusCrc(response);
+            response.append(char(rcrc & 0xFF));
+            response.append(char(rcrc >> 8));
+            m_moduleOut.append(response);
+            return;
+        }
+    }
+    m_moduleOut.append(bytes);
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The USB plug of the simulator: a hidapi table that talks to a SimDevice instead of the
+// HID library. Installed process-wide (pelm-configurator --simulate, pelm-cli --simulate,
+// tests), it lets the unchanged USB transport run against the simulated device.
+//
+// Behaviour of the installed table:
+// - open succeeds for the two device identities (CommUsbHid::kIdentities) while a device is
+//   attached and plugged; a serial number never matches (the device reports none). Opening
+//   starts with an empty input queue and no partly received request.
+// - write takes 9-byte output reports (report id 0, length 0..7, payload); payload bytes
+//   are gathered until a whole request (4-byte header, payload length in bytes 2..3, low
+//   byte first) is in, which goes to SimDevice::handleRequest. A report with a length byte
+//   above 7 is ignored, as the device firmware does. Each answer is cut into 8-byte input
+//   reports (length byte + up to 7 bytes, tail zeroed) and queued.
+// - readTimeout hands out the next queued report. With nothing queued it returns 0 at once
+//   instead of waiting: a simulated answer is queued during the write, so nothing can
+//   arrive later and sleeping through the timeout would only slow the callers down.
+// - Once the device is seen unplugged, every handle opened before is dead for good (as a
+//   real handle after the cable is pulled): write, readTimeout and the manufacturer string
+//   fail with -1 until the host closes and opens again.
+// Everything runs on the GUI thread; there is no locking.
+
+#include <QByteArray>
+#include <QList>
+
+class SimDevice;
+
+namespace SimUsbHid {
+
+/// Installs the simulated table process-wide, attached to device (not owned; it must
+/// outlive the installation). Installing again switches devices and kills open handles.
+void install(SimDevice *device);
+/// Restores the real HID library. Close every transport opened through the simulator first:
+/// its handle means nothing to the real library.
+void uninstall();
+/// Whether the simulated table is the one in use.
+bool isInstalled();
+/// The attached device, or null.
+SimDevice *device();
+
+/// Request messages handed to the device since install.
+int requestCount();
+/// Input reports queued and not read yet.
+int pendingReports();
+
+/// Cuts one answer message into 8-byte input reports (length byte + up to 7 bytes, tail
+/// zeroed); an empty message gives no report.
+QList<QByteArray> toInputReports(const QByteArray &message);
+
+} // namespace SimUsbHid

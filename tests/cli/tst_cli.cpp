@@ -1,0 +1,202 @@
+// pelm-cli run as a process, as operators use it.
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QString kDefaultConfig = QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
+
+struct Result
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Result runCli(const QStringList &args, const QByteArray &input = QByteArray())
+{
+    QProcess p;
+    p.start(QStringLiteral(PELM_BIN_DIR "/pelm-cli"), args);
+    if (!p.waitForStarted(5000))
+        return {};
+    if (!input.isEmpty())
+        p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(20000)) {
+        p.kill();
+        return {};
+    }
+    Result r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+/// (param, index, isBuf, data) of each parameter of a configuration file, sorted.
+QStringList fileParams(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QJsonObject params = QJsonDocument::fromJson(f.readAll()).object().value("params").toObject();
+    QStringList out;
+    for (const QJsonValue &v : params) {
+        const QJsonObject o = v.toObject();
+        out << QStringLiteral("%1/%2/%3/%4")
+                   .arg(o.value("param").toInt())
+                   .arg(o.value("index").toInt())
+                   .arg(o.value("isBuf").toBool() ? "true" : "false")
+                   .arg(o.value("data").toString().toLower());
+    }
+    out.sort();
+    return out;
+}
+
+QStringList unpackedParams(const QString &json, QStringList *names = nullptr)
+{
+    QStringList out;
+    for (const QJsonValue &v : QJsonDocument::fromJson(json.toUtf8()).array()) {
+        const QJsonObject o = v.toObject();
+        out << QStringLiteral("%1/%2/%3/%4")
+                   .arg(o.value("param").toInt())
+                   .arg(o.value("index").toInt())
+                   .arg(o.value("isBuf").toBool() ? "true" : "false")
+                   .arg(o.value("data").toString());
+        if (names)
+            *names << o.value("name").toString();
+    }
+    out.sort();
+    return out;
+}
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void packThenUnpackGivesTheFileBack_data();
+    void packThenUnpackGivesTheFileBack();
+    void unpackReportsInvalidLinesAndKeepsTheRest();
+    void unpackMergesRepeatedFrames();
+    void fileInfo();
+    void errors_data();
+    void errors();
+    void help();
+};
+
+void TestCli::packThenUnpackGivesTheFileBack_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("maxLineLength");
+    QTest::newRow("default payload") << QStringList() << 16;
+    QTest::newRow("51 bytes") << QStringList{"--max-payload", "51"} << 102;
+    QTest::newRow("1024 bytes") << QStringList{"--max-payload", "1024"} << 2048;
+}
+
+void TestCli::packThenUnpackGivesTheFileBack()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, maxLineLength);
+    const Result packed = runCli(QStringList{"frames", "pack", kDefaultConfig} + options);
+    QCOMPARE(packed.code, 0);
+    QVERIFY2(packed.err.isEmpty(), qPrintable(packed.err));
+    const QStringList lines = packed.out.split('\n', Qt::SkipEmptyParts);
+    QVERIFY(!lines.isEmpty());
+    for (const QString &line : lines) {
+        QVERIFY2(line.size() <= maxLineLength, qPrintable(line));
+        QCOMPARE(line, line.toUpper());
+    }
+    if (options.isEmpty())
+        QVERIFY(lines.size() > 3);
+
+    const Result unpacked = runCli({"frames", "unpack", "-"}, packed.out.toUtf8());
+    QCOMPARE(unpacked.code, 0);
+    QStringList names;
+    const QStringList params = unpackedParams(unpacked.out, &names);
+    QCOMPARE(params.size(), 12);
+    QCOMPARE(params, fileParams(kDefaultConfig));
+    QVERIFY(names.contains("Tempreature threshold"));
+    QVERIFY(!names.contains(QString()));
+}
+
+void TestCli::unpackReportsInvalidLinesAndKeepsTheRest()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("frames.txt");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    // a valid frame, a lone byte, a truncated element, then parameter 3 = 0x07
+    f.write("0501\r\n05\r\nC5050102\r\n0307\r\n");
+    f.close();
+    const Result r = runCli({"frames", "unpack", path});
+    QCOMPARE(r.code, 3);
+    const QStringList errLines = r.err.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(errLines.size(), 2);
+    QVERIFY2(errLines[0].startsWith("Invalid frames: The frame: '05"), qPrintable(r.err));
+    QVERIFY(errLines[0].endsWith("' is invalid !"));
+    QVERIFY(errLines[1].startsWith("Invalid frames: The frame: 'C5050102"));
+    QCOMPARE(unpackedParams(r.out), (QStringList{"3/0/false/07", "5/0/false/01"}));
+}
+
+void TestCli::unpackMergesRepeatedFrames()
+{
+    // chunks of parameter 22 (a buffer) arriving in two frames, one of them twice,
+    // and parameter 5 set twice: the later value wins
+    const QByteArray text = "D60500000102030501\nD6050404050607\nD6050404050607\n0502";
+    const Result r = runCli({"frames", "unpack"}, text);
+    QCOMPARE(r.code, 0);
+    QCOMPARE(unpackedParams(r.out), (QStringList{"22/0/true/0001020304050607", "5/0/false/02"}));
+}
+
+void TestCli::fileInfo()
+{
+    const Result r = runCli({"file", "info", kDefaultConfig});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.contains("identity: Pelm-PTC-CT:1.0.0 | KIV-:XXXX\n"), qPrintable(r.out));
+    QVERIFY(r.out.contains("orvType: 28\n"));
+    QVERIFY(r.out.contains("kivRev: -1\n"));
+    QVERIFY(r.out.contains("accepted: yes\n"));
+    QVERIFY(r.out.contains("appVersion: 1.0.0\n"));
+}
+
+void TestCli::errors_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no command") << QStringList() << 1 << "no command given";
+    QTest::newRow("unknown command") << QStringList{"frames", "zip"} << 1 << "unknown command 'frames zip'";
+    QTest::newRow("payload too small") << QStringList{"frames", "pack", kDefaultConfig, "--max-payload", "7"} << 1
+                                       << "--max-payload must be a number from 8 to 1024";
+    QTest::newRow("missing file") << QStringList{"frames", "pack", "/nonexistent/x.ocf"} << 2
+                                  << "File error: Can't open file '/nonexistent/x.ocf'!";
+    QTest::newRow("info of missing file") << QStringList{"file", "info", "/nonexistent/x.ocf"} << 2
+                                          << "File error: Can't open file '/nonexistent/x.ocf'!";
+}
+
+void TestCli::errors()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    const Result r = runCli(args);
+    QCOMPARE(r.code, code);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
+}
+
+void TestCli::help()
+{
+    const Result r = runCli({"--help"});
+    QCOMPARE(r.code, 0);
+    for (const char *word : {"frames pack", "frames unpack", "file info", "Exit codes:", "3  some input"})
+        QVERIFY2(r.out.contains(word), word);
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

@@ -1,0 +1,751 @@
+// The USB HID transport against a byte-level fake HID library, and the simulator's USB plug.
+
+#include "links/CommUsbHid.h"
+#include "links/HidApi.h"
+#include "sim/SimDevice.h"
+#include "sim/SimUsbHid.h"
+
+#include <QtTest>
+
+#include <cstring>
+
+namespace {
+
+constexpr int kTimeoutMs = 250;
+constexpr quint8 kLinkUsb = 0x75;
+constexpr quint8 kCmdModuleWrite = 6;
+
+/// One scripted answer of the fake's read: the value it returns and the bytes it fills in.
+struct ScriptedRead
+{
+    int result;
+    QByteArray bytes;
+};
+using ReadScript = QList<ScriptedRead>;
+
+/// A HID library in memory: devices present by identity, every open/close/write recorded,
+/// reads served from a script (an empty script times out).
+struct FakeHid
+{
+    QSet<QPair<quint16, quint16>> present;
+    bool plugged = true;
+    QStringList events; ///< "open vvvv:pppp", "opened", "close"
+    QList<QByteArray> writes;
+    int shortWriteAt = -1; ///< index of the write that does not go through whole
+    int shortWriteResult = -1;
+    ReadScript reads;
+    int readCalls = 0;
+    QList<int> readTimeouts;
+    QList<size_t> readSizes;
+    int manufacturerCalls = 0;
+    size_t manufacturerRoom = 0;
+    int foreignHandles = 0; ///< calls made with a handle the fake never gave out
+};
+
+FakeHid *g_fake = nullptr;
+char g_handleToken;
+
+hid_device *fakeHandle()
+{
+    return reinterpret_cast<hid_device *>(&g_handleToken);
+}
+
+void checkHandle(hid_device *dev)
+{
+    if (dev != fakeHandle())
+        ++g_fake->foreignHandles;
+}
+
+hid_device *fakeOpen(unsigned short vendorId, unsigned short productId, const wchar_t *serial)
+{
+    g_fake->events
+        << QStringLiteral("open %1:%2").arg(vendorId, 4, 16, QChar('0')).arg(productId, 4, 16, QChar('0'));
+    if (serial || !g_fake->plugged ||
+        !g_fake->present.contains(qMakePair(quint16(vendorId), quint16(productId))))
+        return nullptr;
+    g_fake->events << QStringLiteral("opened");
+    return fakeHandle();
+}
+
+void fakeClose(hid_device *dev)
+{
+    checkHandle(dev);
+    g_fake->events << QStringLiteral("close");
+}
+
+int fakeRead(hid_device *dev, unsigned char *data, size_t length, int milliseconds)
+{
+    checkHandle(dev);
+    ++g_fake->readCalls;
+    g_fake->readTimeouts << milliseconds;
+    g_fake->readSizes << length;
+    if (!g_fake->plugged)
+        return -1;
+    if (g_fake->reads.isEmpty())
+        return 0;
+    const ScriptedRead r = g_fake->reads.takeFirst();
+    std::memcpy(data, r.bytes.constData(), std::min(length, size_t(r.bytes.size())));
+    return r.result;
+}
+
+int fakeWrite(hid_device *dev, const unsigned char *data, size_t length)
+{
+    checkHandle(dev);
+    const int index = g_fake->writes.size();
+    g_fake->writes << QByteArray(reinterpret_cast<const char *>(data), int(length));
+    if (!g_fake->plugged)
+        return -1;
+    if (index == g_fake->shortWriteAt)
+        return g_fake->shortWriteResult;
+    return int(length);
+}
+
+int fakeManufacturer(hid_device *dev, wchar_t *string, size_t maxlen)
+{
+    checkHandle(dev);
+    ++g_fake->manufacturerCalls;
+    g_fake->manufacturerRoom = maxlen;
+    if (!g_fake->plugged)
+        return -1;
+    string[0] = L'\0';
+    return 0;
+}
+
+const HidApi kFakeHidApi = {fakeOpen, fakeClose, fakeRead, fakeWrite, fakeManufacturer};
+
+const QPair<quint16, quint16> kFirst(0x04D8, 0x0240);
+const QPair<quint16, quint16> kSecond(0x0483, 0xA236);
+
+/// An 8-byte input report carrying payload (length byte = payload size unless given).
+QByteArray report(const QByteArray &payload, int lengthByte = -1)
+{
+    QByteArray r(CommUsbHid::kReportSize, '\0');
+    r[0] = char(lengthByte < 0 ? payload.size() : lengthByte);
+    r.replace(1, payload.size(), payload);
+    return r.left(CommUsbHid::kReportSize);
+}
+
+ScriptedRead okReport(const QByteArray &payload, int lengthByte = -1)
+{
+    return {CommUsbHid::kReportSize, report(payload, lengthByte)};
+}
+
+QByteArray counting(int length)
+{
+    QByteArray data;
+    for (int i = 0; i < length; ++i)
+        data.append(char(i + 1));
+    return data;
+}
+
+const quint8 *bytes(const QByteArray &data)
+{
+    return reinterpret_cast<const quint8 *>(data.constData());
+}
+
+/// Reads length bytes through comm; the result code goes to *result.
+QByteArray readBytes(CommUsbHid &comm, int length, int *result, int timeoutMs = kTimeoutMs)
+{
+    QByteArray buffer(length, '\xEE');
+    *result = comm.read(reinterpret_cast<quint8 *>(buffer.data()), quint32(length), timeoutMs);
+    return buffer.left(std::max(*result, 0));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(ScriptedRead)
+
+// ---------------------------------------------------------------------------------------
+// CommUsbHid over the fake HID library
+// ---------------------------------------------------------------------------------------
+
+class TestCommUsbHid : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void writeChunks_data();
+    void writeChunks();
+    void writeRefused_data();
+    void writeRefused();
+    void shortWriteStops_data();
+    void shortWriteStops();
+
+    void readScript_data();
+    void readScript();
+    void readSplitsReport();
+    void leftoversSurviveReopen();
+    void readWithoutHandle();
+    void negativeTimeoutStaysBounded();
+
+    void isConnectedProbe();
+    void openTriesIdentitiesInOrder_data();
+    void openTriesIdentitiesInOrder();
+    void openClosesFirst();
+};
+
+void TestCommUsbHid::init()
+{
+    g_fake = new FakeHid;
+    g_fake->present << kFirst;
+    setHidApi(&kFakeHidApi);
+    CommUsbHid::resetRemainder();
+}
+
+void TestCommUsbHid::cleanup()
+{
+    setHidApi(nullptr);
+    QCOMPARE(g_fake->foreignHandles, 0);
+    delete g_fake;
+    g_fake = nullptr;
+    CommUsbHid::resetRemainder();
+}
+
+void TestCommUsbHid::writeChunks_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QList<int>>("chunks");
+    QTest::newRow("1 byte") << 1 << QList<int>{1};
+    QTest::newRow("7 bytes: one full report") << 7 << QList<int>{7};
+    QTest::newRow("8 bytes: 7 + 1") << 8 << QList<int>{7, 1};
+    QTest::newRow("14 bytes: 7 + 7") << 14 << QList<int>{7, 7};
+    QTest::newRow("20 bytes: 7 + 7 + 6") << 20 << QList<int>{7, 7, 6};
+}
+
+void TestCommUsbHid::writeChunks()
+{
+    QFETCH(int, length);
+    QFETCH(QList<int>, chunks);
+    CommUsbHid comm;
+    QVERIFY(comm.openFirst());
+    const QByteArray data = counting(length);
+
+    QCOMPARE(comm.write(bytes(data), quint32(length)), length);
+
+    QCOMPARE(g_fake->writes.size(), chunks.size());
+    QByteArray sent;
+    for (int i = 0; i < chunks.size(); ++i) {
+        const QByteArray &w = g_fake->writes.at(i);
+        QCOMPARE(w.size(), CommUsbHid::kOutputReportSize);
+        QCOMPARE(int(w.at(0)), 0); // report id
+        QCOMPARE(int(w.at(1)), chunks.at(i));
+        sent += w.mid(2, chunks.at(i));
+    }
+    QCOMPARE(sent, data);
+}
+
+void TestCommUsbHid::writeRefused_data()
+{
+    QTest::addColumn<bool>("nullData");
+    QTest::addColumn<quint32>("length");
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("null data") << true << quint32(5) << true << -1;
+    QTest::newRow("length 0") << false << quint32(0) << true << 0;
+    QTest::newRow("length 0, closed") << false << quint32(0) << false << 0;
+    QTest::newRow("closed") << false << quint32(5) << false << -1;
+    // A length that does not fit the signed result must not come back as a "count".
+    QTest::newRow("length beyond signed range") << false << quint32(0x80000000u) << true << -1;
+    QTest::newRow("length all ones") << false << quint32(0xFFFFFFFFu) << true << -1;
+}
+
+void TestCommUsbHid::writeRefused()
+{
+    QFETCH(bool, nullData);
+    QFETCH(quint32, length);
+    QFETCH(bool, open);
+    QFETCH(int, expected);
+    CommUsbHid comm;
+    if (open)
+        QVERIFY(comm.openFirst());
+    const QByteArray data = counting(8);
+
+    QCOMPARE(comm.write(nullData ? nullptr : bytes(data), length), expected);
+    QVERIFY(g_fake->writes.isEmpty());
+}
+
+void TestCommUsbHid::shortWriteStops_data()
+{
+    QTest::addColumn<int>("shortAt");
+    QTest::addColumn<int>("result");
+    QTest::newRow("first report fails") << 0 << -1;
+    QTest::newRow("second report short") << 1 << 8;
+    QTest::newRow("last report writes nothing") << 2 << 0;
+}
+
+void TestCommUsbHid::shortWriteStops()
+{
+    QFETCH(int, shortAt);
+    QFETCH(int, result);
+    CommUsbHid comm;
+    QVERIFY(comm.openFirst());
+    g_fake->shortWriteAt = shortAt;
+    g_fake->shortWriteResult = result;
+    const QByteArray data = counting(20); // three reports
+
+    QCOMPARE(comm.write(bytes(data), 20), -1);
+    QCOMPARE(g_fake->writes.size(), shortAt + 1);
+}
+
+void TestCommUsbHid::readScript_data()
+{
+    QTest::addColumn<ReadScript>("script");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<int>("readCalls");
+    QTest::addColumn<int>("remainder");
+
+    QTest::newRow("one report") << ReadScript{okReport("abc")} << 3 << 3 << QByteArray("abc") << 1 << 0;
+    QTest::newRow("three reports") << ReadScript{okReport("abcdefg"), okReport("hijklmn"), okReport("op")}
+                                   << 16 << 16 << QByteArray("abcdefghijklmnop") << 3 << 0;
+    QTest::newRow("report longer than wanted")
+        << ReadScript{okReport("abcdefg")} << 5 << 5 << QByteArray("abcde") << 1 << 2;
+    QTest::newRow("empty report skipped")
+        << ReadScript{okReport(""), okReport("abc")} << 3 << 3 << QByteArray("abc") << 2 << 0;
+    QTest::newRow("timeout before any report") << ReadScript{} << 4 << 0 << QByteArray() << 1 << 0;
+    QTest::newRow("timeout after one report")
+        << ReadScript{okReport("abcdefg")} << 10 << 7 << QByteArray("abcdefg") << 2 << 0;
+    QTest::newRow("length byte 8") << ReadScript{okReport("abcdefg", 8)} << 4 << -1 << QByteArray() << 1 << 0;
+    QTest::newRow("length byte 255") << ReadScript{okReport("abcdefg", 255)} << 4 << -1 << QByteArray() << 1
+                                     << 0;
+    QTest::newRow("length byte 8 after a good report")
+        << ReadScript{okReport("ab"), okReport("cdefghi", 8)} << 4 << -1 << QByteArray() << 2 << 0;
+    QTest::newRow("read error") << ReadScript{{-1, QByteArray()}} << 4 << -1 << QByteArray() << 1 << 0;
+    QTest::newRow("read error after a report")
+        << ReadScript{okReport("ab"), {-1, QByteArray()}} << 4 << -1 << QByteArray() << 2 << 0;
+    QTest::newRow("short report") << ReadScript{{5, report("abcd")}} << 4 << -1 << QByteArray() << 1 << 0;
+}
+
+void TestCommUsbHid::readScript()
+{
+    QFETCH(ReadScript, script);
+    QFETCH(int, length);
+    QFETCH(int, result);
+    QFETCH(QByteArray, data);
+    QFETCH(int, readCalls);
+    QFETCH(int, remainder);
+    CommUsbHid comm;
+    QVERIFY(comm.openFirst());
+    g_fake->reads = script;
+
+    int got = 0;
+    const QByteArray read = readBytes(comm, length, &got);
+    QCOMPARE(got, result);
+    QCOMPARE(read, data);
+    QCOMPARE(g_fake->readCalls, readCalls);
+    QCOMPARE(int(CommUsbHid::remainderCount()), remainder);
+    // The timeout applies to each report; every report is read whole.
+    for (int timeout : qAsConst(g_fake->readTimeouts))
+        QCOMPARE(timeout, kTimeoutMs);
+    for (size_t size : qAsConst(g_fake->readSizes))
+        QCOMPARE(int(size), CommUsbHid::kReportSize);
+}
+
+void TestCommUsbHid::readSplitsReport()
+{
+    CommUsbHid comm;
+    QVERIFY(comm.openFirst());
+    g_fake->reads = {okReport("abcdefg"), okReport("hij")};
+
+    int got = 0;
+    QCOMPARE(readBytes(comm, 4, &got), QByteArray("abcd"));
+    QCOMPARE(got, 4);
+    QCOMPARE(readBytes(comm, 3, &got), QByteArray("efg"));
+    QCOMPARE(got, 3);
+    QCOMPARE(g_fake->readCalls, 1); // the rest came from the remainder
+    // The next read starts on a fresh report.
+    QCOMPARE(readBytes(comm, 3, &got), QByteArray("hij"));
+    QCOMPARE(g_fake->readCalls, 2);
+}
+
+void TestCommUsbHid::leftoversSurviveReopen()
+{
+    int got = 0;
+    {
+        CommUsbHid comm;
+        QVERIFY(comm.openFirst());
+        g_fake->reads = {okReport("abcdefg"), okReport("xyz")};
+        QCOMPARE(readBytes(comm, 3, &got), QByteArray("abc"));
+        comm.close();
+        QVERIFY(comm.open());
+        QCOMPARE(readBytes(comm, 2, &got), QByteArray("de"));
+        QCOMPARE(g_fake->readCalls, 1);
+    }
+    // The remainder belongs to the process: a new transport gets the tail first, then
+    // goes on with the next report.
+    CommUsbHid other;
+    QVERIFY(other.openFirst());
+    QCOMPARE(readBytes(other, 4, &got), QByteArray("fgxy"));
+    QCOMPARE(got, 4);
+    QCOMPARE(g_fake->readCalls, 2);
+}
+
+void TestCommUsbHid::readWithoutHandle()
+{
+    CommUsbHid comm;
+    QVERIFY(comm.openFirst());
+    g_fake->reads = {okReport("abcdefg")};
+    int got = 0;
+    QCOMPARE(readBytes(comm, 2, &got), QByteArray("ab"));
+    comm.close();
+
+    // What the remainder holds is delivered without the device; needing more fails.
+    QCOMPARE(readBytes(comm, 2, &got), QByteArray("cd"));
+    QCOMPARE(got, 2);
+    readBytes(comm, 4, &got);
+    QCOMPARE(got, -1);
+    QCOMPARE(g_fake->readCalls, 1);
+    QCOMPARE(comm.read(nullptr, 0, kTimeoutMs), 0);
+}
+
+void TestCommUsbHid::negativeTimeoutStaysBounded()
+{
+    // hidapi waits forever on a negative timeout; the transport polls instead.
+    CommUsbHid comm;
+    QVERIFY(comm.openFirst());
+    int got = 0;
+    readBytes(comm, 1, &got, -1);
+    QCOMPARE(got, 0);
+    QCOMPARE(g_fake->readTimeouts, QList<int>{0});
+}
+
+void TestCommUsbHid::isConnectedProbe()
+{
+    CommUsbHid comm;
+    QVERIFY(!comm.isConnected());
+    QCOMPARE(g_fake->manufacturerCalls, 0);
+
+    QVERIFY(comm.openFirst());
+    QVERIFY(comm.isConnected());
+    QCOMPARE(int(g_fake->manufacturerRoom), CommUsbHid::kManufacturerChars);
+
+    g_fake->plugged = false; // cable pulled: the handle is kept until the owner closes
+    QVERIFY(!comm.isConnected());
+    QVERIFY(comm.hasHandle());
+    int got = 0;
+    readBytes(comm, 4, &got);
+    QCOMPARE(got, -1);
+    const QByteArray data = counting(4);
+    QCOMPARE(comm.write(bytes(data), 4), -1);
+
+    comm.close();
+    QVERIFY(!comm.isConnected());
+    QCOMPARE(g_fake->manufacturerCalls, 2);
+}
+
+void TestCommUsbHid::openTriesIdentitiesInOrder_data()
+{
+    QTest::addColumn<bool>("firstPresent");
+    QTest::addColumn<bool>("secondPresent");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QStringList>("events");
+    QTest::newRow("both present: first wins")
+        << true << true << true << QStringList{"open 04d8:0240", "opened"};
+    QTest::newRow("only second") << false << true << true
+                                 << QStringList{"open 04d8:0240", "open 0483:a236", "opened"};
+    QTest::newRow("none") << false << false << false << QStringList{"open 04d8:0240", "open 0483:a236"};
+}
+
+void TestCommUsbHid::openTriesIdentitiesInOrder()
+{
+    QFETCH(bool, firstPresent);
+    QFETCH(bool, secondPresent);
+    QFETCH(bool, result);
+    QFETCH(QStringList, events);
+    g_fake->present.clear();
+    if (firstPresent)
+        g_fake->present << kFirst;
+    if (secondPresent)
+        g_fake->present << kSecond;
+    CommUsbHid comm;
+
+    QCOMPARE(comm.openFirst(), result);
+    QCOMPARE(g_fake->events, events);
+    QCOMPARE(comm.hasHandle(), result);
+    if (result) {
+        const auto opened = firstPresent ? kFirst : kSecond;
+        QCOMPARE(comm.vendorId(), opened.first);
+        QCOMPARE(comm.productId(), opened.second);
+    }
+}
+
+void TestCommUsbHid::openClosesFirst()
+{
+    g_fake->present << kSecond;
+    {
+        CommUsbHid comm;
+        QCOMPARE(comm.linkCode(), kLinkUsb);
+        QVERIFY(!comm.open()); // no ids stored yet
+        QVERIFY(comm.open(kFirst.first, kFirst.second));
+        QVERIFY(comm.open(kSecond.first, kSecond.second));
+        QVERIFY(comm.open()); // reopens with the stored ids
+        QCOMPARE(comm.vendorId(), kSecond.first);
+        QCOMPARE(comm.productId(), kSecond.second);
+        g_fake->present.clear();
+        QVERIFY(!comm.open()); // the old handle is closed even when the new open fails
+        QVERIFY(!comm.hasHandle());
+        QCOMPARE(comm.close(), 0);
+        QVERIFY(comm.open(kFirst.first, kFirst.second) == false);
+        g_fake->present << kFirst;
+        QVERIFY(comm.open());
+        QCOMPARE(comm.close(), 0);
+        QCOMPARE(comm.close(), 0);
+        QVERIFY(comm.open());
+    } // the destructor closes
+    QCOMPARE(g_fake->events,
+             (QStringList{"open 0000:0000", "open 04d8:0240", "opened", "close", "open 0483:a236", "opened",
+                          "close", "open 0483:a236", "opened", "close", "open 0483:a236", "open 04d8:0240",
+                          "open 04d8:0240", "opened", "close", "open 04d8:0240", "opened", "close"}));
+}
+
+// ---------------------------------------------------------------------------------------
+// The simulator's USB plug
+// ---------------------------------------------------------------------------------------
+
+class TestSimUsbHid : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void inputReports_data();
+    void inputReports();
+    void requestAssembledAcrossReports();
+    void bufferSizeThroughTransport();
+    void twoRequestsInOneMessage();
+    void longRequestAndAnswer();
+    void malformedReports();
+    void identities();
+    void unplugKillsHandle();
+    void uninstallRestores();
+
+private:
+    SimDevice *m_device = nullptr;
+};
+
+void TestSimUsbHid::init()
+{
+    m_device = new SimDevice;
+    SimUsbHid::install(m_device);
+    CommUsbHid::resetRemainder();
+}
+
+void TestSimUsbHid::cleanup()
+{
+    SimUsbHid::uninstall();
+    delete m_device;
+    m_device = nullptr;
+    CommUsbHid::resetRemainder();
+}
+
+void TestSimUsbHid::inputReports_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QList<int>>("chunks");
+    QTest::newRow("empty") << 0 << QList<int>{};
+    QTest::newRow("6 bytes") << 6 << QList<int>{6};
+    QTest::newRow("7 bytes") << 7 << QList<int>{7};
+    QTest::newRow("20 bytes") << 20 << QList<int>{7, 7, 6};
+}
+
+void TestSimUsbHid::inputReports()
+{
+    QFETCH(int, length);
+    QFETCH(QList<int>, chunks);
+    const QByteArray message = counting(length);
+
+    const QList<QByteArray> reports = SimUsbHid::toInputReports(message);
+    QCOMPARE(reports.size(), chunks.size());
+    QByteArray joined;
+    for (int i = 0; i < reports.size(); ++i) {
+        const QByteArray &r = reports.at(i);
+        QCOMPARE(r.size(), CommUsbHid::kReportSize);
+        QCOMPARE(int(r.at(0)), chunks.at(i));
+        QCOMPARE(r.mid(1 + chunks.at(i)), QByteArray(CommUsbHid::kReportSize - 1 - chunks.at(i), '\0'));
+        joined += r.mid(1, chunks.at(i));
+    }
+    QCOMPARE(joined, message);
+}
+
+void TestSimUsbHid::requestAssembledAcrossReports()
+{
+    // Drive the table directly: the request comes one byte per report.
+    const HidApi &api = hidApi();
+    hid_device *dev = api.open(kFirst.first, kFirst.second, nullptr);
+    QVERIFY(dev);
+    const QByteArray request = QByteArray::fromHex("75030000");
+    unsigned char out[CommUsbHid::kOutputReportSize] = {};
+    unsigned char in[CommUsbHid::kReportSize] = {};
+    for (int i = 0; i < request.size(); ++i) {
+        QCOMPARE(SimUsbHid::requestCount(), 0);
+        QCOMPARE(api.readTimeout(dev, in, sizeof in, kTimeoutMs), 0); // nothing yet
+        out[1] = 1;
+        out[2] = quint8(request.at(i));
+        QCOMPARE(api.write(dev, out, sizeof out), CommUsbHid::kOutputReportSize);
+    }
+    QCOMPARE(SimUsbHid::requestCount(), 1);
+    QCOMPARE(SimUsbHid::pendingReports(), 1);
+
+    QCOMPARE(api.readTimeout(dev, in, sizeof in, kTimeoutMs), CommUsbHid::kReportSize);
+    QCOMPARE(int(in[0]), 6);
+    QCOMPARE(int(in[1]), int(kLinkUsb));
+    QCOMPARE(int(in[3]), 2);
+    QCOMPARE(int(in[4]), 0);
+    QCOMPARE(SimUsbHid::pendingReports(), 0);
+    api.close(dev);
+}
+
+void TestSimUsbHid::bufferSizeThroughTransport()
+{
+    CommUsbHid comm;
+    QVERIFY(comm.openFirst());
+    QVERIFY(comm.isConnected());
+    const QByteArray request = QByteArray::fromHex("75030000");
+    QCOMPARE(comm.write(bytes(request), 4), 4);
+
+    int got = 0;
+    const QByteArray header = readBytes(comm, 4, &got);
+    QCOMPARE(got, 4);
+    QCOMPARE(quint8(header.at(0)), kLinkUsb);
+    QCOMPARE(header.mid(2), QByteArray::fromHex("0200"));
+    const QByteArray size = readBytes(comm, 2, &got);
+    QCOMPARE(got, 2);
+    QVERIFY((quint8(size.at(0)) | (quint8(size.at(1)) << 8)) > 0);
+
+    // Nothing more comes: the read times out at once with nothing copied.
+    QElapsedTimer timer;
+    timer.start();
+    readBytes(comm, 1, &got, 5000);
+    QCOMPARE(got, 0);
+    QVERIFY(timer.elapsed() < 1000);
+}
+
+void TestSimUsbHid::twoRequestsInOneMessage()
+{
+    // 8 bytes go out as reports of 7 and 1: the second request spans both reports; the two
+    // 6-byte answers come back as two reports the reader stitches into one 12-byte read.
+    CommUsbHid comm;
+    QVERIFY(comm.openFirst());
+    const QByteArray requests = QByteArray::fromHex("7503000075030000");
+    QCOMPARE(comm.write(bytes(requests), 8), 8);
+    QCOMPARE(SimUsbHid::requestCount(), 2);
+    QCOMPARE(SimUsbHid::pendingReports(), 2);
+
+    int got = 0;
+    const QByteArray answers = readBytes(comm, 12, &got);
+    QCOMPARE(got, 12);
+    QCOMPARE(answers.mid(6, 6), answers.left(6));
+    QCOMPARE(quint8(answers.at(6)), kLinkUsb);
+    QCOMPARE(answers.mid(8, 2), QByteArray::fromHex("0200"));
+}
+
+void TestSimUsbHid::longRequestAndAnswer()
+{
+    // A 14-byte request (two output reports) reaches the device whole; a 24-byte answer
+    // comes back as four input reports (7, 7, 7, 3) and reads back whole.
+    const QByteArray request = QByteArray::fromHex("75060a00") + counting(10);
+    const QByteArray answer = SimDevice::answer(kLinkUsb, 1, counting(20));
+    m_device->scriptAnswers(kCmdModuleWrite, {answer});
+    CommUsbHid comm;
+    QVERIFY(comm.openFirst());
+
+    QCOMPARE(comm.write(bytes(request), quint32(request.size())), request.size());
+    QCOMPARE(SimUsbHid::requestCount(), 1);
+    QCOMPARE(m_device->requests().value(0), request);
+    QCOMPARE(SimUsbHid::pendingReports(), 4);
+
+    int got = 0;
+    QCOMPARE(readBytes(comm, answer.size(), &got), answer);
+    QCOMPARE(got, answer.size());
+    QCOMPARE(SimUsbHid::pendingReports(), 0);
+}
+
+void TestSimUsbHid::malformedReports()
+{
+    const HidApi &api = hidApi();
+    hid_device *dev = api.open(kFirst.first, kFirst.second, nullptr);
+    QVERIFY(dev);
+    unsigned char out[CommUsbHid::kOutputReportSize] = {0, 8, 0x75, 0x03, 0, 0};
+    // A length byte above 7 is dropped by the device; the write itself goes through.
+    QCOMPARE(api.write(dev, out, sizeof out), CommUsbHid::kOutputReportSize);
+    // Not a 9-byte report, or a report id other than 0: refused.
+    out[1] = 4;
+    QCOMPARE(api.write(dev, out, sizeof out - 1), -1);
+    out[0] = 1;
+    QCOMPARE(api.write(dev, out, sizeof out), -1);
+    QCOMPARE(SimUsbHid::requestCount(), 0);
+    // The dropped report left no stray bytes: a clean request is answered.
+    out[0] = 0;
+    QCOMPARE(api.write(dev, out, sizeof out), CommUsbHid::kOutputReportSize);
+    QCOMPARE(SimUsbHid::requestCount(), 1);
+    api.close(dev);
+}
+
+void TestSimUsbHid::identities()
+{
+    const HidApi &api = hidApi();
+    for (const UsbHidIdentity &id : CommUsbHid::kIdentities) {
+        hid_device *dev = api.open(id.vendorId, id.productId, nullptr);
+        QVERIFY(dev);
+        api.close(dev);
+    }
+    QVERIFY(!api.open(0x1234, 0x5678, nullptr));
+    QVERIFY(!api.open(kFirst.first, kFirst.second, L"0001"));
+}
+
+void TestSimUsbHid::unplugKillsHandle()
+{
+    CommUsbHid comm;
+    QVERIFY(comm.openFirst());
+    const QByteArray request = QByteArray::fromHex("75030000");
+    QCOMPARE(comm.write(bytes(request), 4), 4);
+
+    m_device->setPlugged(false);
+    QVERIFY(!comm.isConnected());
+    int got = 0;
+    readBytes(comm, 4, &got);
+    QCOMPARE(got, -1);
+    QCOMPARE(comm.write(bytes(request), 4), -1);
+    QVERIFY(!comm.open());
+
+    // Plugged back: a handle from before the unplug stays dead until reopened.
+    m_device->setPlugged(true);
+    CommUsbHid stale;
+    QVERIFY(stale.openFirst());
+    m_device->setPlugged(false);
+    QVERIFY(!stale.isConnected());
+    m_device->setPlugged(true);
+    QVERIFY(!stale.isConnected());
+    QVERIFY(stale.open());
+    QVERIFY(stale.isConnected());
+    QCOMPARE(stale.write(bytes(request), 4), 4);
+    readBytes(stale, 6, &got);
+    QCOMPARE(got, 6);
+}
+
+void TestSimUsbHid::uninstallRestores()
+{
+    QVERIFY(SimUsbHid::isInstalled());
+    QCOMPARE(SimUsbHid::device(), m_device);
+    SimUsbHid::uninstall();
+    QVERIFY(!SimUsbHid::isInstalled());
+    QVERIFY(!SimUsbHid::device());
+    SimUsbHid::install(m_device); // cleanup uninstalls again
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    int status = 0;
+    TestCommUsbHid usb;
+    status |= QTest::qExec(&usb, argc, argv);
+    TestSimUsbHid sim;
+    status |= QTest::qExec(&sim, argc, argv);
+    return status;
+}
+
+#include "tst_usbhid.moc"
