@@ -3,11 +3,17 @@
 #include "common/Reporter.h"
 #include "device/Catalog.h"
 #include "device/ConfigFile.h"
+#include "device/DeviceSession.h"
 #include "device/FamilyParams.h"
 #include "frames/OrvFrame.h"
+#include "sim/SimBle.h"
+#include "sim/SimDevice.h"
+#include "sim/SimUsbHid.h"
 
 #include <QCommandLineParser>
+#include <QEventLoop>
 #include <QFile>
+#include <QSaveFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -28,11 +34,39 @@ const char *kHelpText = R"(Commands:
   file info FILE.ocf
       Prints the identity and the writing program of a configuration file.
 
+  device info
+      Identifies the device: identity line, version word, buffer size.
+  device read [-o FILE.ocf]
+      Loads the device's configuration; writes it to FILE.ocf, or prints the
+      parameters as JSON (as 'frames unpack' does) when no file is given.
+  device apply FILE.ocf [--force]
+      Writes a configuration file to the device and prints one line per parameter
+      sent: "accepted" or "REFUSED" with its name and failure message. A file made
+      for another radio-module type is refused unless --force is given.
+  device defaults
+      Restores the device's factory defaults.
+
+Device options:
+  --ble ADDRESS     talk to the device over BLE instead of USB HID
+  --simulate        talk to the simulated device instead of real hardware
+  --sim-state FILE  keep the simulated device's parameters in FILE between runs
+  --sim-fault SPEC  make the simulated device misbehave: unplugged, silent,
+                    wrong-link-code, not-acknowledged, device-error:CODE,
+                    truncated-load, corrupted-load, unplug-after:N (requests);
+                    '@load', '@write' or '@defaults' after it limits the
+                    fault to that transaction (e.g. silent@write)
+  --sim-refuse ID   make the simulated device refuse parameter ID (repeatable)
+
+Boxes the program would show are printed on standard error; questions take
+their default answer (Cancel/No) unless an option says otherwise.
+
 Exit codes:
   0  success
   1  unknown command or bad arguments
-  2  a file could not be read or is not a configuration file
-  3  some input was invalid (frame lines) or some parameters could not be packed
+  2  a file could not be read, written, or is not a configuration file
+  3  some input was invalid (frame lines), some parameters could not be packed,
+     or the device refused some parameters
+  4  no device, the device did not answer, or it is not a supported device
 )";
 
 /// Prints boxes and status messages to standard error; questions take their default button.
@@ -46,14 +80,20 @@ public:
         if (!b.informativeText.isEmpty())
             m_err << ' ' << b.informativeText;
         m_err << '\n';
+        if (m_forceOpen && (b.buttons & Open))
+            return Open;
         if (b.defaultButton != NoButton)
             return b.defaultButton;
         return (b.buttons & Cancel) ? Cancel : ((b.buttons & No) ? No : Ok);
     }
-    void status(const QString &, int) override {}
+    /// Status messages are printed too: they say whether a transaction succeeded.
+    void status(const QString &text, int) override { m_err << text << '\n'; }
+    /// Answers "Open" to the question about a file of another radio-module type.
+    void setForceOpen(bool force) { m_forceOpen = force; }
 
 private:
     QTextStream &m_err;
+    bool m_forceOpen = false;
 };
 
 int usage(QTextStream &err, const QString &why)
@@ -183,6 +223,249 @@ int fileInfo(const QStringList &args, QTextStream &out, QTextStream &err, Report
     return Cli::kOk;
 }
 
+
+/// The simulated device of a --simulate run, with its parameters kept in a state file.
+class Simulation
+{
+public:
+    ~Simulation()
+    {
+        if (m_installed) {
+            SimUsbHid::uninstall();
+            uninstallSimBle();
+        }
+    }
+
+    /// Sets the device up from the options; false (message on err) for a bad option.
+    bool setUp(const QCommandLineParser &p, QTextStream &err)
+    {
+        m_statePath = p.value(QStringLiteral("sim-state"));
+        if (!m_statePath.isEmpty() && QFile::exists(m_statePath) && !loadState(err))
+            return false;
+        for (const QString &id : p.values(QStringLiteral("sim-refuse"))) {
+            bool ok = false;
+            const int n = id.toInt(&ok);
+            if (!ok || n < 0 || n > 63) {
+                err << "pelm-cli: --sim-refuse takes a parameter id from 0 to 63\n";
+                return false;
+            }
+            m_device.setRefused(quint8(n));
+        }
+        if (p.isSet(QStringLiteral("sim-fault")) && !setFault(p.value(QStringLiteral("sim-fault")), err))
+            return false;
+        SimUsbHid::install(&m_device);
+        installSimBle(&m_device);
+        m_installed = true;
+        return true;
+    }
+
+    /// Writes the device's parameters back to the state file, if one was given.
+    bool saveState(QTextStream &err)
+    {
+        if (m_statePath.isEmpty())
+            return true;
+        QJsonObject params;
+        for (auto it = m_device.params().cbegin(); it != m_device.params().cend(); ++it)
+            params.insert(QString::number(it.key()), QString::fromLatin1(it.value().toHex()));
+        QSaveFile f(m_statePath);
+        if (!f.open(QIODevice::WriteOnly) ||
+            f.write(QJsonDocument(QJsonObject{{QStringLiteral("params"), params}}).toJson()) < 0 || !f.commit()) {
+            err << "Can't write file '" << m_statePath << "'!\n";
+            return false;
+        }
+        return true;
+    }
+
+private:
+    bool loadState(QTextStream &err)
+    {
+        QFile f(m_statePath);
+        const QJsonObject params = f.open(QIODevice::ReadOnly)
+                                       ? QJsonDocument::fromJson(f.readAll()).object().value("params").toObject()
+                                       : QJsonObject();
+        if (params.isEmpty()) {
+            err << "pelm-cli: the simulator state file '" << m_statePath << "' can't be read\n";
+            return false;
+        }
+        for (auto it = params.constBegin(); it != params.constEnd(); ++it)
+            m_device.setParam(quint8(it.key().toInt()), QByteArray::fromHex(it.value().toString().toLatin1()));
+        return true;
+    }
+
+    bool setFault(const QString &spec, QTextStream &err)
+    {
+        // KIND[:ARG][@load|@write|@defaults]
+        static const QMap<QString, int> scopes = {
+            {QStringLiteral("load"), 4}, {QStringLiteral("write"), 0}, {QStringLiteral("defaults"), 3}};
+        const QString scope = spec.section('@', 1);
+        const QString body = spec.section('@', 0, 0);
+        const QString name = body.section(':', 0, 0);
+        bool ok = scope.isEmpty() || scopes.contains(scope);
+        const int arg = body.contains(':') ? body.section(':', 1).toInt(&ok) : 0;
+        static const QMap<QString, SimFault::Kind> kinds = {
+            {QStringLiteral("unplugged"), SimFault::Unplugged},
+            {QStringLiteral("silent"), SimFault::Silent},
+            {QStringLiteral("wrong-link-code"), SimFault::WrongLinkCode},
+            {QStringLiteral("not-acknowledged"), SimFault::NotAcknowledged},
+            {QStringLiteral("device-error"), SimFault::DeviceError},
+            {QStringLiteral("truncated-load"), SimFault::TruncatedElement},
+            {QStringLiteral("corrupted-load"), SimFault::CorruptedElement},
+            {QStringLiteral("unplug-after"), SimFault::UnplugAfterRequests},
+        };
+        if (!ok || !kinds.contains(name)) {
+            err << "pelm-cli: unknown --sim-fault '" << spec << "'\n";
+            return false;
+        }
+        const SimFault::Kind kind = kinds.value(name);
+        SimFault fault(kind, arg);
+        if (!scope.isEmpty())
+            fault = fault.onAction(scopes.value(scope));
+        if (kind == SimFault::Unplugged && scope.isEmpty())
+            m_device.setPlugged(false);
+        else
+            m_device.setFault(fault);
+        return true;
+    }
+
+    SimDevice m_device;
+    QString m_statePath;
+    bool m_installed = false;
+};
+
+/// Connects to the device named by the options; null (message on err) when none answers.
+std::unique_ptr<DeviceSession> connectDevice(const QCommandLineParser &p, QTextStream &err)
+{
+    std::unique_ptr<DeviceSession> session;
+    if (p.isSet(QStringLiteral("ble"))) {
+        QString address = p.value(QStringLiteral("ble"));
+        session.reset(DeviceFactory::connectBle(address));
+        if (!session)
+            err << "No supported device answered at BLE address " << address << ".\n";
+        return session;
+    }
+    // Failed identifications are silent for the first attempts: show them at once here.
+    for (int i = 0; i < DeviceFactory::kUsbSilentAttempts; ++i) {
+        if (DeviceFactory::usbAttemptCounter() >= DeviceFactory::kUsbSilentAttempts)
+            break;
+        bool failed = false;
+        session.reset(DeviceFactory::connectUsb(&failed));
+        if (session || !failed)
+            break;
+    }
+    if (!session && DeviceFactory::usbAttemptCounter() >= DeviceFactory::kUsbSilentAttempts) {
+        bool failed = false;
+        session.reset(DeviceFactory::connectUsb(&failed));
+    }
+    if (!session)
+        err << "No supported device answered on USB.\n";
+    return session;
+}
+
+void printParams(const OrvParamList &params, const ParamTables &tables, QTextStream &out)
+{
+    QJsonArray array;
+    for (const OrvParam &r : params) {
+        QJsonObject o;
+        o.insert(QStringLiteral("param"), r.id());
+        o.insert(QStringLiteral("index"), r.index());
+        o.insert(QStringLiteral("isBuf"), r.isBuf());
+        o.insert(QStringLiteral("data"), QString::fromLatin1(r.data().toHex()));
+        if (tables.isKnown(r.id()))
+            o.insert(QStringLiteral("name"), tables.name(r.id()));
+        array.append(o);
+    }
+    out << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
+}
+
+int deviceCommand(const QString &cmd, const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    QCommandLineParser p;
+    p.addOption({QStringLiteral("simulate"), QStringLiteral("simulated device")});
+    p.addOption({QStringLiteral("ble"), QStringLiteral("BLE address"), QStringLiteral("ADDRESS")});
+    p.addOption({QStringLiteral("sim-state"), QStringLiteral("simulator state"), QStringLiteral("FILE")});
+    p.addOption({QStringLiteral("sim-fault"), QStringLiteral("simulator fault"), QStringLiteral("SPEC")});
+    p.addOption({QStringLiteral("sim-refuse"), QStringLiteral("refused id"), QStringLiteral("ID")});
+    p.addOption({{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("output file"), QStringLiteral("FILE")});
+    p.addOption({QStringLiteral("force"), QStringLiteral("open a file of another module type")});
+    if (!p.parse(QStringList{QStringLiteral("device")} + args))
+        return usage(err, p.errorText());
+    const QStringList pos = p.positionalArguments();
+    const bool wantsFile = cmd == QLatin1String("apply");
+    if (pos.size() != (wantsFile ? 1 : 0))
+        return usage(err, wantsFile ? QStringLiteral("device apply needs exactly one FILE.ocf")
+                                    : QStringLiteral("device %1 takes no file").arg(cmd));
+    if (p.isSet(QStringLiteral("o")) && cmd != QLatin1String("read"))
+        return usage(err, QStringLiteral("-o is an option of device read"));
+    const bool simOption = p.isSet(QStringLiteral("sim-state")) || p.isSet(QStringLiteral("sim-fault")) ||
+                           p.isSet(QStringLiteral("sim-refuse"));
+    if (simOption && !p.isSet(QStringLiteral("simulate")))
+        return usage(err, QStringLiteral("the --sim-* options need --simulate"));
+
+    Simulation sim;
+    if (p.isSet(QStringLiteral("simulate")) && !sim.setUp(p, err))
+        return Cli::kUsage;
+
+    std::unique_ptr<DeviceSession> session = connectDevice(p, err);
+    if (!session)
+        return Cli::kNoDevice;
+
+    int rc = Cli::kOk;
+    if (cmd == QLatin1String("info")) {
+        out << "identity: " << session->identityText() << '\n'
+            << "orvType: " << session->orvType() << '\n'
+            << "orvRev: " << session->orvRev() << '\n'
+            << "kivType: " << session->kivType() << '\n'
+            << "kivRev: " << session->kivRev() << '\n'
+            << "identifier: " << QString::fromLatin1(session->identifier().toHex().toUpper()) << '\n'
+            << "versionWord: "
+            << (session->versionWord() < 0 ? QStringLiteral("unknown")
+                                           : QStringLiteral("0x%1").arg(session->versionWord(), 4, 16, QLatin1Char('0')))
+            << '\n'
+            << "bufferSize: " << session->bufferSize() << '\n';
+    } else if (cmd == QLatin1String("read")) {
+        if (session->loadFromDevice() != 0)
+            rc = Cli::kNoDevice;
+        else if (p.isSet(QStringLiteral("o"))) {
+            if (session->writeFile(p.value(QStringLiteral("o"))) != 0)
+                rc = Cli::kFileError;
+        } else
+            printParams(session->pageParams(), session->tables(), out);
+    } else if (cmd == QLatin1String("apply")) {
+        CliReporter *rep = static_cast<CliReporter *>(&reporter());
+        rep->setForceOpen(p.isSet(QStringLiteral("force")));
+        if (session->readFile(pos.first()) < 1)
+            rc = Cli::kFileError;
+        else if (session->applyToDevice() != 0)
+            rc = Cli::kNoDevice;
+        else {
+            for (const ApplyResult &r : session->lastApplyResults()) {
+                if (r.id == 0)
+                    continue; // padding of a frame's group of 8
+                const QString name = session->tables().name(r.id);
+                out << (r.refused ? "REFUSED  " : "accepted ") << r.id << ' '
+                    << (name.isEmpty() ? QStringLiteral("(unknown parameter)") : name);
+                if (r.refused) {
+                    const QString why = session->tables().error(r.id);
+                    out << ": " << (why.isEmpty() ? QStringLiteral("failed") : why);
+                    rc = Cli::kIncomplete;
+                }
+                out << '\n';
+            }
+        }
+    } else if (cmd == QLatin1String("defaults")) {
+        if (session->restoreDefaults() != 0)
+            rc = Cli::kNoDevice;
+        else
+            out << "Default configuration restored.\n";
+    } else {
+        return usage(err, QStringLiteral("unknown command 'device %1'").arg(cmd));
+    }
+    session.reset();
+    if (!sim.saveState(err) && rc == Cli::kOk)
+        rc = Cli::kFileError;
+    return rc;
+}
+
 } // namespace
 
 int Cli::run(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -209,6 +492,8 @@ int Cli::run(const QStringList &args, QTextStream &out, QTextStream &err)
         rc = framesUnpack(rest, out, err);
     else if (group == QLatin1String("file") && cmd == QLatin1String("info"))
         rc = fileInfo(rest, out, err, rep);
+    else if (group == QLatin1String("device") && !cmd.isEmpty())
+        rc = deviceCommand(cmd, rest, out, err);
     else
         rc = usage(err, QStringLiteral("unknown command '%1'").arg(args.mid(0, 2).join(' ')));
     setReporter(nullptr);

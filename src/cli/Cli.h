@@ -12,7 +12,8 @@ enum ExitCode {
     kOk = 0,
     kUsage = 1,      ///< unknown command or bad arguments
     kFileError = 2,  ///< a file could not be read or written
-    kIncomplete = 3, ///< some input was invalid or some parameters could not be handled
+    kIncomplete = 3, ///< some input was invalid, or parameters could not be packed or were refused
+    kNoDevice = 4,   ///< no device, no answer, or not a supported device
 };
 
 /// Runs one command line (arguments without the program name); returns the exit code.

@@ -5,6 +5,7 @@
 #include "device/ConfigFile.h"
 #include "device/FamilyParams.h"
 #include "links/Comm.h"
+#include "links/CommBle.h"
 #include "links/CommUsbHid.h"
 
 #include <QCoreApplication>
@@ -287,8 +288,8 @@ int DeviceSession::applyToDevice()
         return -1;
     m_params.clear();
     widgetsToParams(m_params);
-    ApplyResults results;
-    if (doApply(results, Protocol::kApplyTimeoutMs) < 0)
+    m_lastApplyResults.clear();
+    if (doApply(m_lastApplyResults, Protocol::kApplyTimeoutMs) < 0)
         return -1;
     if (m_info.versionWord >= Protocol::kClockVersionWord) {
         m_params.clear();
@@ -521,9 +522,14 @@ UsbTransportFactory &usbFactory()
     return f;
 }
 
+Comm *newCommBle(const QString &address)
+{
+    return new CommBle(address);
+}
+
 BleTransportFactory &bleFactory()
 {
-    static BleTransportFactory f;
+    static BleTransportFactory f = newCommBle;
     return f;
 }
 
@@ -556,7 +562,7 @@ void setUsbTransportFactory(UsbTransportFactory factory)
 
 void setBleTransportFactory(BleTransportFactory factory)
 {
-    bleFactory() = std::move(factory);
+    bleFactory() = factory ? std::move(factory) : BleTransportFactory(newCommBle);
 }
 
 int usbAttemptCounter()

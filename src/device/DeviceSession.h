@@ -159,6 +159,9 @@ public:
     /// widgetsToParams, apply(5000), then the clock set for version word 0x0120 and later.
     /// 0 when the device answered the write (also with refusals), -1 otherwise.
     int applyToDevice();
+    /// The per-parameter results of the last applyToDevice (empty when the device gave no
+    /// valid answer).
+    const ApplyResults &lastApplyResults() const { return m_lastApplyResults; }
     /// Restores the device's defaults and loads them. 0 on success, -1 on failure.
     int restoreDefaults();
     /// Warns about parameters of the list without a registered name and turns records of
@@ -217,6 +220,7 @@ private:
     OrvParamList m_params;
     ParamTables m_tables;
     OrvParamList m_pageParams;
+    ApplyResults m_lastApplyResults;
 };
 
 /// Creates the session object of an accepted device: the GUI its family page, the command
@@ -236,7 +240,7 @@ using BleTransportFactory = std::function<Comm *(const QString &address)>;
 
 /// The default opens a CommUsbHid with its identities. An empty function restores it.
 void setUsbTransportFactory(UsbTransportFactory factory);
-/// No default: connectBle fails until the BLE transport is installed here.
+/// The default creates a CommBle. An empty function restores it.
 void setBleTransportFactory(BleTransportFactory factory);
 
 /// Consecutive failed USB identifications; a failure is shown when it is 8 or more.

@@ -87,6 +87,12 @@ private slots:
     void errors_data();
     void errors();
     void help();
+
+    void deviceInfoOfTheSimulator();
+    void deviceReadEditApplyReadBack();
+    void deviceFaults_data();
+    void deviceFaults();
+    void deviceDefaults();
 };
 
 void TestCli::packThenUnpackGivesTheFileBack_data()
@@ -196,6 +202,119 @@ void TestCli::help()
     QCOMPARE(r.code, 0);
     for (const char *word : {"frames pack", "frames unpack", "file info", "Exit codes:", "3  some input"})
         QVERIFY2(r.out.contains(word), word);
+}
+
+void TestCli::deviceInfoOfTheSimulator()
+{
+    const Result r = runCli({"device", "info", "--simulate"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.startsWith("identity: Pelm-PTC-CT:1.0.0 | KIV-:"), qPrintable(r.out));
+    QVERIFY(r.out.contains("versionWord: 0x0120\n"));
+    QVERIFY(r.out.contains("orvType: 28\n"));
+    QVERIFY(r.out.contains("bufferSize: "));
+}
+
+void TestCli::deviceReadEditApplyReadBack()
+{
+    QTemporaryDir dir;
+    const QString state = dir.filePath("sim.json");
+    const QString saved = dir.filePath("saved.ocf");
+    const QStringList sim{"--simulate", "--sim-state", state};
+
+    Result r = runCli(QStringList{"device", "read", "-o", saved} + sim);
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.contains("Save configuration to '" + saved + "' has succeeded !"), qPrintable(r.err));
+
+    // edit two parameters of the saved file: the temperature offset and the keep-alive period
+    QFile f(saved);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QJsonObject doc = QJsonDocument::fromJson(f.readAll()).object();
+    f.close();
+    QJsonObject params = doc.value("params").toObject();
+    QVERIFY(params.contains("Temperature Offset"));
+    QJsonObject offset = params.value("Temperature Offset").toObject();
+    offset.insert("data", "f4ff");
+    params.insert("Temperature Offset", offset);
+    QJsonObject keepAlive = params.value("Keep alive").toObject();
+    keepAlive.insert("data", "05");
+    params.insert("Keep alive", keepAlive);
+    doc.insert("params", params);
+    const QString edited = dir.filePath("edited.ocf");
+    QFile e(edited);
+    QVERIFY(e.open(QIODevice::WriteOnly));
+    e.write(QJsonDocument(doc).toJson());
+    e.close();
+
+    // the device refuses the keep-alive period: reported by name, exit code 3
+    r = runCli(QStringList{"device", "apply", edited, "--sim-refuse", "3"} + sim);
+    QCOMPARE(r.code, 3);
+    QVERIFY2(r.out.contains("REFUSED  3 Keep alive: Can't set keep alive period\n"), qPrintable(r.out));
+    QVERIFY(r.out.contains("accepted 24 Temperature Offset\n"));
+    QVERIFY(!r.out.contains("accepted 0 "));
+    QVERIFY(r.err.contains("    - Keep alive (3): Can't set keep alive period !\n"));
+    QVERIFY(r.err.contains("Apply configuration to Pelm, has failed !"));
+
+    // read back: the offset changed, the refused value did not
+    r = runCli(QStringList{"device", "read"} + sim);
+    QCOMPARE(r.code, 0);
+    const QStringList back = unpackedParams(r.out);
+    QVERIFY2(back.contains("24/0/false/f4ff"), qPrintable(back.join(' ')));
+    QVERIFY(back.contains("3/0/false/00"));
+
+    // without refusals everything is accepted
+    r = runCli(QStringList{"device", "apply", edited} + sim);
+    QCOMPARE(r.code, 0);
+    QVERIFY(!r.out.contains("REFUSED"));
+    QVERIFY(r.err.contains("Apply configuration to Pelm, has succeeded !"));
+}
+
+void TestCli::deviceFaults_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    const QString cfg = kDefaultConfig;
+    QTest::newRow("no device on USB") << QStringList{"device", "info"} << 4
+                                      << "No supported device answered on USB.";
+    QTest::newRow("unplugged") << QStringList{"device", "read", "--simulate", "--sim-fault", "unplugged"} << 4
+                               << "No supported device answered on USB.";
+    QTest::newRow("silent") << QStringList{"device", "info", "--simulate", "--sim-fault", "silent"} << 4
+                            << "Communication error: Can't get the buffer size from orv device.";
+    QTest::newRow("truncated load") << QStringList{"device", "read", "--simulate", "--sim-fault", "truncated-load"}
+                                    << 4 << "Load configuration failed !: No/Bad response from device!";
+    QTest::newRow("silent on write") << QStringList{"device", "apply", cfg, "--simulate", "--sim-fault", "silent@write"}
+                                     << 4 << "Apply configuration failed !: No/Bad response from device!";
+    QTest::newRow("unplugged during apply")
+        << QStringList{"device", "apply", cfg, "--simulate", "--sim-fault", "unplug-after:3"} << 4
+        << "Apply configuration failed !: No/Bad response from device!";
+    QTest::newRow("not acknowledged")
+        << QStringList{"device", "apply", cfg, "--simulate", "--sim-fault", "not-acknowledged@write"} << 4
+        << "Communication warning: Command or configuration not acknowledged !";
+    QTest::newRow("device error") << QStringList{"device", "defaults", "--simulate", "--sim-fault", "device-error:4@defaults"}
+                                  << 4 << "The device return error code: Can't run command !";
+    QTest::newRow("sim option without --simulate") << QStringList{"device", "info", "--sim-fault", "silent"} << 1
+                                                   << "the --sim-* options need --simulate";
+    QTest::newRow("unknown fault") << QStringList{"device", "info", "--simulate", "--sim-fault", "melted"} << 1
+                                   << "unknown --sim-fault 'melted'";
+}
+
+void TestCli::deviceFaults()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    const Result r = runCli(args);
+    QCOMPARE(r.code, code);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY2(!r.err.contains(QRegularExpression("(Apply|Default) configuration.* has succeeded")), qPrintable(r.err));
+}
+
+void TestCli::deviceDefaults()
+{
+    const Result r = runCli({"device", "defaults", "--simulate"});
+    QCOMPARE(r.code, 0);
+    QVERIFY(r.out.contains("Default configuration restored."));
+    QVERIFY(r.err.contains("Default configuration from Pelm, has succeeded !"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

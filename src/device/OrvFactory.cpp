@@ -1,0 +1,46 @@
+// Factories of the desktop program's device objects: the shared probe rules of
+// DeviceFactory, with the family page as the object created for an accepted device.
+
+#include "device/DeviceSession.h"
+#include "device/FamilyParams.h"
+#include "device/OrvObject.h"
+#include "links/Comm.h"
+
+namespace OrvFactory {
+
+OrvObject *createPage(Comm *transport, const DeviceInfo &info, QWidget *parent)
+{
+    // Only the thermocouple family is accepted; until its page exists the base object with
+    // the family's tables stands in for it.
+    OrvObject *page = transport ? new OrvObject(transport, info, parent)
+                                : new OrvObject(info.orvType, info.orvRev, info.kivType, parent);
+    FamilyParams::registerThermocouple(page->tables(), info.kivType);
+    return page;
+}
+
+namespace {
+SessionCreator creatorFor(QWidget *parent)
+{
+    return [parent](std::unique_ptr<Comm> transport, const DeviceInfo &info) -> DeviceSession * {
+        return createPage(transport.release(), info, parent);
+    };
+}
+} // namespace
+
+OrvObject *connectUsb(QWidget *parent, bool *failed)
+{
+    return dynamic_cast<OrvObject *>(DeviceFactory::connectUsb(failed, parent, creatorFor(nullptr)));
+}
+
+OrvObject *connectBle(const QString &address, QWidget *parent)
+{
+    return dynamic_cast<OrvObject *>(DeviceFactory::connectBle(address, parent, creatorFor(nullptr)));
+}
+
+OrvObject *createOffline(QWidget *parent, int orvType, int orvRev, int kivType)
+{
+    Q_UNUSED(parent)
+    return dynamic_cast<OrvObject *>(DeviceFactory::createOffline(orvType, orvRev, kivType, creatorFor(nullptr)));
+}
+
+} // namespace OrvFactory

@@ -1,0 +1,123 @@
+#include "device/OrvObject.h"
+
+#include "device/Catalog.h"
+#include "links/Comm.h"
+
+#include <QLabel>
+#include <QStatusBar>
+
+OrvObject::OrvObject(Comm *transport, const DeviceInfo &info, QWidget *parent)
+    : QWidget(parent), DeviceSession(transport, info)
+{
+    setOwner(this);
+    // A device that did not identify itself gets no status bar (the factories drop it).
+    if (info.identified())
+        createStatusBar();
+}
+
+OrvObject::OrvObject(int orvType, int orvRev, int kivType, QWidget *parent)
+    : QWidget(parent), DeviceSession(orvType, orvRev, kivType)
+{
+    setOwner(this);
+    createStatusBar();
+}
+
+OrvObject::~OrvObject()
+{
+    m_updateTimer.stop();
+    // The status bar may be shown by the main window; it goes with the device object.
+    delete m_statusBar.data();
+}
+
+void OrvObject::createStatusBar()
+{
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->hide();
+    m_identityLabel = new QLabel(identityText(), m_statusBar);
+    m_identityLabel->setObjectName(QStringLiteral("labelIdentity"));
+    m_statusBar->addPermanentWidget(m_identityLabel);
+    QPointer<QStatusBar> bar = m_statusBar;
+    messages().setStatusSink([bar](const QString &text, int timeoutMs) {
+        if (bar)
+            bar->showMessage(text, timeoutMs);
+    });
+}
+
+QStatusBar *OrvObject::takeStatusBar()
+{
+    if (m_statusBar) {
+        m_statusBar->setParent(this);
+        m_statusBar->hide();
+    }
+    return m_statusBar;
+}
+
+QString OrvObject::displayName() const
+{
+    return QStringLiteral("Pelm-") + Catalog::typeName(orvType());
+}
+
+QString OrvObject::description() const
+{
+    return catalogLabel();
+}
+
+QString OrvObject::technologyText() const
+{
+    return Catalog::technologyText(kivType());
+}
+
+QString OrvObject::picturePath() const
+{
+    return OrvList::instance().picture(orvType(), orvRev(), kivType());
+}
+
+void OrvObject::startUpdates(int intervalMs)
+{
+    // Connected once, whatever the number of starts.
+    connect(&m_updateTimer, &QTimer::timeout, this, &OrvObject::updateValues, Qt::UniqueConnection);
+    m_updateTimer.start(intervalMs);
+}
+
+void OrvObject::stopUpdates()
+{
+    m_updateTimer.stop();
+}
+
+QByteArray OrvObject::runAction(const QByteArray &value, int timeoutMs)
+{
+    if (isOffline() || isBusy())
+        return QByteArray();
+    DeviceBusyGuard guard;
+    clearParams();
+    addParam(OrvParam(Protocol::kActionParamId, value));
+    return protocol().exchangeParams(params(), nullptr, timeoutMs, true);
+}
+
+namespace {
+void notAvailable(QWidget *parent, const QString &what)
+{
+    reporter().information(what, QObject::tr("This function is not available yet."), parent);
+}
+} // namespace
+
+void OrvObject::exportFrames()
+{
+    notAvailable(this, tr("Export frames"));
+}
+
+void OrvObject::importFrames()
+{
+    notAvailable(this, tr("Import frames"));
+}
+
+int OrvObject::openKeysDialog()
+{
+    notAvailable(this, tr("Change LoRaWAN keys"));
+    return 0;
+}
+
+void OrvObject::openKivTerminal()
+{
+    notAvailable(this, tr("Kiv Terminal"));
+}
