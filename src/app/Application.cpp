@@ -2,6 +2,9 @@
 
 #include "app/GuiReporter.h"
 #include "app/MainWindow.h"
+#include "sim/SimBle.h"
+#include "sim/SimDevice.h"
+#include "sim/SimUsbHid.h"
 #include "common/Reporter.h"
 
 #include <QApplication>
@@ -101,7 +104,6 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
     QApplication app(count, args.data());
     setIdentity();
     const StartOptions options = parseCommandLine(QCoreApplication::arguments());
-    Q_UNUSED(options) // the simulated device plugs in here once the device layer exists
 
     QLockFile lock(lockPath.isEmpty() ? defaultLockPath() : lockPath);
     const LockOutcome outcome = acquireInstanceLock(lock);
@@ -110,14 +112,27 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
 
     applyLookAndFeel();
 
+    // Demo mode: the simulated device is plugged in over USB and advertised over BLE.
+    std::unique_ptr<SimDevice> simulated;
+    if (options.simulate) {
+        simulated.reset(new SimDevice);
+        SimUsbHid::install(simulated.get());
+        installSimBle(simulated.get());
+    }
+
     int code = 0;
     {
         MainWindow window;
-        gui.setStatusBar(window.statusBar());
+        window.setSimulated(options.simulate);
+        gui.setWindow(&window);
         window.show();
         code = app.exec();
         lock.unlock();
-        gui.setStatusBar(nullptr);
+        gui.setWindow(nullptr);
+    }
+    if (simulated) {
+        SimUsbHid::uninstall();
+        uninstallSimBle();
     }
     return code;
 }

@@ -23,6 +23,6 @@ int GuiReporter::box(const Box &b)
 
 void GuiReporter::status(const QString &text, int timeoutMs)
 {
-    if (m_bar)
-        m_bar->showMessage(text, timeoutMs);
+    if (m_window)
+        m_window->statusBar()->showMessage(text, timeoutMs);
 }

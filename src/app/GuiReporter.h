@@ -3,16 +3,17 @@
 
 #include "common/Reporter.h"
 
-class QStatusBar;
+#include <QMainWindow>
+#include <QPointer>
 
 class GuiReporter : public Reporter
 {
 public:
     int box(const Box &b) override;
-    /// Status messages go to the status bar set here (none: dropped).
+    /// Status messages go to the status bar the window shows at that moment (none: dropped).
     void status(const QString &text, int timeoutMs) override;
-    void setStatusBar(QStatusBar *bar) { m_bar = bar; }
+    void setWindow(QMainWindow *window) { m_window = window; }
 
 private:
-    QStatusBar *m_bar = nullptr;
+    QPointer<QMainWindow> m_window;
 };

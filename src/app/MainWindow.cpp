@@ -2,7 +2,15 @@
 
 #include "app/Application.h"
 #include "app/FileDialogs.h"
+#include "app/WdgMain.h"
 #include "common/Reporter.h"
+#include "device/ConfigFile.h"
+#include "device/OrvObject.h"
+#include "editors/WdgOrv.h"
+#include "editors/WdgOrvVirtual.h"
+#include "links/Comm.h"
+#include "sim/SimDevice.h"
+#include "sim/SimUsbHid.h"
 
 #include "ui_MainWindow.h"
 
@@ -15,42 +23,21 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMenu>
+#include <QScopedValueRollback>
+#include <QStatusBar>
 
 namespace {
 /// The brand word put in the texts that name the tool.
 const char kBrand[] = "Pelm";
 /// Interval of the USB poll.
 constexpr int kPollIntervalMs = 500;
+/// Connection modes of the connected configuration page.
+constexpr int kModeBle = 0;
+constexpr int kModeUsb = 1;
 const char kTranslationPrefix[] = "orv_cfg_";
 const char kQtTranslationPrefix[] = "qt_";
 const char kAppIcon[] = ":MainWindow/img/pelm/iconpelm";
 const char kLanguageIconDir[] = ":/MainWindow/img/lang";
-
-/// Central page shown until a device is connected or opened.
-class PlaceholderPage : public QLabel
-{
-public:
-    explicit PlaceholderPage(QWidget *parent = nullptr) : QLabel(parent)
-    {
-        setObjectName(QStringLiteral("placeholderPage"));
-        setAlignment(Qt::AlignCenter);
-        retranslate();
-    }
-    QSize sizeHint() const override { return QSize(kWidth, kHeight); }
-
-protected:
-    void changeEvent(QEvent *event) override
-    {
-        if (event->type() == QEvent::LanguageChange)
-            retranslate();
-        QLabel::changeEvent(event);
-    }
-
-private:
-    static constexpr int kWidth = 900;
-    static constexpr int kHeight = 600;
-    void retranslate() { setText(QCoreApplication::translate("MainWindow", "No device connected")); }
-};
 
 /// Replaces a translator: removes it, loads the file, and installs it again only when it loaded.
 bool switchTranslator(QTranslator &translator, const QString &file)
@@ -82,13 +69,37 @@ MainWindow::MainWindow(QWidget *parent)
 
     updateRecentFileActions();
 
-    // The USB poll starts here once the device layer exists; the online update checker is
-    // created at the same place.
     m_pollTimer.setInterval(kPollIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &MainWindow::on_orvManager);
+    m_pollTimer.start();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    m_pollTimer.stop();
+    delete m_pendingOrv;
+    delete m_orv;
+}
+
+void MainWindow::setSimulated(bool simulated)
+{
+    m_simulated = simulated;
+    retranslate();
+    if (!simulated || findChild<QMenu *>(QStringLiteral("menuSimulator")))
+        return;
+    // Demo mode: plug and unplug the simulated device as an installer would the cable.
+    QMenu *menu = new QMenu(tr("Simulator"), this);
+    menu->setObjectName(QStringLiteral("menuSimulator"));
+    QAction *plugged = menu->addAction(tr("Device plugged in (USB)"));
+    plugged->setObjectName(QStringLiteral("actionSimulatorPlugged"));
+    plugged->setCheckable(true);
+    plugged->setChecked(SimUsbHid::device() && SimUsbHid::device()->isPlugged());
+    connect(plugged, &QAction::toggled, this, [](bool on) {
+        if (SimUsbHid::device())
+            SimUsbHid::device()->setPlugged(on);
+    });
+    menuBar()->addMenu(menu);
+}
 
 QString MainWindow::translationsDir()
 {
@@ -119,24 +130,86 @@ void MainWindow::installPage(QWidget *page)
 
 void MainWindow::installFirstPage()
 {
-    // The connection page takes this place once it exists.
-    installPage(new PlaceholderPage(this));
+    installConnectionPage();
+}
+
+void MainWindow::installConnectionPage()
+{
+    auto *page = new WdgMain(this);
+    connect(page, &WdgMain::OnOrvPicked, this, &MainWindow::_onOrvPicked);
+    connect(page, &WdgMain::OnOrvBlePicked, this, &MainWindow::_onOrvBlePicked);
+    connect(page, &WdgMain::OnKivBlePicked, this, &MainWindow::_onKivBlePicked);
+    installPage(page);
+}
+
+void MainWindow::installConnectedPage(OrvObject *device, int mode)
+{
+    auto *page = new WdgOrv(this);
+    page->setDevice(device, mode);
+    connect(page, &WdgOrv::close, this, &MainWindow::_onWdgClose);
+    installPage(page);
+    installStatusBar(device);
+}
+
+void MainWindow::installOfflinePage(OrvObject *device)
+{
+    auto *page = new WdgOrvVirtual(this);
+    page->setDevice(device);
+    connect(page, &WdgOrvVirtual::close, this, &MainWindow::_onWdgClose);
+    connect(page, &WdgOrvVirtual::save, this, &MainWindow::on_actionSave_triggered);
+    connect(page, &WdgOrvVirtual::reload, this, &MainWindow::on_actionReload_triggered);
+    installPage(page);
+    installStatusBar(device);
+}
+
+void MainWindow::installStatusBar(OrvObject *device)
+{
+    if (QStatusBar *bar = device->statusBar()) {
+        setStatusBar(bar);
+        bar->show();
+    }
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::dropDevice()
+{
+    OrvObject *old = m_orv;
+    m_orv = nullptr;
+    if (m_pendingOrv == old)
+        m_pendingOrv = nullptr;
+    if (!old)
+        return;
+    // The device object may still be on the stack below this call (a page button, a box of
+    // one of its transactions): it goes once control is back in the event loop.
+    old->stopUpdates();
+    old->hide();
+    old->deleteLater();
 }
 
 void MainWindow::updateActions(bool devicePage)
 {
+    const bool connected = devicePage && m_orv && !m_orv->isOffline();
     m_ui->actionSave->setEnabled(devicePage);
     m_ui->actionSave_as->setEnabled(devicePage);
     m_ui->actionImport_frames->setEnabled(devicePage);
     m_ui->actionExport_frames->setEnabled(devicePage);
     // Only a connected device can restore its defaults, reload or take a configuration;
     // the terminal, the updater and new keys depend on its capabilities.
-    m_ui->actionDefault->setEnabled(false);
-    m_ui->actionReload->setEnabled(false);
-    m_ui->actionApply->setEnabled(false);
+    m_ui->actionDefault->setEnabled(connected);
+    m_ui->actionReload->setEnabled(connected);
+    m_ui->actionApply->setEnabled(connected);
     m_ui->actionKivTerminal->setEnabled(false);
     m_ui->actionUpdater->setEnabled(false);
     m_ui->actionChangeLoRaWANkeys->setEnabled(false);
+    if (!devicePage || !m_orv)
+        return;
+    m_ui->actionKivTerminal->setEnabled(m_orv->terminalAvailable());
+    const bool bootloader = m_orv->bootloaderTag(Protocol::kTagSerialModule) >= 0 ||
+                            m_orv->bootloaderTag(Protocol::kTagDevice) >= 0 ||
+                            m_orv->bootloaderTag(Protocol::kTagBleModule) >= 0;
+    m_ui->actionUpdater->setEnabled(bootloader && m_orv->transport() &&
+                                    m_orv->transport()->linkCode() == Comm::kLinkBle);
+    m_ui->actionChangeLoRaWANkeys->setEnabled(m_orv->supportsKeyChange());
 }
 
 void MainWindow::notAvailableYet()
@@ -206,14 +279,6 @@ void MainWindow::_onActionRecentFilesTriggered()
         openFile(path);
 }
 
-int MainWindow::openFile(const QString &path)
-{
-    Q_UNUSED(path)
-    // Reading configuration files comes with the device layer.
-    notAvailableYet();
-    return -1;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Languages
 
@@ -268,7 +333,10 @@ void MainWindow::loadLanguage(const QString &code)
 void MainWindow::retranslate()
 {
     m_ui->retranslateUi(this);
-    setWindowTitle(QCoreApplication::applicationName());
+    if (m_simulated)
+        setWindowTitle(tr("%1 - simulated device").arg(QCoreApplication::applicationName()));
+    else
+        setWindowTitle(QCoreApplication::applicationName());
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -348,66 +416,216 @@ void MainWindow::on_actionOpen_triggered()
     openFile(path);
 }
 
-void MainWindow::_onWdgClose()
+int MainWindow::openFile(const QString &path)
 {
-    installFirstPage();
-    updateActions(false);
-    m_currentFile.clear();
+    ConfigFile::Info info;
+    if (ConfigFile::readInfo(path, &info, reporter()) != 0)
+        return -1;
+
+    if (!m_orv) {
+        OrvObject *device = OrvFactory::createOffline(this, info.orvType, info.orvRev, info.kivType);
+        if (!device) {
+            reporter().information(tr("Failed to load file !"),
+                                   tr("The file '") + path + QStringLiteral("' ") +
+                                       tr("was be to open but it is probably corrupted.") + QLatin1Char('\n') +
+                                       tr("It is not possible to load this file !") + QLatin1Char('\n'),
+                                   this);
+            removeRecentFile(path);
+            return -1;
+        }
+        m_orv = device;
+        installOfflinePage(device);
+        const int result = device->readFile(path);
+        addRecentFile(path);
+        updateActions(true);
+        return result;
+    }
+
+    const int result = m_orv->readFile(path);
+    if (result >= 0)
+        addRecentFile(path);
+    else
+        removeRecentFile(path);
+    return result;
 }
 
-// The USB poll looks for a device here once the device layer exists.
-void MainWindow::on_orvManager() {}
+void MainWindow::_onWdgClose()
+{
+    installConnectionPage();
+    dropDevice();
+    setStatusBar(nullptr); // the device's status bar goes with it
+    updateActions(false);
+    m_currentFile.clear();
+    m_pollTimer.start(kPollIntervalMs);
+}
 
-// The device actions below work on the device object; without one (the only case until the
-// device layer exists) they only bring the actions up to date.
+void MainWindow::on_orvManager()
+{
+    // A poll never runs inside another poll's question box, nor inside a device exchange or
+    // one of its boxes (timers fire in their nested event loops).
+    if (m_inPoll || DeviceBusyGuard::isBusy())
+        return;
+    const QScopedValueRollback<bool> polling(m_inPoll, true);
+
+    if (m_orv && m_orv->isOffline()) {
+        if (!m_pendingOrv) {
+            bool failed = false;
+            m_pendingOrv = OrvFactory::connectUsb(this, &failed);
+            if (m_pendingOrv &&
+                reporter().question(tr("ORV connected"), tr("Do you want load a ORV and lose the last modification ?"),
+                                    Reporter::Yes | Reporter::No, Reporter::NoButton, this) == Reporter::Yes) {
+                _onWdgClose(); // the pending device is shown by the next poll
+                return;
+            }
+        } else if (!m_pendingOrv->isConnected()) {
+            delete m_pendingOrv;
+            m_pendingOrv = nullptr;
+        }
+        return;
+    }
+
+    if (m_orv && !m_orv->isConnected()) {
+        _onWdgClose();
+        return;
+    }
+
+    if (!m_orv) {
+        bool failed = false;
+        OrvObject *device = m_pendingOrv;
+        m_pendingOrv = nullptr;
+        if (!device)
+            device = OrvFactory::connectUsb(this, &failed);
+        if (device) {
+            m_orv = device;
+            installConnectedPage(device, kModeUsb);
+            device->loadFromDevice();
+            updateActions(true);
+        } else if (failed) {
+            installConnectionPage();
+        }
+    }
+}
+
 void MainWindow::on_actionKivTerminal_triggered()
 {
-    updateActions(false);
+    if (!m_orv) {
+        updateActions(false);
+        return;
+    }
+    m_orv->openKivTerminal();
 }
 
 void MainWindow::on_actionUpdater_triggered()
 {
-    updateActions(false);
+    if (!m_orv) {
+        updateActions(false);
+        return;
+    }
+    notAvailableYet();
 }
 
 void MainWindow::on_actionSave_triggered()
 {
-    updateActions(false);
+    if (!m_orv) {
+        updateActions(false);
+        return;
+    }
+    if (m_currentFile.isEmpty()) {
+        on_actionSave_as_triggered();
+        return;
+    }
+    const QString path = m_currentFile;
+    m_orv->writeFile(path);
+    addRecentFile(path);
 }
 
 void MainWindow::on_actionSave_as_triggered()
 {
-    updateActions(false);
+    if (!m_orv) {
+        updateActions(false);
+        return;
+    }
+    const QString brand = QLatin1String(kBrand);
+    const QString path = fileDialogs().getSaveFileName(this, tr("Save %1 config").arg(brand),
+                                                       QStringLiteral("untitled.ocf"),
+                                                       tr("%1 config file (*.ocf);;All Files (*)").arg(brand));
+    if (path.isEmpty())
+        return;
+    m_orv->writeFile(path);
+    addRecentFile(path);
 }
 
 void MainWindow::on_actionDefault_triggered()
 {
-    updateActions(false);
+    if (!m_orv) {
+        updateActions(false);
+        return;
+    }
+    m_orv->restoreDefaults();
 }
 
 void MainWindow::on_actionReload_triggered()
 {
-    updateActions(false);
+    if (!m_orv) {
+        updateActions(false);
+        return;
+    }
+    if (!m_orv->isOffline()) {
+        m_orv->loadFromDevice();
+        return;
+    }
+    if (!m_currentFile.isEmpty()) {
+        m_orv->readFile(m_currentFile);
+        return;
+    }
+    Reporter::Box box;
+    box.icon = Reporter::Information;
+    box.title = tr("No file !");
+    box.text = tr("No file to reload !");
+    box.informativeText = tr("Reload default ?");
+    box.buttons = Reporter::Yes | Reporter::No;
+    box.defaultButton = Reporter::Yes;
+    if (reporter().box(box) == Reporter::Yes) {
+        QCoreApplication::processEvents();
+        if (m_orv)
+            m_orv->loadDefaultConfig();
+    }
 }
 
 void MainWindow::on_actionApply_triggered()
 {
-    updateActions(false);
+    if (!m_orv) {
+        updateActions(false);
+        return;
+    }
+    m_orv->applyToDevice();
 }
 
 void MainWindow::on_actionChangeLoRaWANkeys_triggered()
 {
-    updateActions(false);
+    if (!m_orv) {
+        updateActions(false);
+        return;
+    }
+    m_orv->openKeysDialog();
 }
 
 void MainWindow::on_actionImport_frames_triggered()
 {
-    updateActions(false);
+    if (!m_orv) {
+        updateActions(false);
+        return;
+    }
+    m_orv->importFrames();
 }
 
 void MainWindow::on_actionExport_frames_triggered()
 {
-    updateActions(false);
+    if (!m_orv) {
+        updateActions(false);
+        return;
+    }
+    m_orv->exportFrames();
 }
 
 void MainWindow::on_actionAuto_Conf_triggered()
@@ -422,20 +640,40 @@ void MainWindow::on_actionCheck_for_updates_triggered()
 
 void MainWindow::_checkingUpdateFinished() {}
 
-// Picks of the connection page: the page does not exist yet.
 void MainWindow::_onOrvPicked(int orvType, int orvRev, int kivType)
 {
-    Q_UNUSED(orvType)
-    Q_UNUSED(orvRev)
-    Q_UNUSED(kivType)
+    if (m_orv)
+        return;
+    OrvObject *device = OrvFactory::createOffline(this, orvType, orvRev, kivType);
+    if (!device)
+        return;
+    m_orv = device;
+    installOfflinePage(device);
+    device->loadDefaultConfig();
+    updateActions(true);
 }
 
 void MainWindow::_onOrvBlePicked(const QString &address)
 {
-    Q_UNUSED(address)
+    if (m_orv)
+        return;
+    OrvObject *device = m_pendingOrv;
+    m_pendingOrv = nullptr;
+    if (!device)
+        device = OrvFactory::connectBle(address, this);
+    if (!device) {
+        installConnectionPage();
+        return;
+    }
+    m_lastBleAddress = address;
+    m_orv = device;
+    installConnectedPage(device, kModeBle);
+    device->loadFromDevice();
+    updateActions(true);
 }
 
 void MainWindow::_onKivBlePicked(const QString &address)
 {
-    Q_UNUSED(address)
+    m_lastBleAddress = address;
+    notAvailableYet();
 }

@@ -13,6 +13,7 @@
 #include <functional>
 
 class QActionGroup;
+class OrvObject;
 
 namespace Ui {
 class MainWindow;
@@ -63,6 +64,16 @@ public:
     /// a negative value on failure.
     virtual int openFile(const QString &path);
 
+    /// The device object shown (null on the connection page).
+    OrvObject *device() const { return m_orv; }
+    /// A device found on USB while an offline device is shown (null when none).
+    OrvObject *pendingDevice() const { return m_pendingOrv; }
+    /// The USB poll timer (every 500 ms while the connection or a configuration page is shown).
+    const QTimer &pollTimer() const { return m_pollTimer; }
+    /// Marks the window as running on the simulated device (demo mode): the title says so and
+    /// a Simulator menu plugs and unplugs the simulated device.
+    void setSimulated(bool simulated);
+
 protected:
     void changeEvent(QEvent *event) override;
 
@@ -99,6 +110,16 @@ private:
     void updateRecentFileActions();
     void installPage(QWidget *page);
     void installFirstPage();
+    /// A new connection page, connected to the three picks.
+    void installConnectionPage();
+    /// The configuration page of a connected device (mode 0 BLE, 1 USB).
+    void installConnectedPage(OrvObject *device, int mode);
+    /// The configuration page of an offline device.
+    void installOfflinePage(OrvObject *device);
+    /// Shows the device's status bar as the window's.
+    void installStatusBar(OrvObject *device);
+    /// Forgets the device object shown (deleted once control is back in the event loop).
+    void dropDevice();
     /// Enables the actions that need a device page (argument: such a page is shown).
     void updateActions(bool devicePage);
     void notAvailableYet();
@@ -113,6 +134,11 @@ private:
     QString m_currLang;
     QActionGroup *m_langGroup = nullptr;
     ExitFunction m_exit;
+    OrvObject *m_orv = nullptr;        ///< the device object shown, owned
+    OrvObject *m_pendingOrv = nullptr; ///< found on USB while an offline device is shown, owned
+    QString m_lastBleAddress;
+    bool m_inPoll = false; ///< a poll is running (its question box spins the event loop)
+    bool m_simulated = false;
 
     static QString s_translationsDir;
 };

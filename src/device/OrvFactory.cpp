@@ -4,14 +4,26 @@
 #include "device/DeviceSession.h"
 #include "device/FamilyParams.h"
 #include "device/OrvObject.h"
+#include "editors/OrvThermocouple.h"
 #include "links/Comm.h"
 
 namespace OrvFactory {
 
+namespace {
+constexpr int kThermocoupleType = 28;
+constexpr int kThermocoupleKivType = 14;
+} // namespace
+
 OrvObject *createPage(Comm *transport, const DeviceInfo &info, QWidget *parent)
 {
-    // Only the thermocouple family is accepted; until its page exists the base object with
-    // the family's tables stands in for it.
+    // The thermocouple family's page registers the family's parameters itself.
+    if (info.orvType == kThermocoupleType && info.kivType == kThermocoupleKivType) {
+        if (transport)
+            return new OrvThermocouple(transport, info, parent);
+        return new OrvThermocouple(info.orvType, info.orvRev, info.kivType, parent);
+    }
+    // The catalog accepts no other family; should it ever, the base object with the family's
+    // tables stands in until that family has a page.
     OrvObject *page = transport ? new OrvObject(transport, info, parent)
                                 : new OrvObject(info.orvType, info.orvRev, info.kivType, parent);
     FamilyParams::registerThermocouple(page->tables(), info.kivType);
@@ -40,7 +52,8 @@ OrvObject *connectBle(const QString &address, QWidget *parent)
 OrvObject *createOffline(QWidget *parent, int orvType, int orvRev, int kivType)
 {
     Q_UNUSED(parent)
-    return dynamic_cast<OrvObject *>(DeviceFactory::createOffline(orvType, orvRev, kivType, creatorFor(nullptr)));
+    return dynamic_cast<OrvObject *>(
+        DeviceFactory::createOffline(orvType, orvRev, kivType, creatorFor(nullptr)));
 }
 
 } // namespace OrvFactory

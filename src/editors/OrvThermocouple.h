@@ -54,8 +54,8 @@ public:
     /// Live reading commands: payload empty, answered with 2 bytes.
     enum LiveCommand : quint8
     {
-        CmdTemperature = 20, ///< signed, hundredths of a degree Celsius
-        CmdCurrent = 21,     ///< unsigned, hundredths of an ampere
+        CmdTemperature = 20,    ///< signed, hundredths of a degree Celsius
+        CmdCurrent = 21,        ///< unsigned, hundredths of an ampere
         CmdBatteryVoltage = 22, ///< unsigned, millivolts
     };
 
@@ -120,13 +120,16 @@ private:
     void on_adjust_date_signal();
 
     void applyRecord(const OrvParam &p);
+    /// The texts of loadAdjustments() for the values loaded (by id).
+    QStringList describeAdjustments(const QMap<quint8, QByteArray> &loaded, bool radioLoaded,
+                                    bool dataLoggingLoaded) const;
     /// The value the editors give for id (empty for an id without an editor).
     QByteArray encode(quint8 id) const;
     QByteArray sendingInterfaceValue() const;
     bool timestampEnabled() const;
 
     const QScopedPointer<Ui::OrvThermocouple> m_ui;
-    OrvParamList m_kept;          ///< last loaded records of parameters without an editor
+    OrvParamList m_kept;             ///< last loaded records of parameters without an editor
     int m_sendingInterfaceWidth = 1; ///< 1 or 2 bytes, as the last valid record had it
     QStringList m_loadAdjustments;
 };

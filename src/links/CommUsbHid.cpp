@@ -87,7 +87,8 @@ qint32 CommUsbHid::read(quint8 *buffer, quint32 length, qint32 timeoutMs)
     for (;;) {
         const quint32 wanted = length - copied;
         if (s_remainderCount <= wanted) {
-            std::memcpy(buffer + copied, s_remainder, s_remainderCount);
+            if (s_remainderCount > 0)
+                std::memcpy(buffer + copied, s_remainder, s_remainderCount);
             copied += s_remainderCount;
             s_remainderCount = 0;
         } else {

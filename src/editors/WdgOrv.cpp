@@ -1,0 +1,107 @@
+#include "editors/WdgOrv.h"
+
+#include "app/Application.h"
+#include "device/OrvObject.h"
+#include "ui_WdgOrv.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+// ---------------------------------------------------------------------------------------------
+// OrvFramePage
+// ---------------------------------------------------------------------------------------------
+
+QPixmap OrvFramePage::headerPicture(const QString &path)
+{
+    const QPixmap picture(path);
+    if (picture.isNull() || picture.height() < kPictureScaleFromPx)
+        return picture;
+    return picture.scaledToHeight(kPictureHeightPx, Qt::SmoothTransformation);
+}
+
+void OrvFramePage::showBrand(const Header &header)
+{
+    header.image->setPixmap(headerPicture(QLatin1String(kBrandPicture)));
+    header.name->setText(QStringLiteral("Pelm"));
+    header.description->clear();
+    header.technology->clear();
+}
+
+void OrvFramePage::host(const Header &header, OrvObject *device)
+{
+    device->setParent(header.container);
+    auto *layout = qobject_cast<QBoxLayout *>(header.container->layout());
+    if (!layout)
+        layout = new QVBoxLayout(header.container);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(device);
+    device->show();
+
+    header.name->setText(device->displayName());
+    header.description->setText(device->description());
+    header.technology->setText(device->technologyText());
+
+    // A picture that does not load keeps the brand picture, like a device without one.
+    const QString path = device->picturePath();
+    if (!path.isEmpty()) {
+        const QPixmap picture = headerPicture(path);
+        if (!picture.isNull())
+            header.image->setPixmap(picture);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// WdgOrv
+// ---------------------------------------------------------------------------------------------
+
+WdgOrv::WdgOrv(QWidget *parent) : QWidget(parent), m_ui(new Ui::WdgOrv)
+{
+    Application::initGuiResources();
+    m_ui->setupUi(this);
+    OrvFramePage::showBrand({m_ui->widget_wdgOrv, m_ui->label_DeviceName, m_ui->label_DeviceDescription,
+                             m_ui->label_DeviceTech, m_ui->label_image});
+}
+
+WdgOrv::~WdgOrv() = default;
+
+OrvObject *WdgOrv::device() const
+{
+    return m_device;
+}
+
+void WdgOrv::setDevice(OrvObject *device, int mode)
+{
+    if (m_hosting || !device)
+        return;
+    m_hosting = true;
+    m_device = device;
+    OrvFramePage::host({m_ui->widget_wdgOrv, m_ui->label_DeviceName, m_ui->label_DeviceDescription,
+                        m_ui->label_DeviceTech, m_ui->label_image},
+                       device);
+    m_ui->pushButton_close->setVisible(mode != ModeUsb);
+}
+
+void WdgOrv::on_pushButton_default_clicked()
+{
+    if (m_device)
+        m_device->restoreDefaults();
+}
+
+void WdgOrv::on_pushButton_reload_clicked()
+{
+    if (m_device)
+        m_device->loadFromDevice();
+}
+
+void WdgOrv::on_pushButton_apply_clicked()
+{
+    if (m_device)
+        m_device->applyToDevice();
+}
+
+void WdgOrv::on_pushButton_close_clicked()
+{
+    if (m_device)
+        emit close();
+}

@@ -1,0 +1,50 @@
+#include "editors/WdgOrvVirtual.h"
+
+#include "app/Application.h"
+#include "device/OrvObject.h"
+#include "editors/WdgOrv.h"
+#include "ui_WdgOrvVirtual.h"
+
+WdgOrvVirtual::WdgOrvVirtual(QWidget *parent) : QWidget(parent), m_ui(new Ui::WdgOrvVirtual)
+{
+    Application::initGuiResources();
+    m_ui->setupUi(this);
+    OrvFramePage::showBrand({m_ui->widget_wdgOrv, m_ui->label_DeviceName, m_ui->label_DeviceDescription,
+                             m_ui->label_DeviceTech, m_ui->label_image});
+}
+
+WdgOrvVirtual::~WdgOrvVirtual() = default;
+
+OrvObject *WdgOrvVirtual::device() const
+{
+    return m_device;
+}
+
+void WdgOrvVirtual::setDevice(OrvObject *device)
+{
+    if (m_hosting || !device)
+        return;
+    m_hosting = true;
+    m_device = device;
+    OrvFramePage::host({m_ui->widget_wdgOrv, m_ui->label_DeviceName, m_ui->label_DeviceDescription,
+                        m_ui->label_DeviceTech, m_ui->label_image},
+                       device);
+}
+
+void WdgOrvVirtual::on_pushButton_reload_clicked()
+{
+    if (m_device)
+        emit reload();
+}
+
+void WdgOrvVirtual::on_pushButton_save_clicked()
+{
+    if (m_device)
+        emit save();
+}
+
+void WdgOrvVirtual::on_pushButton_close_clicked()
+{
+    if (m_device)
+        emit close();
+}

@@ -1,0 +1,396 @@
+// The main window's flows end to end on the simulated device: plug in, load, edit, apply,
+// refusals, unplug, offline work, files, and the pending-device question.
+
+#include "app/FileDialogs.h"
+#include "app/MainWindow.h"
+#include "app/WdgMain.h"
+#include "device/OrvObject.h"
+#include "editors/WdgOrv.h"
+#include "editors/WdgOrvVirtual.h"
+#include "sim/SimDevice.h"
+#include "sim/SimUsbHid.h"
+#include "support/RecordingReporter.h"
+
+#include <QAction>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+const QString kDefaultConfig = QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
+
+/// Writes a copy of the default configuration with another identity.
+QString configFor(const QTemporaryDir &dir, const QString &name, int orvType, int kivType)
+{
+    QFile in(kDefaultConfig);
+    if (!in.open(QIODevice::ReadOnly))
+        return QString();
+    QJsonObject doc = QJsonDocument::fromJson(in.readAll()).object();
+    QJsonObject orv = doc.value("orv").toObject();
+    orv.insert("orvType", orvType);
+    orv.insert("kivType", kivType);
+    doc.insert("orv", orv);
+    const QString path = dir.filePath(name);
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return QString();
+    out.write(QJsonDocument(doc).toJson());
+    return path;
+}
+} // namespace
+
+class TestMainFlows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void plugLoadsThePage();
+    void editApplyReload();
+    void refusedParameterIsNamed();
+    void unplugClosesThePageWithinAPoll();
+    void offlinePick();
+    void openFileWithoutDevice();
+    void openFileOfUnknownTypeFails();
+    void openFileOfAnotherTypeOnConnectedDevice();
+    void openFileOfAnotherModuleAsksFirst_data();
+    void openFileOfAnotherModuleAsksFirst();
+    void saveWritesTheFileAndRecentFiles();
+    void pendingDeviceQuestion_data();
+    void pendingDeviceQuestion();
+    void pollDoesNotRunInsideABoxOfAnExchange();
+    void reloadOfflineWithoutFileOffersTheDefault();
+
+private:
+    void poll() { QVERIFY(QMetaObject::invokeMethod(m_window.get(), "on_orvManager")); }
+    QAction *action(const char *name) { return m_window->findChild<QAction *>(QLatin1String(name)); }
+    /// Lets deferred deletions of closed pages happen.
+    void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    ScopedRecordingReporter m_rep;
+    std::unique_ptr<SimDevice> m_dev;
+    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<ScriptedFileDialogs> m_dialogs;
+    QTemporaryDir m_dir;
+};
+
+void TestMainFlows::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName("PelmTest");
+    QCoreApplication::setApplicationName("Pelm Configurator");
+    QCoreApplication::setApplicationVersion("1.0.7");
+}
+
+void TestMainFlows::init()
+{
+    QSettings().clear();
+    m_dev.reset(new SimDevice);
+    m_dev->setPlugged(false);
+    SimUsbHid::install(m_dev.get());
+    m_dialogs.reset(new ScriptedFileDialogs);
+    m_window.reset(new MainWindow);
+    m_rep.clear();
+}
+
+void TestMainFlows::cleanup()
+{
+    m_window.reset();
+    settle();
+    SimUsbHid::uninstall();
+    m_dev.reset();
+    m_dialogs.reset();
+    VERIFY_NO_PENDING_BOXES(m_rep);
+    m_rep.clear();
+}
+
+void TestMainFlows::plugLoadsThePage()
+{
+    QVERIFY(m_window->pollTimer().isActive());
+    QCOMPARE(m_window->pollTimer().interval(), 500);
+    poll();
+    QVERIFY(!m_window->device()); // nothing plugged in
+    QVERIFY(qobject_cast<WdgMain *>(m_window->centralWidget()));
+
+    m_dev->setPlugged(true);
+    poll();
+    OrvObject *device = m_window->device();
+    QVERIFY(device);
+    auto *page = qobject_cast<WdgOrv *>(m_window->centralWidget());
+    QVERIFY(page);
+    QCOMPARE(page->findChild<QLabel *>("label_DeviceName")->text(), QStringLiteral("Pelm-PTC-CT"));
+    QVERIFY(page->findChild<QWidget *>("pushButton_close")->isHidden()); // USB: closed by unplugging
+    QCOMPARE(m_window->statusBar(), device->statusBar());
+    QVERIFY(m_window->statusBar()->findChild<QLabel *>("labelIdentity")->text().startsWith("Pelm-PTC-CT:1.0.0 | KIV-:"));
+    QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Load configuration from Pelm, has succeeded !"));
+    QCOMPARE(m_dev->actionCount(4), 1); // the configuration was loaded once
+    for (const char *name : {"actionApply", "actionReload", "actionDefault", "actionSave", "actionSave_as",
+                             "actionImport_frames", "actionExport_frames", "actionKivTerminal",
+                             "actionChangeLoRaWANkeys"})
+        QVERIFY2(action(name)->isEnabled(), name);
+    QVERIFY(!action("actionUpdater")->isEnabled()); // USB link: no updater
+}
+
+void TestMainFlows::editApplyReload()
+{
+    m_dev->setPlugged(true);
+    poll();
+    QVERIFY(m_window->device());
+    auto *offset = m_window->device()->findChild<QDoubleSpinBox *>("doubleSpinBox_sensor1Offset");
+    QVERIFY(offset);
+    offset->setValue(-0.12);
+    const int clockActions = m_dev->actionCount(8);
+    action("actionApply")->trigger();
+    QCOMPARE(m_dev->params().value(24), QByteArray::fromHex("F4FF"));
+    QCOMPARE(m_dev->actionCount(8), clockActions + 1); // version word 0x0120: the clock was set
+    QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Apply configuration to Pelm, has succeeded !"));
+
+    offset->setValue(3);
+    action("actionReload")->trigger();
+    QCOMPARE(offset->value(), -0.12);
+}
+
+void TestMainFlows::refusedParameterIsNamed()
+{
+    m_dev->setPlugged(true);
+    m_dev->setRefused(22);
+    poll();
+    QVERIFY(m_window->device());
+    action("actionApply")->trigger();
+    const Reporter::Box box = m_rep.takeBox();
+    QCOMPARE(box.title, QStringLiteral("Apply configuration failed"));
+    QCOMPARE(box.text, QStringLiteral("Some parameter of the configuration as failed:\n\n"
+                                      "    - Tempreature threshold (22): Bad threshold configuration !\n"));
+    QCOMPARE(int(box.icon), int(Reporter::Warning));
+}
+
+void TestMainFlows::unplugClosesThePageWithinAPoll()
+{
+    m_dev->setPlugged(true);
+    poll();
+    QVERIFY(m_window->device());
+    QPointer<OrvObject> device = m_window->device();
+    m_dev->setPlugged(false);
+    poll();
+    QVERIFY(!m_window->device());
+    QVERIFY(qobject_cast<WdgMain *>(m_window->centralWidget()));
+    QVERIFY(!action("actionApply")->isEnabled());
+    QVERIFY(!action("actionSave")->isEnabled());
+    settle();
+    QVERIFY(!device); // deleted with its page
+    // and the real timer does it by itself within 500 ms
+    m_dev->setPlugged(true);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->device(), 2000);
+    m_dev->setPlugged(false);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->device(), 1000);
+}
+
+void TestMainFlows::offlinePick()
+{
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256), Q_ARG(int, 14)));
+    OrvObject *device = m_window->device();
+    QVERIFY(device);
+    QVERIFY(device->isOffline());
+    QVERIFY(qobject_cast<WdgOrvVirtual *>(m_window->centralWidget()));
+    QVERIFY(action("actionSave")->isEnabled());
+    QVERIFY(action("actionExport_frames")->isEnabled());
+    for (const char *name : {"actionApply", "actionReload", "actionDefault", "actionKivTerminal",
+                             "actionUpdater", "actionChangeLoRaWANkeys"})
+        QVERIFY2(!action(name)->isEnabled(), name);
+    // the family's default configuration was loaded into the page
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             QStringLiteral("Load configuration from 'default', has succeeded !"));
+    QCOMPARE(m_dev->requestCount(), 0);
+    // a second pick while a device is shown does nothing
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256), Q_ARG(int, 14)));
+    QCOMPARE(m_window->device(), device);
+}
+
+void TestMainFlows::openFileWithoutDevice()
+{
+    m_dialogs->setNextFileName(kDefaultConfig);
+    action("actionOpen")->trigger();
+    QVERIFY(m_window->device());
+    QVERIFY(m_window->device()->isOffline());
+    QVERIFY(qobject_cast<WdgOrvVirtual *>(m_window->centralWidget()));
+    QCOMPARE(m_window->recentFiles(), QStringList{kDefaultConfig});
+    QCOMPARE(m_window->currentFile(), kDefaultConfig);
+    QCOMPARE(m_dialogs->requests.first().caption, QStringLiteral("Open Pelm config"));
+    QCOMPARE(m_dialogs->requests.first().filter, QStringLiteral("Pelm config file (*.ocf);;All Files (*)"));
+}
+
+void TestMainFlows::openFileOfUnknownTypeFails()
+{
+    const QString path = configFor(m_dir, "type5.ocf", 5, 14);
+    m_window->addRecentFile(path);
+    QCOMPARE(m_window->openFile(path), -1);
+    const Reporter::Box box = m_rep.takeBox();
+    QCOMPARE(box.title, QStringLiteral("Failed to load file !"));
+    QCOMPARE(box.text, "The file '" + path + "' was be to open but it is probably corrupted.\n"
+                                             "It is not possible to load this file !\n");
+    QVERIFY(m_window->recentFiles().isEmpty());
+    QVERIFY(!m_window->device());
+}
+
+void TestMainFlows::openFileOfAnotherTypeOnConnectedDevice()
+{
+    m_dev->setPlugged(true);
+    poll();
+    QVERIFY(m_window->device());
+    const QString path = configFor(m_dir, "type27.ocf", 27, 14);
+    QCOMPARE(m_window->openFile(path), 0);
+    const Reporter::Box box = m_rep.takeBox();
+    QCOMPARE(box.title, QStringLiteral("No ORV matched"));
+    QCOMPARE(m_window->recentFiles(), QStringList{path});
+}
+
+void TestMainFlows::openFileOfAnotherModuleAsksFirst_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("loaded");
+    QTest::newRow("Open") << int(Reporter::Open) << true;
+    QTest::newRow("Cancel") << int(Reporter::Cancel) << false;
+}
+
+void TestMainFlows::openFileOfAnotherModuleAsksFirst()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, loaded);
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256), Q_ARG(int, 14)));
+    const QString path = configFor(m_dir, "kiv13.ocf", 28, 13);
+    m_rep.clear();
+    m_rep.answer(answer);
+    const int result = m_window->openFile(path);
+    QCOMPARE(result > 0, loaded);
+    QCOMPARE(result == 0, !loaded);
+    const Reporter::Box box = m_rep.takeBox();
+    QCOMPARE(box.title, QStringLiteral("No KIV matched"));
+    QCOMPARE(box.informativeText, QStringLiteral("Do you want to processes opening file anyway ?"));
+    QCOMPARE(m_window->recentFiles().contains(path), true); // 0 or more keeps the file
+}
+
+void TestMainFlows::saveWritesTheFileAndRecentFiles()
+{
+    m_dev->setPlugged(true);
+    poll();
+    QVERIFY(m_window->device());
+    const QString path = m_dir.filePath("saved.ocf");
+    m_dialogs->setNextFileName(path);
+    action("actionSave")->trigger(); // no current file: asks for a name
+    QCOMPARE(m_dialogs->requests.first().caption, QStringLiteral("Save Pelm config"));
+    QCOMPARE(m_dialogs->requests.first().dir, QStringLiteral("untitled.ocf"));
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(m_window->recentFiles(), QStringList{path});
+    QCOMPARE(m_window->currentFile(), path);
+    // the saved file holds every parameter the device reported, including those without an editor
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QJsonObject params = QJsonDocument::fromJson(f.readAll()).object().value("params").toObject();
+    QVERIFY2(params.contains("Ble period"), qPrintable(params.keys().join(", ")));
+    QVERIFY(params.contains("Tempreature threshold"));
+    // Save again: no dialog
+    action("actionSave")->trigger();
+    QCOMPARE(m_dialogs->requests.size(), 1);
+}
+
+void TestMainFlows::pendingDeviceQuestion_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("No") << int(Reporter::No);
+    QTest::newRow("Yes") << int(Reporter::Yes);
+}
+
+void TestMainFlows::pendingDeviceQuestion()
+{
+    QFETCH(int, answer);
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256), Q_ARG(int, 14)));
+    m_rep.clear();
+    m_dev->setPlugged(true);
+    m_rep.answer(answer);
+    poll();
+    const Reporter::Box box = m_rep.takeBox();
+    QCOMPARE(box.title, QStringLiteral("ORV connected"));
+    QCOMPARE(box.text, QStringLiteral("Do you want load a ORV and lose the last modification ?"));
+    if (answer == Reporter::No) {
+        QVERIFY(m_window->device()->isOffline());
+        QVERIFY(m_window->pendingDevice());
+        poll();
+        poll(); // no second question while the device stays plugged in
+        QVERIFY(qobject_cast<WdgOrvVirtual *>(m_window->centralWidget()));
+        m_dev->setPlugged(false);
+        poll();
+        QVERIFY(!m_window->pendingDevice());
+    } else {
+        QVERIFY(!m_window->device()); // the offline page was closed
+        poll();                       // the pending device is shown now
+        QVERIFY(m_window->device());
+        QVERIFY(!m_window->device()->isOffline());
+        QVERIFY(qobject_cast<WdgOrv *>(m_window->centralWidget()));
+    }
+}
+
+void TestMainFlows::pollDoesNotRunInsideABoxOfAnExchange()
+{
+    m_dev->setPlugged(true);
+    m_dev->setRefused(3);
+    poll();
+    QVERIFY(m_window->device());
+    // The apply report box spins an event loop in which the poll fires: it must not touch the
+    // device, even though the device was unplugged meanwhile.
+    class PollingReporter : public RecordingReporter
+    {
+    public:
+        std::function<void()> hook;
+        int box(const Box &b) override
+        {
+            if (hook)
+                hook();
+            return RecordingReporter::box(b);
+        }
+    } rep;
+    setReporter(&rep);
+    QPointer<OrvObject> device = m_window->device();
+    int requestsDuringBox = -1;
+    rep.hook = [&] {
+        const int before = m_dev->requestCount();
+        m_dev->setPlugged(false);
+        poll();
+        requestsDuringBox = m_dev->requestCount() - before;
+        QVERIFY(m_window->device() == device); // still shown: the poll was skipped
+    };
+    action("actionApply")->trigger();
+    setReporter(&m_rep);
+    QCOMPARE(requestsDuringBox, 0);
+    QVERIFY(device);
+    poll(); // afterwards the unplug is noticed
+    QVERIFY(!m_window->device());
+}
+
+void TestMainFlows::reloadOfflineWithoutFileOffersTheDefault()
+{
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256), Q_ARG(int, 14)));
+    auto *page = qobject_cast<WdgOrvVirtual *>(m_window->centralWidget());
+    QVERIFY(page);
+    m_rep.clear();
+    m_rep.answer(Reporter::Yes);
+    emit page->reload();
+    const Reporter::Box box = m_rep.takeBox();
+    QCOMPARE(box.title, QStringLiteral("No file !"));
+    QCOMPARE(box.text, QStringLiteral("No file to reload !"));
+    QCOMPARE(box.informativeText, QStringLiteral("Reload default ?"));
+    QCOMPARE(box.defaultButton, int(Reporter::Yes));
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             QStringLiteral("Load configuration from 'default', has succeeded !"));
+}
+
+QTEST_MAIN(TestMainFlows)
+#include "tst_mainflows.moc"
