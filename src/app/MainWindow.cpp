@@ -23,7 +23,9 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QStatusBar>
 
 namespace {
@@ -124,8 +126,15 @@ void MainWindow::setExitFunction(ExitFunction exit)
 void MainWindow::installPage(QWidget *page)
 {
     setCentralWidget(page);
-    if (!isMaximized())
-        resize(sizeHint());
+    if (!isMaximized()) {
+        // The new page is not shown yet, so the window's own hint leaves it out: add the
+        // menu and status bars to the page's hint instead.
+        QSize size = page->sizeHint();
+        size.rheight() += menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+        if (const QScreen *s = screen())
+            size = size.boundedTo(s->availableGeometry().size());
+        resize(size);
+    }
 }
 
 void MainWindow::installFirstPage()

@@ -527,3 +527,13 @@ void OrvThermocouple::updateLoRaWANKeys(const QByteArray &appEUI, const QByteArr
     if (!results.isEmpty())
         emit cfgAppliedToDevice();
 }
+
+QSize OrvThermocouple::sizeHint() const
+{
+    // Scroll areas hint a small size of their own: ask their contents instead.
+    constexpr int kFrameMargin = 40;
+    const QSize left = m_ui->scrollAreaWidgetContents->sizeHint();
+    const QSize right = m_ui->scrollAreaWidgetContents_2->sizeHint();
+    return QSize(left.width() + right.width() + 2 * kFrameMargin,
+                 qMax(left.height(), right.height()) + kFrameMargin);
+}

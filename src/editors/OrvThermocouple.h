@@ -18,6 +18,9 @@ class OrvThermocouple : public OrvObject
 {
     Q_OBJECT
 public:
+    /// Room for both columns without scrolling, as far as the screen allows.
+    QSize sizeHint() const override;
+
     /// Parameter ids of the family.
     enum ParamId : quint8
     {

@@ -7,6 +7,7 @@
 #include "device/OrvObject.h"
 #include "editors/WdgOrv.h"
 #include "editors/WdgOrvVirtual.h"
+#include "editors/WdgThresholdCfg.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
 #include "support/RecordingReporter.h"
@@ -157,6 +158,16 @@ void TestMainFlows::editApplyReload()
     offset->setValue(3);
     action("actionReload")->trigger();
     QCOMPARE(offset->value(), -0.12);
+
+    // an edited temperature threshold goes to the device and comes back on reload
+    auto *threshold = m_window->device()->findChild<WdgThresholdCfg *>("wThresholdTemp");
+    QVERIFY(threshold);
+    QCOMPARE(threshold->setValues(62.5, 10, 0.5, 0), 0);
+    action("actionApply")->trigger();
+    QCOMPARE(m_dev->params().value(22).left(6), QByteArray::fromHex("6A18E8033200")); // 6250, 1000, 50
+    QCOMPARE(threshold->setValues(70, 10, 0.5, 0), 0);
+    action("actionReload")->trigger();
+    QCOMPARE(threshold->high(), 62.5);
 }
 
 void TestMainFlows::refusedParameterIsNamed()
