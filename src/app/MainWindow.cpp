@@ -436,8 +436,9 @@ int MainWindow::openFile(const QString &path)
         if (!device) {
             reporter().information(tr("Failed to load file !"),
                                    tr("The file '") + path + QStringLiteral("' ") +
-                                       tr("was be to open but it is probably corrupted.") + QLatin1Char('\n') +
-                                       tr("It is not possible to load this file !") + QLatin1Char('\n'),
+                                       tr("was be to open but it is probably corrupted.") +
+                                       QLatin1Char('\n') + tr("It is not possible to load this file !") +
+                                       QLatin1Char('\n'),
                                    this);
             removeRecentFile(path);
             return -1;
@@ -481,8 +482,9 @@ void MainWindow::on_orvManager()
             bool failed = false;
             m_pendingOrv = OrvFactory::connectUsb(this, &failed);
             if (m_pendingOrv &&
-                reporter().question(tr("ORV connected"), tr("Do you want load a ORV and lose the last modification ?"),
-                                    Reporter::Yes | Reporter::No, Reporter::NoButton, this) == Reporter::Yes) {
+                reporter().question(
+                    tr("ORV connected"), tr("Do you want load a ORV and lose the last modification ?"),
+                    Reporter::Yes | Reporter::No, Reporter::NoButton, this) == Reporter::Yes) {
                 _onWdgClose(); // the pending device is shown by the next poll
                 return;
             }
@@ -555,9 +557,9 @@ void MainWindow::on_actionSave_as_triggered()
         return;
     }
     const QString brand = QLatin1String(kBrand);
-    const QString path = fileDialogs().getSaveFileName(this, tr("Save %1 config").arg(brand),
-                                                       QStringLiteral("untitled.ocf"),
-                                                       tr("%1 config file (*.ocf);;All Files (*)").arg(brand));
+    const QString path =
+        fileDialogs().getSaveFileName(this, tr("Save %1 config").arg(brand), QStringLiteral("untitled.ocf"),
+                                      tr("%1 config file (*.ocf);;All Files (*)").arg(brand));
     if (path.isEmpty())
         return;
     m_orv->writeFile(path);

@@ -98,7 +98,8 @@ private:
 
 int usage(QTextStream &err, const QString &why)
 {
-    err << "pelm-cli: " << why << "\n" << "Try 'pelm-cli --help'.\n";
+    err << "pelm-cli: " << why << "\n"
+        << "Try 'pelm-cli --help'.\n";
     return Cli::kUsage;
 }
 
@@ -121,7 +122,8 @@ int framesPack(const QStringList &args, QTextStream &out, QTextStream &err, Repo
 {
     QCommandLineParser p;
     p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("configuration file"));
-    p.addOption({QStringLiteral("max-payload"), QStringLiteral("largest frame in bytes"), QStringLiteral("N")});
+    p.addOption(
+        {QStringLiteral("max-payload"), QStringLiteral("largest frame in bytes"), QStringLiteral("N")});
     if (!p.parse(QStringList{QStringLiteral("pack")} + args))
         return usage(err, p.errorText());
     if (p.positionalArguments().size() != 1)
@@ -154,6 +156,23 @@ int framesPack(const QStringList &args, QTextStream &out, QTextStream &err, Repo
     return built.rejected.isEmpty() ? Cli::kOk : Cli::kIncomplete;
 }
 
+/// Prints parameters as a JSON array of {"param", "index", "isBuf", "data", "name"}.
+void printParams(const OrvParamList &params, const ParamTables &tables, QTextStream &out)
+{
+    QJsonArray array;
+    for (const OrvParam &r : params) {
+        QJsonObject o;
+        o.insert(QStringLiteral("param"), r.id());
+        o.insert(QStringLiteral("index"), r.index());
+        o.insert(QStringLiteral("isBuf"), r.isBuf());
+        o.insert(QStringLiteral("data"), QString::fromLatin1(r.data().toHex()));
+        if (tables.isKnown(r.id()))
+            o.insert(QStringLiteral("name"), tables.name(r.id()));
+        array.append(o);
+    }
+    out << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
+}
+
 int framesUnpack(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     if (args.size() > 1)
@@ -181,19 +200,7 @@ int framesUnpack(const QStringList &args, QTextStream &out, QTextStream &err)
     OrvParamList params;
     for (const OrvFrame &frame : imported.frames)
         frame.extractParams(params, tables.bufferFlags, true);
-
-    QJsonArray array;
-    for (const OrvParam &r : params) {
-        QJsonObject o;
-        o.insert(QStringLiteral("param"), r.id());
-        o.insert(QStringLiteral("index"), r.index());
-        o.insert(QStringLiteral("isBuf"), r.isBuf());
-        o.insert(QStringLiteral("data"), QString::fromLatin1(r.data().toHex()));
-        if (tables.isKnown(r.id()))
-            o.insert(QStringLiteral("name"), tables.name(r.id()));
-        array.append(o);
-    }
-    out << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
+    printParams(params, tables, out);
     return imported.invalidLines.isEmpty() ? Cli::kOk : Cli::kIncomplete;
 }
 
@@ -222,7 +229,6 @@ int fileInfo(const QStringList &args, QTextStream &out, QTextStream &err, Report
         << "genDate: " << info.genDate << '\n';
     return Cli::kOk;
 }
-
 
 /// The simulated device of a --simulate run, with its parameters kept in a state file.
 class Simulation
@@ -269,7 +275,8 @@ public:
             params.insert(QString::number(it.key()), QString::fromLatin1(it.value().toHex()));
         QSaveFile f(m_statePath);
         if (!f.open(QIODevice::WriteOnly) ||
-            f.write(QJsonDocument(QJsonObject{{QStringLiteral("params"), params}}).toJson()) < 0 || !f.commit()) {
+            f.write(QJsonDocument(QJsonObject{{QStringLiteral("params"), params}}).toJson()) < 0 ||
+            !f.commit()) {
             err << "Can't write file '" << m_statePath << "'!\n";
             return false;
         }
@@ -280,15 +287,17 @@ private:
     bool loadState(QTextStream &err)
     {
         QFile f(m_statePath);
-        const QJsonObject params = f.open(QIODevice::ReadOnly)
-                                       ? QJsonDocument::fromJson(f.readAll()).object().value("params").toObject()
-                                       : QJsonObject();
+        const QJsonObject params =
+            f.open(QIODevice::ReadOnly)
+                ? QJsonDocument::fromJson(f.readAll()).object().value("params").toObject()
+                : QJsonObject();
         if (params.isEmpty()) {
             err << "pelm-cli: the simulator state file '" << m_statePath << "' can't be read\n";
             return false;
         }
         for (auto it = params.constBegin(); it != params.constEnd(); ++it)
-            m_device.setParam(quint8(it.key().toInt()), QByteArray::fromHex(it.value().toString().toLatin1()));
+            m_device.setParam(quint8(it.key().toInt()),
+                              QByteArray::fromHex(it.value().toString().toLatin1()));
         return true;
     }
 
@@ -361,22 +370,6 @@ std::unique_ptr<DeviceSession> connectDevice(const QCommandLineParser &p, QTextS
     return session;
 }
 
-void printParams(const OrvParamList &params, const ParamTables &tables, QTextStream &out)
-{
-    QJsonArray array;
-    for (const OrvParam &r : params) {
-        QJsonObject o;
-        o.insert(QStringLiteral("param"), r.id());
-        o.insert(QStringLiteral("index"), r.index());
-        o.insert(QStringLiteral("isBuf"), r.isBuf());
-        o.insert(QStringLiteral("data"), QString::fromLatin1(r.data().toHex()));
-        if (tables.isKnown(r.id()))
-            o.insert(QStringLiteral("name"), tables.name(r.id()));
-        array.append(o);
-    }
-    out << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
-}
-
 int deviceCommand(const QString &cmd, const QStringList &args, QTextStream &out, QTextStream &err)
 {
     QCommandLineParser p;
@@ -385,7 +378,9 @@ int deviceCommand(const QString &cmd, const QStringList &args, QTextStream &out,
     p.addOption({QStringLiteral("sim-state"), QStringLiteral("simulator state"), QStringLiteral("FILE")});
     p.addOption({QStringLiteral("sim-fault"), QStringLiteral("simulator fault"), QStringLiteral("SPEC")});
     p.addOption({QStringLiteral("sim-refuse"), QStringLiteral("refused id"), QStringLiteral("ID")});
-    p.addOption({{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("output file"), QStringLiteral("FILE")});
+    p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                 QStringLiteral("output file"),
+                 QStringLiteral("FILE")});
     p.addOption({QStringLiteral("force"), QStringLiteral("open a file of another module type")});
     if (!p.parse(QStringList{QStringLiteral("device")} + args))
         return usage(err, p.errorText());
@@ -418,8 +413,9 @@ int deviceCommand(const QString &cmd, const QStringList &args, QTextStream &out,
             << "kivRev: " << session->kivRev() << '\n'
             << "identifier: " << QString::fromLatin1(session->identifier().toHex().toUpper()) << '\n'
             << "versionWord: "
-            << (session->versionWord() < 0 ? QStringLiteral("unknown")
-                                           : QStringLiteral("0x%1").arg(session->versionWord(), 4, 16, QLatin1Char('0')))
+            << (session->versionWord() < 0
+                    ? QStringLiteral("unknown")
+                    : QStringLiteral("0x%1").arg(session->versionWord(), 4, 16, QLatin1Char('0')))
             << '\n'
             << "bufferSize: " << session->bufferSize() << '\n';
     } else if (cmd == QLatin1String("read")) {

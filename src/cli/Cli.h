@@ -8,7 +8,8 @@ class QTextStream;
 namespace Cli {
 
 /// Exit codes of pelm-cli.
-enum ExitCode {
+enum ExitCode
+{
     kOk = 0,
     kUsage = 1,      ///< unknown command or bad arguments
     kFileError = 2,  ///< a file could not be read or written

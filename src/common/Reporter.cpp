@@ -2,56 +2,44 @@
 
 #include <QDebug>
 
-void Reporter::information(const QString &title, const QString &text, QObject *parent)
+namespace {
+Reporter::Box makeBox(Reporter::Icon icon, const QString &title, const QString &text, QObject *parent)
 {
-    Box b;
-    b.icon = Information;
+    Reporter::Box b;
+    b.icon = icon;
     b.title = title;
     b.text = text;
     b.parent = parent;
-    box(b);
+    return b;
+}
+} // namespace
+
+void Reporter::information(const QString &title, const QString &text, QObject *parent)
+{
+    box(makeBox(Information, title, text, parent));
 }
 
 void Reporter::warning(const QString &title, const QString &text, QObject *parent)
 {
-    Box b;
-    b.icon = Warning;
-    b.title = title;
-    b.text = text;
-    b.parent = parent;
-    box(b);
+    box(makeBox(Warning, title, text, parent));
 }
 
 void Reporter::critical(const QString &title, const QString &text, QObject *parent)
 {
-    Box b;
-    b.icon = Critical;
-    b.title = title;
-    b.text = text;
-    b.parent = parent;
-    box(b);
+    box(makeBox(Critical, title, text, parent));
 }
 
 void Reporter::about(const QString &title, const QString &text, QObject *parent)
 {
-    Box b;
-    b.icon = About;
-    b.title = title;
-    b.text = text;
-    b.parent = parent;
-    box(b);
+    box(makeBox(About, title, text, parent));
 }
 
 int Reporter::question(const QString &title, const QString &text, int buttons, int defaultButton,
                        QObject *parent)
 {
-    Box b;
-    b.icon = Question;
-    b.title = title;
-    b.text = text;
+    Box b = makeBox(Question, title, text, parent);
     b.buttons = buttons;
     b.defaultButton = defaultButton;
-    b.parent = parent;
     return box(b);
 }
 

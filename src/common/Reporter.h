@@ -11,10 +11,19 @@ class Reporter
 {
 public:
     /// Icons of a box; the GUI maps them onto QMessageBox::Icon.
-    enum Icon { NoIcon = 0, Information = 1, Warning = 2, Critical = 3, Question = 4, About = 100 };
+    enum Icon
+    {
+        NoIcon = 0,
+        Information = 1,
+        Warning = 2,
+        Critical = 3,
+        Question = 4,
+        About = 100
+    };
 
     /// Buttons; the values are those of QMessageBox::StandardButton so the GUI can pass them through.
-    enum Button {
+    enum Button
+    {
         NoButton = 0x00000000,
         Ok = 0x00000400,
         Save = 0x00000800,
@@ -34,7 +43,7 @@ public:
         QString title;
         QString text;
         QString informativeText;
-        int buttons = Ok;          ///< or-ed Button values
+        int buttons = Ok; ///< or-ed Button values
         int defaultButton = NoButton;
         QObject *parent = nullptr; ///< the window the box belongs to; null for a box without parent
     };

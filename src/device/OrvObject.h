@@ -34,10 +34,10 @@ public:
     QStatusBar *takeStatusBar();
 
     /// Header texts of the configuration page.
-    QString displayName() const;     ///< "Pelm-" + the type's display name
-    QString description() const;     ///< the catalog label of the device's codes
-    QString technologyText() const;  ///< technology text of the radio-module type
-    QString picturePath() const;     ///< product picture resource, empty when none
+    QString displayName() const;    ///< "Pelm-" + the type's display name
+    QString description() const;    ///< the catalog label of the device's codes
+    QString technologyText() const; ///< technology text of the radio-module type
+    QString picturePath() const;    ///< product picture resource, empty when none
 
     /// Starts the refresh timer (updateValues every intervalMs).
     void startUpdates(int intervalMs);

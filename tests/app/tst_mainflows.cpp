@@ -25,7 +25,8 @@
 #include <memory>
 
 namespace {
-const QString kDefaultConfig = QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
+const QString kDefaultConfig =
+    QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
 
 /// Writes a copy of the default configuration with another identity.
 QString configFor(const QTemporaryDir &dir, const QString &name, int orvType, int kivType)
@@ -131,12 +132,16 @@ void TestMainFlows::plugLoadsThePage()
     QCOMPARE(page->findChild<QLabel *>("label_DeviceName")->text(), QStringLiteral("Pelm-PTC-CT"));
     QVERIFY(page->findChild<QWidget *>("pushButton_close")->isHidden()); // USB: closed by unplugging
     QCOMPARE(m_window->statusBar(), device->statusBar());
-    QVERIFY(m_window->statusBar()->findChild<QLabel *>("labelIdentity")->text().startsWith("Pelm-PTC-CT:1.0.0 | KIV-:"));
-    QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Load configuration from Pelm, has succeeded !"));
+    QVERIFY(m_window->statusBar()
+                ->findChild<QLabel *>("labelIdentity")
+                ->text()
+                .startsWith("Pelm-PTC-CT:1.0.0 | KIV-:"));
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             QStringLiteral("Load configuration from Pelm, has succeeded !"));
     QCOMPARE(m_dev->actionCount(4), 1); // the configuration was loaded once
-    for (const char *name : {"actionApply", "actionReload", "actionDefault", "actionSave", "actionSave_as",
-                             "actionImport_frames", "actionExport_frames", "actionKivTerminal",
-                             "actionChangeLoRaWANkeys"})
+    for (const char *name :
+         {"actionApply", "actionReload", "actionDefault", "actionSave", "actionSave_as",
+          "actionImport_frames", "actionExport_frames", "actionKivTerminal", "actionChangeLoRaWANkeys"})
         QVERIFY2(action(name)->isEnabled(), name);
     QVERIFY(!action("actionUpdater")->isEnabled()); // USB link: no updater
 }
@@ -153,7 +158,8 @@ void TestMainFlows::editApplyReload()
     action("actionApply")->trigger();
     QCOMPARE(m_dev->params().value(24), QByteArray::fromHex("F4FF"));
     QCOMPARE(m_dev->actionCount(8), clockActions + 1); // version word 0x0120: the clock was set
-    QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Apply configuration to Pelm, has succeeded !"));
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             QStringLiteral("Apply configuration to Pelm, has succeeded !"));
 
     offset->setValue(3);
     action("actionReload")->trigger();
@@ -207,7 +213,8 @@ void TestMainFlows::unplugClosesThePageWithinAPoll()
 
 void TestMainFlows::offlinePick()
 {
-    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256), Q_ARG(int, 14)));
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256),
+                                      Q_ARG(int, 14)));
     OrvObject *device = m_window->device();
     QVERIFY(device);
     QVERIFY(device->isOffline());
@@ -222,7 +229,8 @@ void TestMainFlows::offlinePick()
              QStringLiteral("Load configuration from 'default', has succeeded !"));
     QCOMPARE(m_dev->requestCount(), 0);
     // a second pick while a device is shown does nothing
-    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256), Q_ARG(int, 14)));
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256),
+                                      Q_ARG(int, 14)));
     QCOMPARE(m_window->device(), device);
 }
 
@@ -246,8 +254,9 @@ void TestMainFlows::openFileOfUnknownTypeFails()
     QCOMPARE(m_window->openFile(path), -1);
     const Reporter::Box box = m_rep.takeBox();
     QCOMPARE(box.title, QStringLiteral("Failed to load file !"));
-    QCOMPARE(box.text, "The file '" + path + "' was be to open but it is probably corrupted.\n"
-                                             "It is not possible to load this file !\n");
+    QCOMPARE(box.text, "The file '" + path +
+                           "' was be to open but it is probably corrupted.\n"
+                           "It is not possible to load this file !\n");
     QVERIFY(m_window->recentFiles().isEmpty());
     QVERIFY(!m_window->device());
 }
@@ -276,7 +285,8 @@ void TestMainFlows::openFileOfAnotherModuleAsksFirst()
 {
     QFETCH(int, answer);
     QFETCH(bool, loaded);
-    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256), Q_ARG(int, 14)));
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256),
+                                      Q_ARG(int, 14)));
     const QString path = configFor(m_dir, "kiv13.ocf", 28, 13);
     m_rep.clear();
     m_rep.answer(answer);
@@ -323,7 +333,8 @@ void TestMainFlows::pendingDeviceQuestion_data()
 void TestMainFlows::pendingDeviceQuestion()
 {
     QFETCH(int, answer);
-    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256), Q_ARG(int, 14)));
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256),
+                                      Q_ARG(int, 14)));
     m_rep.clear();
     m_dev->setPlugged(true);
     m_rep.answer(answer);
@@ -388,7 +399,8 @@ void TestMainFlows::pollDoesNotRunInsideABoxOfAnExchange()
 
 void TestMainFlows::reloadOfflineWithoutFileOffersTheDefault()
 {
-    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256), Q_ARG(int, 14)));
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256),
+                                      Q_ARG(int, 14)));
     auto *page = qobject_cast<WdgOrvVirtual *>(m_window->centralWidget());
     QVERIFY(page);
     m_rep.clear();

@@ -8,7 +8,8 @@
 #include <QtTest>
 
 namespace {
-const QString kDefaultConfig = QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
+const QString kDefaultConfig =
+    QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
 
 struct Result
 {
@@ -177,8 +178,8 @@ void TestCli::errors_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("no command") << QStringList() << 1 << "no command given";
     QTest::newRow("unknown command") << QStringList{"frames", "zip"} << 1 << "unknown command 'frames zip'";
-    QTest::newRow("payload too small") << QStringList{"frames", "pack", kDefaultConfig, "--max-payload", "7"} << 1
-                                       << "--max-payload must be a number from 8 to 1024";
+    QTest::newRow("payload too small") << QStringList{"frames", "pack", kDefaultConfig, "--max-payload", "7"}
+                                       << 1 << "--max-payload must be a number from 8 to 1024";
     QTest::newRow("missing file") << QStringList{"frames", "pack", "/nonexistent/x.ocf"} << 2
                                   << "File error: Can't open file '/nonexistent/x.ocf'!";
     QTest::newRow("info of missing file") << QStringList{"file", "info", "/nonexistent/x.ocf"} << 2
@@ -274,15 +275,17 @@ void TestCli::deviceFaults_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("message");
     const QString cfg = kDefaultConfig;
-    QTest::newRow("no device on USB") << QStringList{"device", "info"} << 4
-                                      << "No supported device answered on USB.";
+    QTest::newRow("no device on USB")
+        << QStringList{"device", "info"} << 4 << "No supported device answered on USB.";
     QTest::newRow("unplugged") << QStringList{"device", "read", "--simulate", "--sim-fault", "unplugged"} << 4
                                << "No supported device answered on USB.";
     QTest::newRow("silent") << QStringList{"device", "info", "--simulate", "--sim-fault", "silent"} << 4
                             << "Communication error: Can't get the buffer size from orv device.";
-    QTest::newRow("truncated load") << QStringList{"device", "read", "--simulate", "--sim-fault", "truncated-load"}
+    QTest::newRow("truncated load") << QStringList{"device", "read", "--simulate", "--sim-fault",
+                                                   "truncated-load"}
                                     << 4 << "Load configuration failed !: No/Bad response from device!";
-    QTest::newRow("silent on write") << QStringList{"device", "apply", cfg, "--simulate", "--sim-fault", "silent@write"}
+    QTest::newRow("silent on write") << QStringList{"device",     "apply",       cfg,
+                                                    "--simulate", "--sim-fault", "silent@write"}
                                      << 4 << "Apply configuration failed !: No/Bad response from device!";
     QTest::newRow("unplugged during apply")
         << QStringList{"device", "apply", cfg, "--simulate", "--sim-fault", "unplug-after:3"} << 4
@@ -290,12 +293,13 @@ void TestCli::deviceFaults_data()
     QTest::newRow("not acknowledged")
         << QStringList{"device", "apply", cfg, "--simulate", "--sim-fault", "not-acknowledged@write"} << 4
         << "Communication warning: Command or configuration not acknowledged !";
-    QTest::newRow("device error") << QStringList{"device", "defaults", "--simulate", "--sim-fault", "device-error:4@defaults"}
+    QTest::newRow("device error") << QStringList{"device", "defaults", "--simulate", "--sim-fault",
+                                                 "device-error:4@defaults"}
                                   << 4 << "The device return error code: Can't run command !";
-    QTest::newRow("sim option without --simulate") << QStringList{"device", "info", "--sim-fault", "silent"} << 1
-                                                   << "the --sim-* options need --simulate";
-    QTest::newRow("unknown fault") << QStringList{"device", "info", "--simulate", "--sim-fault", "melted"} << 1
-                                   << "unknown --sim-fault 'melted'";
+    QTest::newRow("sim option without --simulate") << QStringList{"device", "info", "--sim-fault", "silent"}
+                                                   << 1 << "the --sim-* options need --simulate";
+    QTest::newRow("unknown fault") << QStringList{"device", "info", "--simulate", "--sim-fault", "melted"}
+                                   << 1 << "unknown --sim-fault 'melted'";
 }
 
 void TestCli::deviceFaults()
@@ -306,7 +310,8 @@ void TestCli::deviceFaults()
     const Result r = runCli(args);
     QCOMPARE(r.code, code);
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
-    QVERIFY2(!r.err.contains(QRegularExpression("(Apply|Default) configuration.* has succeeded")), qPrintable(r.err));
+    QVERIFY2(!r.err.contains(QRegularExpression("(Apply|Default) configuration.* has succeeded")),
+             qPrintable(r.err));
 }
 
 void TestCli::deviceDefaults()

@@ -26,14 +26,15 @@ void TestParams::constructors_data()
     QTest::addColumn<QByteArray>("value");
     QTest::addColumn<int>("index");
     QTest::addColumn<bool>("isBuf");
-    QTest::newRow("bytes") << OrvParam(7, QByteArray::fromHex("0102")) << QByteArray::fromHex("0102") << 0 << false;
-    QTest::newRow("buffer") << OrvParam(7, QByteArray::fromHex("0102"), quint8(9)) << QByteArray::fromHex("0102") << 9
-                            << true;
+    QTest::newRow("bytes") << OrvParam(7, QByteArray::fromHex("0102")) << QByteArray::fromHex("0102") << 0
+                           << false;
+    QTest::newRow("buffer") << OrvParam(7, QByteArray::fromHex("0102"), quint8(9))
+                            << QByteArray::fromHex("0102") << 9 << true;
     QTest::newRow("uint8") << OrvParam(3, quint8(6)) << QByteArray::fromHex("06") << 0 << false;
-    QTest::newRow("uint16 low byte first") << OrvParam(24, quint16(0x1234)) << QByteArray::fromHex("3412") << 0
-                                           << false;
-    QTest::newRow("pointer and count") << OrvParam(5, "\x01\x00\x02", quint8(3)) << QByteArray("\x01\x00\x02", 3)
-                                       << 0 << false;
+    QTest::newRow("uint16 low byte first")
+        << OrvParam(24, quint16(0x1234)) << QByteArray::fromHex("3412") << 0 << false;
+    QTest::newRow("pointer and count")
+        << OrvParam(5, "\x01\x00\x02", quint8(3)) << QByteArray("\x01\x00\x02", 3) << 0 << false;
     QTest::newRow("pointer, count 0") << OrvParam(5, "\x01", quint8(0)) << QByteArray() << 0 << false;
 }
 

@@ -48,11 +48,12 @@ public:
 
 /// Fails the current test when a box was shown that the test did not take, or a question
 /// found no answer.
-#define VERIFY_NO_PENDING_BOXES(rep)                                                                     \
-    do {                                                                                                 \
-        QVERIFY2((rep).unexpected.isEmpty(), qPrintable("unexpected question: " + (rep).unexpected.join('\n'))); \
-        QVERIFY2((rep).boxes.isEmpty(),                                                                  \
-                 qPrintable("unexpected box: " + ((rep).boxes.isEmpty() ? QString()                       \
-                                                                     : (rep).boxes.first().title + ": " + \
-                                                                           (rep).boxes.first().text)));  \
+#define VERIFY_NO_PENDING_BOXES(rep)                                                                         \
+    do {                                                                                                     \
+        QVERIFY2((rep).unexpected.isEmpty(),                                                                 \
+                 qPrintable("unexpected question: " + (rep).unexpected.join('\n')));                         \
+        QVERIFY2((rep).boxes.isEmpty(),                                                                      \
+                 qPrintable("unexpected box: " + ((rep).boxes.isEmpty() ? QString()                          \
+                                                                        : (rep).boxes.first().title + ": " + \
+                                                                              (rep).boxes.first().text)));   \
     } while (0)
