@@ -511,7 +511,9 @@ void MainWindow::on_orvManager()
             installConnectedPage(device, kModeUsb);
             device->loadFromDevice();
             updateActions(true);
-        } else if (failed) {
+        } else if (failed && !qobject_cast<WdgMain *>(centralWidget())) {
+            // Back to the connection choices; a connection page already shown stays as it is
+            // (a new one every 500 ms would restart the BLE scan and lose the picker's choice).
             installConnectionPage();
         }
     }

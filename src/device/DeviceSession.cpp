@@ -534,6 +534,9 @@ BleTransportFactory &bleFactory()
 }
 
 int g_usbAttempts = 0;
+/// An unknown device was reported on USB and has not been unplugged since: the poll finds it
+/// again every 500 ms, and one box per plug-in is enough.
+bool g_usbUnknownReported = false;
 
 Reporter &pick(Reporter *rep)
 {
@@ -573,6 +576,7 @@ int usbAttemptCounter()
 void resetUsbAttemptCounter()
 {
     g_usbAttempts = 0;
+    g_usbUnknownReported = false;
 }
 
 DeviceSession *createPlainSession(std::unique_ptr<Comm> transport, const DeviceInfo &info)
@@ -596,6 +600,7 @@ Probe probeUsb(QObject *parent, Reporter *rep)
     probe.transport.reset(usbFactory() ? usbFactory()() : nullptr);
     if (!probe.transport) {
         g_usbAttempts = 0;
+        g_usbUnknownReported = false;
         probe.outcome = ProbeOutcome::NoDevice;
         return probe;
     }
@@ -612,11 +617,14 @@ Probe probeUsb(QObject *parent, Reporter *rep)
     // A device that answered starts the count of consecutive failures again.
     g_usbAttempts = 0;
     if (!Catalog::isAccepted(probe.info.orvType, probe.info.orvRev, probe.info.kivType)) {
-        showUnknown(probe.info, parent, messages);
+        if (!g_usbUnknownReported)
+            showUnknown(probe.info, parent, messages);
+        g_usbUnknownReported = true;
         probe.transport.reset();
         probe.outcome = ProbeOutcome::Unknown;
         return probe;
     }
+    g_usbUnknownReported = false;
     probe.outcome = ProbeOutcome::Accepted;
     return probe;
 }

@@ -245,6 +245,7 @@ void setBleTransportFactory(BleTransportFactory factory);
 
 /// Consecutive failed USB identifications; a failure is shown when it is 8 or more.
 int usbAttemptCounter();
+/// Also forgets that an unknown device was reported.
 void resetUsbAttemptCounter();
 /// Failed USB identifications stay silent while the counter is below this.
 constexpr int kUsbSilentAttempts = 8;
@@ -272,7 +273,8 @@ struct Probe
 DeviceSession *createPlainSession(std::unique_ptr<Comm> transport, const DeviceInfo &info);
 
 /// One USB attempt: open, identify (errors shown only when the attempt counter is 8 or
-/// more; the counter then wraps to 0), accept. Boxes are parented to parent.
+/// more; the counter then wraps to 0), accept. Boxes are parented to parent. An unknown device
+/// is reported once while it stays plugged in (the poll finds it again every 500 ms).
 Probe probeUsb(QObject *parent = nullptr, Reporter *rep = nullptr);
 /// A BLE connection: open, then up to 3 identification attempts (errors shown on the third),
 /// accept. One "Device unknown" box for an unaccepted device.

@@ -71,6 +71,7 @@ private slots:
     void pendingDeviceQuestion();
     void pollDoesNotRunInsideABoxOfAnExchange();
     void reloadOfflineWithoutFileOffersTheDefault();
+    void deviceThatDoesNotIdentifyKeepsTheConnectionPage();
 
 private:
     void poll() { QVERIFY(QMetaObject::invokeMethod(m_window.get(), "on_orvManager")); }
@@ -413,6 +414,23 @@ void TestMainFlows::reloadOfflineWithoutFileOffersTheDefault()
     QCOMPARE(box.defaultButton, int(Reporter::Yes));
     QCOMPARE(m_window->statusBar()->currentMessage(),
              QStringLiteral("Load configuration from 'default', has succeeded !"));
+}
+
+void TestMainFlows::deviceThatDoesNotIdentifyKeepsTheConnectionPage()
+{
+    m_dev->setPlugged(true);
+    m_dev->setFault(SimFault(SimFault::Silent));
+    QPointer<QWidget> page = m_window->centralWidget();
+    QVERIFY(qobject_cast<WdgMain *>(page));
+    for (int i = 0; i < 8; ++i)
+        poll();
+    QCOMPARE(m_window->centralWidget(), page.data()); // silent failures, same page
+    poll(); // the ninth consecutive failure is shown
+    const Reporter::Box box = m_rep.takeBox();
+    QCOMPARE(box.title, QStringLiteral("Communication error"));
+    QCOMPARE(box.text, QStringLiteral("Can't get the buffer size from orv device. Please disconnect the orv and retry."));
+    QVERIFY(!m_window->device());
+    QCOMPARE(m_window->centralWidget(), page.data());
 }
 
 QTEST_MAIN(TestMainFlows)

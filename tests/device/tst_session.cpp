@@ -597,6 +597,17 @@ void TestSession::usbUnknownDevice()
     QVERIFY(b.text.endsWith(QStringLiteral("\n\nPelm-PINC-3:1.0.0 | KIV-:102 | DevEUI:70B3D5499A0C1E2F")));
     QCOMPARE(b.parent, &m_window);
     QCOMPARE(DeviceFactory::usbAttemptCounter(), 0);
+
+    // The poll finds it again and again: no second box while it stays plugged in ...
+    QVERIFY(!DeviceFactory::connectUsb(&failed, &m_window));
+    QVERIFY(!m_rep.hasBoxes());
+    // ... but once it was unplugged, plugging it in again is reported again.
+    DeviceFactory::setUsbTransportFactory([]() -> Comm * { return nullptr; });
+    QVERIFY(!DeviceFactory::connectUsb(&failed, &m_window));
+    SimDevice *dev = m_dev.get();
+    DeviceFactory::setUsbTransportFactory([dev]() -> Comm * { return new SimComm(*dev); });
+    QVERIFY(!DeviceFactory::connectUsb(&failed, &m_window));
+    QCOMPARE(m_rep.takeBox().title, QStringLiteral("Device unknown"));
 }
 
 void TestSession::ble_data()
