@@ -112,12 +112,16 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
 
     applyLookAndFeel();
 
-    // Demo mode: the simulated device is plugged in over USB and advertised over BLE.
-    std::unique_ptr<SimDevice> simulated;
+    // Demo mode: one simulated device is plugged in over USB, another one is advertised over
+    // BLE (separate, so that unplugging the USB one leaves the BLE one to pick).
+    std::unique_ptr<SimDevice> simulatedUsb;
+    std::unique_ptr<SimDevice> simulatedBle;
     if (options.simulate) {
-        simulated.reset(new SimDevice);
-        SimUsbHid::install(simulated.get());
-        installSimBle(simulated.get());
+        simulatedUsb.reset(new SimDevice);
+        simulatedBle.reset(new SimDevice);
+        simulatedBle->setIdentifier(QByteArray::fromHex("70B3D5499A0C1E30"));
+        SimUsbHid::install(simulatedUsb.get());
+        installSimBle(simulatedBle.get());
     }
 
     int code = 0;
@@ -130,7 +134,7 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
         lock.unlock();
         gui.setWindow(nullptr);
     }
-    if (simulated) {
+    if (options.simulate) {
         SimUsbHid::uninstall();
         uninstallSimBle();
     }
