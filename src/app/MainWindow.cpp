@@ -674,6 +674,12 @@ void MainWindow::_onOrvBlePicked(const QString &address)
     m_pendingOrv = nullptr;
     if (!device)
         device = OrvFactory::connectBle(address, this);
+    if (m_orv) {
+        // Another device was opened while the BLE connection ran its event loops (File > Open,
+        // an offline pick): that one stays.
+        delete device;
+        return;
+    }
     if (!device) {
         installConnectionPage();
         return;

@@ -321,8 +321,12 @@ int DeviceSession::restoreDefaults()
         return -1;
     }
     m_params.clear();
-    doLoad(Protocol::kLoadTimeoutMs);
+    const int loaded = doLoad(Protocol::kLoadTimeoutMs);
     paramsToWidgets(m_params);
+    // The defaults were restored, but when they could not be read back the load's own failure
+    // (box and status) stands: "succeeded" would hide that the page does not show them.
+    if (loaded < 0)
+        return -1;
     status(tr("Default configuration from %1, has succeeded !").arg(kBrand));
     return 0;
 }

@@ -40,7 +40,13 @@ CommBle::CommBle(const QString &address, QObject *parent)
 
 CommBle::~CommBle()
 {
-    close();
+    // The link is dropped without close()'s wait: a destructor runs inside its owner's
+    // destruction (a page deleting its device object), and a local event loop here would hand
+    // events, deferred deletions included, to objects that are half destroyed.
+    if (m_connected) {
+        m_connected = false;
+        m_controller->disconnectFromDevice();
+    }
     // The children go after this body: they must not call back into a half-destroyed object.
     for (BleService *service : qAsConst(m_services))
         service->disconnect(this);

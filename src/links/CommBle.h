@@ -38,6 +38,7 @@ public:
 
     /// address: the remote device as text ("00:80:E1:26:00:01").
     explicit CommBle(const QString &address, QObject *parent = nullptr);
+    /// Drops the link without waiting for the controller (no local event loop).
     ~CommBle() override;
 
     bool open() override;

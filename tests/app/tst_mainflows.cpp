@@ -8,10 +8,13 @@
 #include "editors/WdgOrv.h"
 #include "editors/WdgOrvVirtual.h"
 #include "editors/WdgThresholdCfg.h"
+#include "links/Comm.h"
+#include "sim/SimBle.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
 #include "support/RecordingReporter.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -72,6 +75,8 @@ private slots:
     void pollDoesNotRunInsideABoxOfAnExchange();
     void reloadOfflineWithoutFileOffersTheDefault();
     void deviceThatDoesNotIdentifyKeepsTheConnectionPage();
+    void bleDeviceClosedFromItsPage();
+    void offlinePickDuringBleConnectionWins();
 
 private:
     void poll() { QVERIFY(QMetaObject::invokeMethod(m_window.get(), "on_orvManager")); }
@@ -81,6 +86,7 @@ private:
 
     ScopedRecordingReporter m_rep;
     std::unique_ptr<SimDevice> m_dev;
+    std::unique_ptr<SimDevice> m_bleDev; ///< the device seen over BLE, when a case installs it
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<ScriptedFileDialogs> m_dialogs;
     QTemporaryDir m_dir;
@@ -109,6 +115,10 @@ void TestMainFlows::cleanup()
 {
     m_window.reset();
     settle();
+    if (m_bleDev) {
+        uninstallSimBle();
+        m_bleDev.reset();
+    }
     SimUsbHid::uninstall();
     m_dev.reset();
     m_dialogs.reset();
@@ -425,12 +435,58 @@ void TestMainFlows::deviceThatDoesNotIdentifyKeepsTheConnectionPage()
     for (int i = 0; i < 8; ++i)
         poll();
     QCOMPARE(m_window->centralWidget(), page.data()); // silent failures, same page
-    poll(); // the ninth consecutive failure is shown
+    poll();                                           // the ninth consecutive failure is shown
     const Reporter::Box box = m_rep.takeBox();
     QCOMPARE(box.title, QStringLiteral("Communication error"));
-    QCOMPARE(box.text, QStringLiteral("Can't get the buffer size from orv device. Please disconnect the orv and retry."));
+    QCOMPARE(
+        box.text,
+        QStringLiteral("Can't get the buffer size from orv device. Please disconnect the orv and retry."));
     QVERIFY(!m_window->device());
     QCOMPARE(m_window->centralWidget(), page.data());
+}
+
+void TestMainFlows::bleDeviceClosedFromItsPage()
+{
+    m_bleDev.reset(new SimDevice);
+    installSimBle(m_bleDev.get());
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvBlePicked",
+                                      Q_ARG(QString, QString::fromLatin1(SimBleBackend::kDefaultAddress))));
+    QPointer<OrvObject> device = m_window->device();
+    QVERIFY(device);
+    QVERIFY(device->transport());
+    QCOMPARE(device->transport()->linkCode(), quint8(Comm::kLinkBle));
+    QCOMPARE(m_bleDev->actionCount(4), 1); // the configuration was loaded over BLE
+    auto *page = qobject_cast<WdgOrv *>(m_window->centralWidget());
+    QVERIFY(page);
+    auto *close = page->findChild<QAbstractButton *>("pushButton_close");
+    QVERIFY(close);
+    QVERIFY(!close->isHidden()); // BLE: closed by the user
+
+    // Closing drops the link while the page and the device object go: the transport waits for
+    // the controller to let the link go, and nothing may be deleted twice meanwhile.
+    close->click();
+    QVERIFY(!m_window->device());
+    QVERIFY(qobject_cast<WdgMain *>(m_window->centralWidget()));
+    settle();
+    QVERIFY(!device);
+}
+
+void TestMainFlows::offlinePickDuringBleConnectionWins()
+{
+    // The BLE connection runs event loops; an offline device picked meanwhile is not replaced.
+    m_bleDev.reset(new SimDevice);
+    installSimBle(m_bleDev.get());
+    QTimer::singleShot(0, m_window.get(), [this] {
+        QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256),
+                                  Q_ARG(int, 14));
+    });
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvBlePicked",
+                                      Q_ARG(QString, QString::fromLatin1(SimBleBackend::kDefaultAddress))));
+    QVERIFY(m_window->device());
+    QVERIFY(m_window->device()->isOffline());
+    QVERIFY(qobject_cast<WdgOrvVirtual *>(m_window->centralWidget()));
+    settle();
+    QVERIFY(m_window->device()->isOffline());
 }
 
 QTEST_MAIN(TestMainFlows)

@@ -103,6 +103,7 @@ private slots:
     void applyFaults_data();
     void applyFaults();
     void restoreDefaults();
+    void restoredButNotReadBack();
     void restoreFailures_data();
     void restoreFailures();
     void usbCounterShowsNinthFailure();
@@ -524,6 +525,20 @@ void TestSession::restoreFailures()
     QCOMPARE(b.text, QStringLiteral("An error as occurred from restoration !"));
     QCOMPARE(takeStatuses(), QStringList{QStringLiteral("Default configuration from Pelm, has failed !")});
     QCOMPARE(m_dev->actionCount(Protocol::kActLoadConfig), 0); // nothing loaded after a failure
+}
+
+void TestSession::restoredButNotReadBack()
+{
+    // The device restores its defaults, then the configuration can't be read back: the load's
+    // failure is what the user sees, never "has succeeded".
+    std::unique_ptr<CountingSession> s(connect());
+    QVERIFY(s);
+    m_dev->setFault(SimFault(SimFault::TruncatedElement).onAction(Protocol::kActLoadConfig));
+    QCOMPARE(s->restoreDefaults(), -1);
+    QCOMPARE(m_dev->actionCount(Protocol::kActRestoreDefaults), 1);
+    QCOMPARE(m_rep.takeBox().title, QStringLiteral("Load configuration failed !"));
+    const QStringList statuses = takeStatuses();
+    QVERIFY2(!statuses.join('\n').contains("has succeeded"), qPrintable(statuses.join('\n')));
 }
 
 void TestSession::usbCounterShowsNinthFailure()
