@@ -9,6 +9,7 @@
 #include "links/BleSeam.h"
 #include "links/WdgScanBle.h"
 #include "support/RecordingReporter.h"
+#include "support/RecordingTranslator.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -55,19 +56,6 @@ class IdleBackend : public BleBackend
 public:
     BleController *createController(const QBluetoothDeviceInfo &, QObject *) override { return nullptr; }
     BleDiscoveryAgent *createDiscoveryAgent(QObject *parent) override { return new IdleAgent(parent); }
-};
-
-/// Records the translation context and source text of every lookup.
-class RecordingTranslator : public QTranslator
-{
-public:
-    bool isEmpty() const override { return false; }
-    QString translate(const char *context, const char *source, const char *, int) const override
-    {
-        lookups.append(QString::fromLatin1(context) + QLatin1Char('|') + QString::fromUtf8(source));
-        return QString();
-    }
-    mutable QStringList lookups;
 };
 
 /// The widgets of one picker entry.

@@ -10,6 +10,7 @@
 #include "editors/WdgOrvVirtual.h"
 #include "sim/SimDevice.h"
 #include "support/RecordingReporter.h"
+#include "support/RecordingTranslator.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -65,19 +66,6 @@ bool hasGrey(const QImage &image)
     }
     return false;
 }
-
-/// Records the translation context and source text of every lookup.
-class RecordingTranslator : public QTranslator
-{
-public:
-    bool isEmpty() const override { return false; }
-    QString translate(const char *context, const char *source, const char *, int) const override
-    {
-        lookups.append(QString::fromLatin1(context) + QLatin1Char('|') + QString::fromUtf8(source));
-        return QString();
-    }
-    mutable QStringList lookups;
-};
 
 /// One of the two frames behind a common face.
 struct Frame

@@ -2,6 +2,7 @@
 // both directions, the radio technology, and the report of values it cannot show as loaded.
 
 #include "editors/WdgRadioCfg.h"
+#include "support/WarningRecorder.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -25,14 +26,6 @@ QStringList items(const QComboBox *box)
 }
 
 /// Catches the warning connectSlotsByName gives for a slot whose object is missing in the form.
-QStringList g_warnings;
-QtMessageHandler g_previousHandler = nullptr;
-void recordWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type == QtWarningMsg)
-        g_warnings << message;
-    g_previousHandler(type, context, message);
-}
 
 } // namespace
 
@@ -74,14 +67,16 @@ private:
     QComboBox *m_zone = nullptr;
     QComboBox *m_channel = nullptr;
     QLabel *m_zoneLabel = nullptr;
+    QStringList m_warnings; ///< logged while the editor was built
 };
 
 void TestRadioCfg::init()
 {
-    g_warnings.clear();
-    g_previousHandler = qInstallMessageHandler(recordWarnings);
-    m_editor = new WdgRadioCfg;
-    qInstallMessageHandler(g_previousHandler);
+    {
+        const WarningRecorder recorder;
+        m_editor = new WdgRadioCfg;
+        m_warnings = recorder.warnings();
+    }
     m_mode = m_editor->findChild<QComboBox *>("comboBoxRadioMode");
     m_zone = m_editor->findChild<QComboBox *>("comboBoxZone");
     m_channel = m_editor->findChild<QComboBox *>("comboBoxRadioChannel");
@@ -97,7 +92,7 @@ void TestRadioCfg::cleanup()
 
 void TestRadioCfg::formConnectsByName()
 {
-    QCOMPARE(g_warnings, QStringList());
+    QCOMPARE(m_warnings, QStringList());
     QCOMPARE(m_editor->windowTitle(), QString("Form"));
     for (const char *name : {"labelRadioMode", "labelChannel"})
         QVERIFY2(m_editor->findChild<QLabel *>(name), name);

@@ -15,6 +15,7 @@
 #include "editors/WdgThresholdCfg.h"
 #include "sim/SimDevice.h"
 #include "support/RecordingReporter.h"
+#include "support/WarningRecorder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -124,15 +125,6 @@ QString shown(const QWidget *page, const QString &name)
         return b->isChecked() ? QStringLiteral("checked") : QStringLiteral("unchecked");
     qFatal("no editor %s", qPrintable(name));
     return QString();
-}
-
-QStringList g_warnings;
-QtMessageHandler g_previousHandler = nullptr;
-void recordWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type == QtWarningMsg)
-        g_warnings << message;
-    g_previousHandler(type, context, message);
 }
 
 } // namespace
@@ -380,12 +372,15 @@ void TestThermocouple::formBoxes()
 
 void TestThermocouple::formSlotsConnectByName()
 {
-    g_warnings.clear();
-    g_previousHandler = qInstallMessageHandler(recordWarnings);
-    auto page = offline();
-    qInstallMessageHandler(g_previousHandler);
-    QVERIFY2(g_warnings.filter(QStringLiteral("connectSlotsByName")).isEmpty(),
-             qPrintable(g_warnings.join('\n')));
+    QStringList warnings;
+    std::unique_ptr<OrvThermocouple> page;
+    {
+        const WarningRecorder recorder;
+        page = offline();
+        warnings = recorder.warnings();
+    }
+    QVERIFY2(warnings.filter(QStringLiteral("connectSlotsByName")).isEmpty(),
+             qPrintable(warnings.join('\n')));
 
     const auto items = [](const QComboBox *c) {
         QStringList out;

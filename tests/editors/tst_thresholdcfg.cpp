@@ -4,6 +4,7 @@
 
 #include "editors/FixedPoint.h"
 #include "editors/WdgThresholdCfg.h"
+#include "support/WarningRecorder.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -59,15 +60,6 @@ void configure(WdgThresholdCfg &w, Setup s)
     }
 }
 
-QStringList g_warnings;
-QtMessageHandler g_previousHandler = nullptr;
-void recordWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type == QtWarningMsg)
-        g_warnings << message;
-    g_previousHandler(type, context, message);
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Setup)
@@ -118,14 +110,16 @@ private:
     QCheckBox *m_fastCheck = nullptr;
     QLabel *m_fastLabel = nullptr;
     QGroupBox *m_group = nullptr;
+    QStringList m_warnings; ///< logged while the editor was built
 };
 
 void TestThresholdCfg::init()
 {
-    g_warnings.clear();
-    g_previousHandler = qInstallMessageHandler(recordWarnings);
-    m_w = new WdgThresholdCfg;
-    qInstallMessageHandler(g_previousHandler);
+    {
+        const WarningRecorder recorder;
+        m_w = new WdgThresholdCfg;
+        m_warnings = recorder.warnings();
+    }
     m_high = m_w->findChild<QDoubleSpinBox *>("doubleSpinBox_HighThreshold");
     m_low = m_w->findChild<QDoubleSpinBox *>("doubleSpinBox_LowThreshold");
     m_hyst = m_w->findChild<QDoubleSpinBox *>("doubleSpinBox_HysteresisThreshold");
@@ -203,7 +197,7 @@ void TestThresholdCfg::fixedPointSaturates()
 
 void TestThresholdCfg::initialForm()
 {
-    QCOMPARE(g_warnings, QStringList());
+    QCOMPARE(m_warnings, QStringList());
     QCOMPARE(m_w->windowTitle(), QString("Form"));
     QVERIFY(m_group->isCheckable());
     QVERIFY(m_group->isChecked());
