@@ -67,7 +67,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     setWindowTitle(QCoreApplication::applicationName());
     setWindowIcon(QIcon(QLatin1String(kAppIcon)));
-    installFirstPage();
+    installConnectionPage();
 
     updateRecentFileActions();
 
@@ -135,11 +135,6 @@ void MainWindow::installPage(QWidget *page)
             size = size.boundedTo(s->availableGeometry().size());
         resize(size);
     }
-}
-
-void MainWindow::installFirstPage()
-{
-    installConnectionPage();
 }
 
 void MainWindow::installConnectionPage()
@@ -213,11 +208,9 @@ void MainWindow::updateActions(bool devicePage)
     if (!devicePage || !m_orv)
         return;
     m_ui->actionKivTerminal->setEnabled(m_orv->terminalAvailable());
-    const bool bootloader = m_orv->bootloaderTag(Protocol::kTagSerialModule) >= 0 ||
-                            m_orv->bootloaderTag(Protocol::kTagDevice) >= 0 ||
-                            m_orv->bootloaderTag(Protocol::kTagBleModule) >= 0;
-    m_ui->actionUpdater->setEnabled(bootloader && m_orv->transport() &&
-                                    m_orv->transport()->linkCode() == Comm::kLinkBle);
+    // The updater works over BLE only: ask for the bootloaders only then, with one query.
+    const bool ble = m_orv->transport() && m_orv->transport()->linkCode() == Comm::kLinkBle;
+    m_ui->actionUpdater->setEnabled(ble && m_orv->hasBootloader());
     m_ui->actionChangeLoRaWANkeys->setEnabled(m_orv->supportsKeyChange());
 }
 

@@ -109,7 +109,6 @@ private:
     void retranslate();
     void updateRecentFileActions();
     void installPage(QWidget *page);
-    void installFirstPage();
     /// A new connection page, connected to the three picks.
     void installConnectionPage();
     /// The configuration page of a connected device (mode 0 BLE, 1 USB).

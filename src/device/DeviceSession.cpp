@@ -502,6 +502,19 @@ int DeviceSession::bootloaderTag(quint8 tag)
     return m_protocol.bootloaderTag(tag);
 }
 
+bool DeviceSession::hasBootloader()
+{
+    DeviceBusyGuard guard;
+    if (!guard.acquired())
+        return false;
+    const QByteArray caps = m_protocol.bootloaderCaps();
+    for (const quint8 tag : {Protocol::kTagSerialModule, Protocol::kTagDevice, Protocol::kTagBleModule}) {
+        if (Protocol::tagValue(caps, tag) >= 0)
+            return true;
+    }
+    return false;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Factories
 // ---------------------------------------------------------------------------------------------

@@ -199,6 +199,8 @@ public:
     bool terminalAvailable();
     /// Bootloader kind of a controller (tag 0x20, 0x40 or 0x60), -1 when absent or busy.
     int bootloaderTag(quint8 tag);
+    /// Whether any controller has a bootloader (one capability query); false when busy.
+    bool hasBootloader();
 
     /// The text of the apply report for refused entries (empty when none is refused).
     QString applyReport(const ApplyResults &results) const;

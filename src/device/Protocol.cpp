@@ -311,16 +311,27 @@ bool Protocol::identify(DeviceInfo *info, bool showErrors)
 
 int Protocol::bootloaderTag(quint8 tag)
 {
+    return tagValue(bootloaderCaps(), tag);
+}
+
+QByteArray Protocol::bootloaderCaps()
+{
     if (!m_comm || sendCommand(kCmdBootloader) < 0)
-        return -1;
+        return QByteArray();
     quint8 buffer[kBootloaderCapacity] = {};
     quint8 status = kStatusNone;
     const int n = receiveRaw(buffer, kBootloaderCapacity, kBootloaderTimeoutMs, &status);
     if (status != kStatusComplete || n < 1)
-        return -1;
-    for (int i = 0; i < n; ++i) {
-        if ((buffer[i] & kTagMask) == (tag & kTagMask))
-            return buffer[i] & kTagValueMask;
+        return QByteArray();
+    return QByteArray(reinterpret_cast<const char *>(buffer), n);
+}
+
+int Protocol::tagValue(const QByteArray &caps, quint8 tag)
+{
+    for (const char c : caps) {
+        const quint8 b = quint8(c);
+        if ((b & kTagMask) == (tag & kTagMask))
+            return b & kTagValueMask;
     }
     return -1;
 }

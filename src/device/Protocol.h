@@ -220,6 +220,11 @@ public:
 
     /// Bootloader kind (0..31) of the controller with that tag, -1 when absent or no answer.
     int bootloaderTag(quint8 tag);
+    /// The capability bytes of the bootloader query (command 8, empty payload); empty when
+    /// the device did not answer with status 1 and at least one byte.
+    QByteArray bootloaderCaps();
+    /// Kind (0..31) of the first capability byte with that tag, -1 when none has it.
+    static int tagValue(const QByteArray &caps, quint8 tag);
     /// Whether the radio-module terminal commands 6 and 7 both answer status 1 and no data.
     bool terminalAvailable();
     /// Sends a live-reading command; true with exactly 2 bytes in value when status 1 came.

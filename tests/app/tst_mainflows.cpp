@@ -448,6 +448,7 @@ void TestMainFlows::deviceThatDoesNotIdentifyKeepsTheConnectionPage()
 void TestMainFlows::bleDeviceClosedFromItsPage()
 {
     m_bleDev.reset(new SimDevice);
+    m_bleDev->setBootloaderCaps(QByteArray::fromHex("41"));
     installSimBle(m_bleDev.get());
     QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvBlePicked",
                                       Q_ARG(QString, QString::fromLatin1(SimBleBackend::kDefaultAddress))));
@@ -460,7 +461,9 @@ void TestMainFlows::bleDeviceClosedFromItsPage()
     QVERIFY(page);
     auto *close = page->findChild<QAbstractButton *>("pushButton_close");
     QVERIFY(close);
-    QVERIFY(!close->isHidden()); // BLE: closed by the user
+    QVERIFY(!close->isHidden());                   // BLE: closed by the user
+    QVERIFY(action("actionUpdater")->isEnabled()); // a bootloader, reached over BLE
+    QCOMPARE(m_bleDev->commandCount(8), 1);        // asked once
 
     // Closing drops the link while the page and the device object go: the transport waits for
     // the controller to let the link go, and nothing may be deleted twice meanwhile.

@@ -891,6 +891,11 @@ void TestSession::liveValuesTerminalBootloaderClock()
     QCOMPARE(s->bootloaderTag(Protocol::kTagDevice), 2);
     QCOMPARE(s->bootloaderTag(Protocol::kTagBleModule), 3);
     QCOMPARE(s->bootloaderTag(Protocol::kTagSerialModule), -1);
+    const int queries = m_dev->commandCount(Protocol::kCmdBootloader);
+    QVERIFY(s->hasBootloader());
+    QCOMPARE(m_dev->commandCount(Protocol::kCmdBootloader), queries + 1); // one query for all tags
+    m_dev->setBootloaderCaps(QByteArray());
+    QVERIFY(!s->hasBootloader());
 
     const QDateTime t = QDateTime(QDate(2023, 1, 2), QTime(3, 4, 5), Qt::UTC);
     QCOMPARE(s->setDeviceClock(t), 0);
