@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -21,6 +22,7 @@ const char *const kContext = "ConfigFile";
 const QString kBrand = QStringLiteral("Pelm");
 constexpr int kStatusTimeoutMs = 3000;
 constexpr int kMaxByte = 255;
+constexpr int kBytesPerMiB = 1024 * 1024;
 
 // Section and member keys of the document.
 const QString kMain = QStringLiteral("main");
@@ -64,19 +66,6 @@ quint8 jsonByte(const QJsonValue &v)
     return n >= 0 && n <= kMaxByte ? quint8(n) : 0;
 }
 
-/// Reads and parses the file; false when it can't be opened. A document that doesn't parse
-/// gives an empty object, so it fails later as a file without sections.
-bool loadDocument(const QString &path, QJsonObject *root)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    file.close();
-    *root = QJsonDocument::fromJson(bytes).object();
-    return true;
-}
-
 QString fileErrorTitle()
 {
     return tr("File error");
@@ -114,19 +103,56 @@ QString genDateText(const QDateTime &t)
            QStringLiteral(" GMT");
 }
 
+LoadError load(const QString &path, const QString &label, Document *doc, Reporter &rep)
+{
+    const auto cantOpen = [&rep, &label] {
+        rep.critical(fileErrorTitle(), tr("Can't open file '%1'!").arg(label));
+        return LoadError::CantOpen;
+    };
+    const auto tooLarge = [&rep, &label] {
+        rep.critical(fileErrorTitle(),
+                     tr("The file '%1' is too large for a configuration file (more than %2 MiB)! "
+                        "It can't be loaded.")
+                         .arg(label)
+                         .arg(kMaxFileBytes / kBytesPerMiB));
+        return LoadError::TooLarge;
+    };
+    // A pipe would block the open until someone writes to it, a device may give bytes without
+    // end: only regular files are opened.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return cantOpen();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return cantOpen();
+    if (file.size() > kMaxFileBytes)
+        return tooLarge();
+    // The file may have grown since: never more than one byte past the limit.
+    const QByteArray bytes = file.read(qint64(kMaxFileBytes) + 1);
+    file.close();
+    if (bytes.size() > kMaxFileBytes)
+        return tooLarge();
+    doc->path = path;
+    doc->root = QJsonDocument::fromJson(bytes).object();
+    return LoadError::None;
+}
+
 int readInfo(const QString &path, Info *info, Reporter &rep)
 {
-    QJsonObject root;
-    if (!loadDocument(path, &root)) {
-        rep.critical(fileErrorTitle(), tr("Can't open file '%1'!").arg(path));
+    Document doc;
+    if (load(path, path, &doc, rep) != LoadError::None)
         return -1;
-    }
-    const QJsonObject orv = root.value(kOrv).toObject();
-    const QJsonObject main = root.value(kMain).toObject();
+    return readInfo(doc, info, rep);
+}
+
+int readInfo(const Document &doc, Info *info, Reporter &rep)
+{
+    const QJsonObject orv = doc.root.value(kOrv).toObject();
+    const QJsonObject main = doc.root.value(kMain).toObject();
     if (orv.isEmpty() || main.isEmpty()) {
         rep.critical(errorFileTitle(), tr("The file '%1' don't has main section or %2 section! The file is "
                                           "uncompleted and can't be loaded.")
-                                           .arg(path, kBrand));
+                                           .arg(doc.path, kBrand));
         return -1;
     }
     if (info) {
@@ -147,18 +173,25 @@ int read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvP
 {
     out.clear();
     const QString label = isDefault ? QStringLiteral("default") : path;
+    Document doc;
+    if (load(path, label, &doc, rep) != LoadError::None) {
+        rep.status(loadFailedText(label), kStatusTimeoutMs);
+        return -1;
+    }
+    return read(doc, isDefault, device, out, rep);
+}
+
+int read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep)
+{
+    out.clear();
+    const QString label = isDefault ? QStringLiteral("default") : doc.path;
     const auto failed = [&rep, &label](int result) {
         rep.status(loadFailedText(label), kStatusTimeoutMs);
         return result;
     };
 
-    QJsonObject root;
-    if (!loadDocument(path, &root)) {
-        rep.critical(fileErrorTitle(), tr("Can't open file '%1'!").arg(label));
-        return failed(-1);
-    }
-    const QJsonObject orv = root.value(kOrv).toObject();
-    const QJsonObject params = root.value(kParams).toObject();
+    const QJsonObject orv = doc.root.value(kOrv).toObject();
+    const QJsonObject params = doc.root.value(kParams).toObject();
 
     if (orv.isEmpty()) {
         rep.critical(errorFileTitle(),
@@ -262,11 +295,22 @@ int write(const QString &path, const DeviceIdentity &device, const ParamTables &
 {
     const QString failedText = tr("Save configuration to '%1' has failed !").arg(path);
 
+    // Renaming a file over a pipe or a device node would replace it: refuse them. (A folder
+    // fails to open below.)
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        rep.critical(fileErrorTitle(), tr("Can't write file '%1'! It is not a regular file.").arg(path));
+        rep.status(failedText, kStatusTimeoutMs);
+        return -1;
+    }
+
     // The document goes to a temporary file that replaces the target only once it is complete,
-    // so a failed save leaves the previous file as it was. Unbuffered: Qt 5's QSaveFile loses a
-    // failure of its buffered flush and commits a truncated file; a direct write shows up as a
-    // short count instead.
+    // so a failed save leaves the previous file as it was. A folder the user may not write to
+    // takes no temporary file: the file is then written in place, if the user may write it.
+    // Unbuffered: Qt 5's QSaveFile loses a failure of its buffered flush and commits a
+    // truncated file; a direct write shows up as a short count instead.
     QSaveFile file(path);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         rep.critical(fileErrorTitle(), tr("Can't write file '%1'!").arg(path));
         rep.status(failedText, kStatusTimeoutMs);
@@ -280,6 +324,11 @@ int write(const QString &path, const DeviceIdentity &device, const ParamTables &
     }
     rep.status(tr("Save configuration to '%1' has succeeded !").arg(path), kStatusTimeoutMs);
     return 0;
+}
+
+int write(const QString &path, const Content &content, Reporter &rep)
+{
+    return write(path, content.device, content.tables, content.params, rep);
 }
 
 } // namespace ConfigFile

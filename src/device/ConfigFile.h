@@ -6,7 +6,12 @@
 #include "device/Catalog.h"
 #include "device/OrvParam.h"
 
+#include <QJsonObject>
+
 namespace ConfigFile {
+
+/// Largest configuration file read: a device's whole configuration takes a few kilobytes.
+constexpr int kMaxFileBytes = 4 * 1024 * 1024;
 
 /// What readInfo copies out of a file.
 struct Info
@@ -22,8 +27,30 @@ struct Info
     QString genDate;
 };
 
+/// A configuration file read once: its path and its top-level object (empty when the text
+/// does not parse, so it fails later as a file without sections).
+struct Document
+{
+    QString path;
+    QJsonObject root;
+};
+
+/// Why a file could not be read.
+enum class LoadError
+{
+    None,
+    CantOpen, ///< missing, not readable, or not a regular file (a pipe, a device, a folder)
+    TooLarge, ///< more than kMaxFileBytes
+};
+
+/// Reads a whole file into doc, once. On failure a critical box without parent names the file
+/// by label ("Can't open file '%1'!" or the size refusal) and doc is left as it was.
+LoadError load(const QString &path, const QString &label, Document *doc, Reporter &rep);
+
 /// Reads only the identity sections. 0 on success, -1 on failure (box shown without parent).
 int readInfo(const QString &path, Info *info, Reporter &rep);
+/// readInfo on a document already read.
+int readInfo(const Document &doc, Info *info, Reporter &rep);
 
 /// Reads the parameters of a file for a device of identity `device` into out (emptied first),
 /// in ascending key order. The label in messages is "default" when isDefault is set.
@@ -31,14 +58,27 @@ int readInfo(const QString &path, Info *info, Reporter &rep);
 /// the user refused a file of another module type, -1 on any other failure. On failure the
 /// "Load configuration from '%1' has failed !" status is shown; on success no status is shown
 /// (the device object checks for unknown parameters and reports the outcome).
-int read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvParamList &out,
-         Reporter &rep);
+int read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep);
+/// read on a document already read.
+int read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep);
+
+/// What a configuration file holds, taken from a device object when the user asks for a save:
+/// it is written once the file name is known, whatever happens to the device meanwhile.
+struct Content
+{
+    DeviceIdentity device;
+    ParamTables tables;
+    OrvParamList params;
+};
 
 /// Writes params for a device of identity `device` atomically (the previous file survives a
-/// failed write). Records without a display name, or sharing one, get a generated unique key.
+/// failed write), or in place when the folder takes no new file but the file may be written.
+/// A target that exists but is not a regular file (a pipe, a device node) is refused, never
+/// replaced. Records without a display name, or sharing one, get a generated unique key.
 /// Returns 0 on success, -1 on failure, with the status and boxes of a save.
 int write(const QString &path, const DeviceIdentity &device, const ParamTables &tables,
           const OrvParamList &params, Reporter &rep);
+int write(const QString &path, const Content &content, Reporter &rep);
 
 /// The document write() would produce (for tests and the command line).
 QByteArray toJson(const DeviceIdentity &device, const ParamTables &tables, const OrvParamList &params);

@@ -359,15 +359,23 @@ int DeviceSession::readFile(const QString &path, bool isDefault)
     DeviceBusyGuard guard;
     if (!guard.acquired())
         return -1;
-    return doReadFile(path, isDefault);
+    const int n = ConfigFile::read(path, isDefault, identity(), m_params, m_messages);
+    return fileRead(n, isDefault ? QStringLiteral("default") : path);
 }
 
-int DeviceSession::doReadFile(const QString &path, bool isDefault)
+int DeviceSession::readFile(const ConfigFile::Document &doc)
 {
-    const int n = ConfigFile::read(path, isDefault, identity(), m_params, m_messages);
+    DeviceBusyGuard guard;
+    if (!guard.acquired())
+        return -1;
+    const int n = ConfigFile::read(doc, false, identity(), m_params, m_messages);
+    return fileRead(n, doc.path);
+}
+
+int DeviceSession::fileRead(int n, const QString &label)
+{
     if (n < 1)
         return n;
-    const QString label = isDefault ? QStringLiteral("default") : path;
     if (checkUnknown() > 0)
         status(ConfigFile::loadUncompletedText(label));
     else
@@ -384,6 +392,19 @@ int DeviceSession::writeFile(const QString &path)
     m_params.clear();
     widgetsToParams(m_params);
     return ConfigFile::write(path, identity(), m_tables, m_params, m_messages);
+}
+
+bool DeviceSession::fileContent(ConfigFile::Content *content)
+{
+    DeviceBusyGuard guard;
+    if (!guard.acquired())
+        return false;
+    m_params.clear();
+    widgetsToParams(m_params);
+    content->device = identity();
+    content->tables = m_tables;
+    content->params = m_params;
+    return true;
 }
 
 int DeviceSession::loadDefaultConfig()

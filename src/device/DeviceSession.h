@@ -12,6 +12,7 @@
 // second exchange inside a running one.
 
 #include "common/Reporter.h"
+#include "device/ConfigFile.h"
 #include "device/Protocol.h"
 #include "frames/OrvFrame.h"
 
@@ -170,8 +171,14 @@ public:
     /// Reads a configuration file into the list and the page. Returns the number of
     /// parameters, 0 for a file of another device (or refused module), -1 on failure.
     int readFile(const QString &path, bool isDefault = false);
+    /// readFile on a file already read (the main window reads the identity and the parameters
+    /// of a file it opens from one reading).
+    int readFile(const ConfigFile::Document &doc);
     /// Writes the page's values to a configuration file. 0 on success, -1 on failure.
     int writeFile(const QString &path);
+    /// What writeFile would write, taken now (the page's values, the identity and the names),
+    /// for a save that asks for the file name first. False (content untouched) while busy.
+    bool fileContent(ConfigFile::Content *content);
     /// Reads the catalog's default configuration of the session's identity. The result of
     /// readFile, or -1 when there is none.
     int loadDefaultConfig();
@@ -209,7 +216,8 @@ protected:
     // Transaction bodies, run while the guard is held.
     int doLoad(int timeoutMs);
     int doApply(ApplyResults &results, int timeoutMs);
-    int doReadFile(const QString &path, bool isDefault);
+    /// Shows the records a file read gave (n of them, or the read's failure value).
+    int fileRead(int n, const QString &label);
     void status(const QString &text);
 
 private:

@@ -7,6 +7,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 const QString kDefaultConfig =
     QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
@@ -18,10 +23,16 @@ struct Result
     QString err;
 };
 
-Result runCli(const QStringList &args, const QByteArray &input = QByteArray())
+/// Runs pelm-cli, or another program that runs it when launcher is given.
+Result runCli(const QStringList &args, const QByteArray &input = QByteArray(),
+              const QStringList &launcher = QStringList())
 {
+    const QString cli = QStringLiteral(PELM_BIN_DIR "/pelm-cli");
     QProcess p;
-    p.start(QStringLiteral(PELM_BIN_DIR "/pelm-cli"), args);
+    if (launcher.isEmpty())
+        p.start(cli, args);
+    else
+        p.start(launcher.first(), launcher.mid(1) + QStringList{cli} + args);
     if (!p.waitForStarted(5000))
         return {};
     if (!input.isEmpty())
@@ -94,6 +105,8 @@ private slots:
     void deviceFaults_data();
     void deviceFaults();
     void deviceDefaults();
+    void deviceReadIntoAFolderNotWritable();
+    void deviceReadRefusesWhatIsNotAFile();
 };
 
 void TestCli::packThenUnpackGivesTheFileBack_data()
@@ -320,6 +333,67 @@ void TestCli::deviceDefaults()
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.contains("Default configuration restored."));
     QVERIFY(r.err.contains("Default configuration from Pelm, has succeeded !"));
+}
+
+void TestCli::deviceReadIntoAFolderNotWritable()
+{
+#ifdef Q_OS_UNIX
+    // The user may write the file but not the folder (no room for a temporary file beside it):
+    // the save writes the file in place. Root writes anywhere, so root runs the program as an
+    // unprivileged user.
+    QStringList launcher;
+    if (::geteuid() == 0) {
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (setpriv.isEmpty())
+            QSKIP("running as root without setpriv: no unprivileged user to run the save as");
+        launcher = QStringList{setpriv, "--reuid=65534", "--regid=65534", "--clear-groups"};
+    }
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath("locked");
+    QVERIFY(QDir().mkpath(folder));
+    const QString saved = folder + "/saved.ocf";
+    QFile old(saved);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    QVERIFY(::chmod(QFile::encodeName(saved).constData(), 0666) == 0);
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+    QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+
+    const Result r = runCli({"device", "read", "--simulate", "-o", saved}, QByteArray(), launcher);
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.contains("Save configuration to '" + saved + "' has succeeded !"), qPrintable(r.err));
+    QVERIFY(fileParams(saved).contains("24/0/false/0000"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"saved.ocf"});
+#else
+    QSKIP("needs Unix permissions");
+#endif
+}
+
+void TestCli::deviceReadRefusesWhatIsNotAFile()
+{
+#ifdef Q_OS_UNIX
+    // "-o /dev/full" and the like: a pipe stands for them here (a device node can't be made
+    // without privileges), and must still be a pipe afterwards.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString fifo = dir.filePath("pipe");
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    const Result r = runCli({"device", "read", "--simulate", "-o", fifo});
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains("File error: Can't write file '" + fifo + "'! It is not a regular file."),
+             qPrintable(r.err));
+    QVERIFY(r.err.contains("Save configuration to '" + fifo + "' has failed !"));
+    struct stat st
+    {
+    };
+    QVERIFY(::lstat(QFile::encodeName(fifo).constData(), &st) == 0);
+    QVERIFY(S_ISFIFO(st.st_mode));
+#else
+    QSKIP("needs a named pipe (Unix)");
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestCli)

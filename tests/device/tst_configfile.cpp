@@ -19,6 +19,7 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 namespace {
@@ -144,6 +145,9 @@ private slots:
     void readFailures();
     void readOtherModule_data();
     void readOtherModule();
+    void sizeLimit_data();
+    void sizeLimit();
+    void readRefusesWhatIsNotAFile();
 
     void defaultResource();
     void defaultResourceInWriterLayout();
@@ -156,6 +160,7 @@ private slots:
     void writeOpenFailure();
     void failedSaveKeepsPreviousFile();
     void saveReplacesPreviousFile();
+    void writeRefusesWhatIsNotAFile();
 
 private:
     RecordingReporter m_rep;
@@ -623,6 +628,98 @@ void TestConfigFile::saveReplacesPreviousFile()
     QCOMPARE(ConfigFile::read(path, false, offline(), out, m_rep), 1);
     QCOMPARE(out, records);
     m_rep.statuses.clear();
+}
+
+void TestConfigFile::sizeLimit_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("at the limit") << qint64(ConfigFile::kMaxFileBytes) << true;
+    QTest::newRow("one byte more") << qint64(ConfigFile::kMaxFileBytes) + 1 << false;
+}
+
+void TestConfigFile::sizeLimit()
+{
+    QFETCH(qint64, size);
+    QFETCH(bool, accepted);
+    QCOMPARE(ConfigFile::kMaxFileBytes, 4 * 1024 * 1024);
+    // The default configuration, padded with white space to the size.
+    QByteArray bytes = readAll(kDefaultConfig);
+    QVERIFY(bytes.size() < size);
+    bytes.append(QByteArray(int(size - bytes.size()), ' '));
+    const QString path = m_dir.filePath(QStringLiteral("large.ocf"));
+    QVERIFY(writeAll(path, bytes));
+    const QString tooLarge =
+        QStringLiteral("The file '%1' is too large for a configuration file (more than 4 MiB)! "
+                       "It can't be loaded.");
+
+    ConfigFile::Info info;
+    QCOMPARE(ConfigFile::readInfo(path, &info, m_rep), accepted ? 0 : -1);
+    OrvParamList out;
+    QCOMPARE(ConfigFile::read(path, false, offline(), out, m_rep), accepted ? 12 : -1);
+    if (accepted) {
+        QCOMPARE(info.orvType, 28);
+        QVERIFY(m_rep.boxes.isEmpty());
+        QVERIFY(m_rep.statuses.isEmpty());
+        return;
+    }
+    for (int i = 0; i < 2; ++i) {
+        const Reporter::Box b = m_rep.takeBox();
+        QCOMPARE(b.icon, Reporter::Critical);
+        QCOMPARE(b.title, QStringLiteral("File error"));
+        QCOMPARE(b.text, tooLarge.arg(path));
+    }
+    QCOMPARE(m_rep.statusTexts(),
+             QStringList{QStringLiteral("Load configuration from '%1' has failed !").arg(path)});
+}
+
+void TestConfigFile::readRefusesWhatIsNotAFile()
+{
+#ifdef Q_OS_UNIX
+    // Opening a pipe would wait for a writer, a device could give bytes without end: neither
+    // is opened.
+    const QString fifo = m_dir.filePath(QStringLiteral("pipe.ocf"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    const QString open = QStringLiteral("Can't open file '%1'!");
+    for (const QString &path : {fifo, QStringLiteral("/dev/zero")}) {
+        QCOMPARE(ConfigFile::readInfo(path, nullptr, m_rep), -1);
+        QCOMPARE(m_rep.takeBox().text, open.arg(path));
+        OrvParamList out;
+        QCOMPARE(ConfigFile::read(path, false, offline(), out, m_rep), -1);
+        QCOMPARE(m_rep.takeBox().text, open.arg(path));
+        QCOMPARE(m_rep.statusTexts(),
+                 QStringList{QStringLiteral("Load configuration from '%1' has failed !").arg(path)});
+        m_rep.clear();
+    }
+#else
+    QSKIP("needs a named pipe (Unix)");
+#endif
+}
+
+void TestConfigFile::writeRefusesWhatIsNotAFile()
+{
+#ifdef Q_OS_UNIX
+    // A save must not replace a pipe or a device node by a file of its own.
+    const QString fifo = m_dir.filePath(QStringLiteral("out.ocf"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QCOMPARE(ConfigFile::write(fifo, offline(), mixedTables(), mixedRecords(), m_rep), -1);
+    const Reporter::Box b = m_rep.takeBox();
+    QCOMPARE(b.icon, Reporter::Critical);
+    QCOMPARE(b.title, QStringLiteral("File error"));
+    QCOMPARE(b.text, QStringLiteral("Can't write file '%1'! It is not a regular file.").arg(fifo));
+    QCOMPARE(m_rep.statusTexts(),
+             QStringList{QStringLiteral("Save configuration to '%1' has failed !").arg(fifo)});
+    struct stat st
+    {
+    };
+    QVERIFY(::lstat(QFile::encodeName(fifo).constData(), &st) == 0);
+    QVERIFY(S_ISFIFO(st.st_mode));
+    QCOMPARE(QDir(m_dir.path())
+                 .entryList({QStringLiteral("out.ocf*")}, QDir::AllEntries | QDir::System | QDir::Hidden),
+             QStringList{QStringLiteral("out.ocf")});
+#else
+    QSKIP("needs a named pipe (Unix)");
+#endif
 }
 
 int main(int argc, char **argv)
