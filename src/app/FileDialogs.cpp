@@ -48,5 +48,10 @@ QString ScriptedFileDialogs::answer(bool save, const QString &caption, const QSt
                                     const QString &filter)
 {
     requests.append(Request{save, caption, dir, filter});
+    if (m_whileOpen) {
+        const std::function<void()> hook = std::move(m_whileOpen);
+        m_whileOpen = nullptr;
+        hook();
+    }
     return m_names.isEmpty() ? QString() : m_names.takeFirst();
 }

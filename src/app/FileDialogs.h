@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QWidget;
 
 class FileDialogs
@@ -45,6 +47,9 @@ public:
 
     /// Queues the name the next dialog answers with ("" answers as a cancelled dialog).
     void setNextFileName(const QString &name) { m_names.append(name); }
+    /// Runs once while the next dialog is open, before it answers: what a real dialog's event
+    /// loop would run meanwhile (the USB poll, a device plugged in or pulled out).
+    void setWhileOpen(std::function<void()> hook) { m_whileOpen = std::move(hook); }
 
     QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                             const QString &filter) override;
@@ -57,4 +62,5 @@ public:
 private:
     QString answer(bool save, const QString &caption, const QString &dir, const QString &filter);
     QStringList m_names;
+    std::function<void()> m_whileOpen;
 };

@@ -24,6 +24,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
@@ -230,6 +231,12 @@ QStringList MainWindow::recentFiles() const
 
 void MainWindow::addRecentFile(const QString &path)
 {
+    rememberRecentFile(path);
+    m_currentFile = path;
+}
+
+void MainWindow::rememberRecentFile(const QString &path)
+{
     QStringList files = recentFiles();
     files.prepend(path);
     files.removeDuplicates();
@@ -237,7 +244,6 @@ void MainWindow::addRecentFile(const QString &path)
         files.removeLast();
     m_settings.setValue(QLatin1String(kRecentFilesKey), files);
     updateRecentFileActions();
-    m_currentFile = path;
 }
 
 void MainWindow::removeRecentFile(const QString &path)
@@ -420,8 +426,15 @@ void MainWindow::on_actionOpen_triggered()
 
 int MainWindow::openFile(const QString &path)
 {
+    // The file is read once: the identity chooses the device object, the same reading gives
+    // the parameters (the file may change while the page is being built).
+    ConfigFile::Document doc;
+    if (ConfigFile::load(path, path, &doc, reporter()) != ConfigFile::LoadError::None) {
+        removeRecentFile(path); // gone, unreadable or refused: not offered again
+        return -1;
+    }
     ConfigFile::Info info;
-    if (ConfigFile::readInfo(path, &info, reporter()) != 0)
+    if (ConfigFile::readInfo(doc, &info, reporter()) != 0)
         return -1;
 
     if (!m_orv) {
@@ -438,18 +451,28 @@ int MainWindow::openFile(const QString &path)
         }
         m_orv = device;
         installOfflinePage(device);
-        const int result = device->readFile(path);
-        addRecentFile(path);
+        const int result = device->readFile(doc);
+        fileOpened(path, result);
         updateActions(true);
         return result;
     }
 
-    const int result = m_orv->readFile(path);
+    const int result = m_orv->readFile(doc);
     if (result >= 0)
-        addRecentFile(path);
+        fileOpened(path, result);
     else
         removeRecentFile(path);
     return result;
+}
+
+void MainWindow::fileOpened(const QString &path, int result)
+{
+    // Only a file whose parameters were loaded is worked on (Save writes to it); a refused one
+    // (another device or module type) is just offered again.
+    if (result > 0)
+        addRecentFile(path);
+    else
+        rememberRecentFile(path);
 }
 
 void MainWindow::_onWdgClose()
@@ -551,14 +574,26 @@ void MainWindow::on_actionSave_as_triggered()
         updateActions(false);
         return;
     }
+    // What is saved is taken before the file dialog: the USB poll runs in the dialog's event
+    // loop and may close the page (cable pulled, device out of range) or replace it (a device
+    // plugged in and taken). The file gets what the user was saving, whatever is shown then.
+    const QPointer<OrvObject> device = m_orv;
+    ConfigFile::Content content;
+    if (!device->fileContent(&content))
+        return; // inside an exchange: nothing can be taken now
     const QString brand = QLatin1String(kBrand);
     const QString path =
         fileDialogs().getSaveFileName(this, tr("Save %1 config").arg(brand), QStringLiteral("untitled.ocf"),
                                       tr("%1 config file (*.ocf);;All Files (*)").arg(brand));
     if (path.isEmpty())
         return;
-    m_orv->writeFile(path);
-    addRecentFile(path);
+    const DeviceBusyGuard noPoll; // the page stays as it is while a box of the save is open
+    const bool stillShown = device && device == m_orv;
+    ConfigFile::write(path, content, stillShown ? device->messages() : reporter());
+    if (stillShown)
+        addRecentFile(path);
+    else
+        rememberRecentFile(path); // saved, but not the configuration shown now
 }
 
 void MainWindow::on_actionDefault_triggered()

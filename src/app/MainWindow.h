@@ -108,6 +108,10 @@ private:
     void checkLanguageEntry(const QString &code);
     void retranslate();
     void updateRecentFileActions();
+    /// Puts a path at the front of the recent files without making it the current file.
+    void rememberRecentFile(const QString &path);
+    /// Records an opened file after its parameters were read (result of readFile, 0 or more).
+    void fileOpened(const QString &path, int result);
     void installPage(QWidget *page);
     /// A new connection page, connected to the three picks.
     void installConnectionPage();

@@ -21,6 +21,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -70,6 +71,13 @@ private slots:
     void openFileOfAnotherModuleAsksFirst_data();
     void openFileOfAnotherModuleAsksFirst();
     void saveWritesTheFileAndRecentFiles();
+    void saveWhileThePageIsReplaced_data();
+    void saveWhileThePageIsReplaced();
+    void refusedFileIsNotTheCurrentFile_data();
+    void refusedFileIsNotTheCurrentFile();
+    void unreadableRecentFileIsRemoved_data();
+    void unreadableRecentFileIsRemoved();
+    void openReadsTheFileOnce();
     void pendingDeviceQuestion_data();
     void pendingDeviceQuestion();
     void pollDoesNotRunInsideABoxOfAnExchange();
@@ -83,6 +91,9 @@ private:
     QAction *action(const char *name) { return m_window->findChild<QAction *>(QLatin1String(name)); }
     /// Lets deferred deletions of closed pages happen.
     void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    /// Shows a device page: "usb" (the device plugged in), "pick" (offline, from the picker)
+    /// or a configuration file opened offline.
+    void showDevice(const QString &how);
 
     ScopedRecordingReporter m_rep;
     std::unique_ptr<SimDevice> m_dev;
@@ -332,6 +343,225 @@ void TestMainFlows::saveWritesTheFileAndRecentFiles()
     // Save again: no dialog
     action("actionSave")->trigger();
     QCOMPARE(m_dialogs->requests.size(), 1);
+}
+
+void TestMainFlows::showDevice(const QString &how)
+{
+    if (how == QLatin1String("usb")) {
+        m_dev->setPlugged(true);
+        poll();
+    } else if (how == QLatin1String("pick")) {
+        QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvPicked", Q_ARG(int, 28), Q_ARG(int, 256),
+                                          Q_ARG(int, 14)));
+    } else {
+        const QString path = m_dir.filePath(how);
+        QVERIFY(QFile::copy(kDefaultConfig, path));
+        QVERIFY(m_window->openFile(path) > 0);
+    }
+    QVERIFY(m_window->device());
+    m_rep.clear();
+}
+
+void TestMainFlows::saveWhileThePageIsReplaced_data()
+{
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("save"); // an action, or the offline page's button
+    QTest::addColumn<bool>("unplug");  // else: a device is plugged in and taken ("Yes")
+    QTest::newRow("Save As, cable pulled") << "usb"
+                                           << "actionSave_as" << true;
+    QTest::newRow("Save without a file, cable pulled") << "usb"
+                                                       << "actionSave" << true;
+    QTest::newRow("offline Save As, device taken") << "pick"
+                                                   << "actionSave_as" << false;
+    QTest::newRow("offline page's Save button, device taken") << "pick"
+                                                              << "pushButton_save" << false;
+}
+
+void TestMainFlows::saveWhileThePageIsReplaced()
+{
+    // The file dialog runs an event loop in which the USB poll closes or replaces the page:
+    // the file gets what the user was saving, never the device that came instead.
+    QFETCH(QString, shown);
+    QFETCH(QString, save);
+    QFETCH(bool, unplug);
+    showDevice(shown);
+    QPointer<OrvObject> device = m_window->device();
+    const int kivRev = device->kivRev();
+    auto *offset = device->findChild<QDoubleSpinBox *>("doubleSpinBox_sensor1Offset");
+    QVERIFY(offset);
+    offset->setValue(-0.12); // edited, not applied
+
+    const QString path = m_dir.filePath("saved.ocf");
+    m_dialogs->setNextFileName(path);
+    m_dialogs->setWhileOpen([&] {
+        if (unplug) {
+            m_dev->setPlugged(false);
+            poll();
+        } else {
+            m_dev->setPlugged(true);
+            m_rep.answer(Reporter::Yes);
+            poll(); // asks, and closes the offline page
+            poll(); // shows the device plugged in
+        }
+        settle(); // the dialog's event loop deletes what was closed
+    });
+    if (save.startsWith("action")) {
+        action(qPrintable(save))->trigger();
+    } else {
+        auto *button = m_window->centralWidget()->findChild<QAbstractButton *>(save);
+        QVERIFY(button);
+        button->click();
+    }
+    settle();
+    QVERIFY(!device);
+    QCOMPARE(m_dialogs->requests.size(), 1);
+    if (!unplug) {
+        QCOMPARE(m_rep.takeBox().title, QStringLiteral("ORV connected"));
+        QVERIFY(m_window->device());
+        QVERIFY(!m_window->device()->isOffline());
+    }
+
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QJsonObject doc = QJsonDocument::fromJson(f.readAll()).object();
+    QCOMPARE(doc.value("orv").toObject().value("kivRev").toInt(), kivRev);
+    QCOMPARE(doc.value("params").toObject().value("Temperature Offset").toObject().value("data").toString(),
+             QStringLiteral("f4ff"));
+    QVERIFY(m_rep.statusTexts().contains("Save configuration to '" + path + "' has succeeded !"));
+    // a saved file, but not the one of the page shown now
+    QCOMPARE(m_window->recentFiles(), QStringList{path});
+    QVERIFY(m_window->currentFile().isEmpty());
+}
+
+void TestMainFlows::refusedFileIsNotTheCurrentFile_data()
+{
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("orvType");
+    QTest::addColumn<int>("kivType");
+    QTest::addColumn<int>("answer"); // 0: no question
+    QTest::addColumn<QString>("title");
+    QTest::newRow("another device type, connected device") << "usb" << 27 << 14 << 0 << "No ORV matched";
+    QTest::newRow("another module, Cancel")
+        << "pick" << 28 << 13 << int(Reporter::Cancel) << "No KIV matched";
+    QTest::newRow("another module, Cancel, offline file")
+        << "first.ocf" << 28 << 13 << int(Reporter::Cancel) << "No KIV matched";
+}
+
+void TestMainFlows::refusedFileIsNotTheCurrentFile()
+{
+    QFETCH(QString, shown);
+    QFETCH(int, orvType);
+    QFETCH(int, kivType);
+    QFETCH(int, answer);
+    QFETCH(QString, title);
+    showDevice(shown);
+    const QString current = m_window->currentFile();
+
+    const QString path = configFor(m_dir, "refused.ocf", orvType, kivType);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray content = f.readAll();
+    f.close();
+    if (answer)
+        m_rep.answer(answer);
+    QCOMPARE(m_window->openFile(path), 0);
+    QCOMPARE(m_rep.takeBox().title, title);
+    QVERIFY(m_window->recentFiles().contains(path)); // kept in the recent files
+    QCOMPARE(m_window->currentFile(), current);      // but not worked on
+
+    // Save writes the file the page came from, or asks: the refused file stays as it was.
+    m_dialogs->setNextFileName(QString());
+    action("actionSave")->trigger();
+    QCOMPARE(m_dialogs->requests.size(), current.isEmpty() ? 1 : 0);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), content);
+}
+
+void TestMainFlows::unreadableRecentFileIsRemoved_data()
+{
+    QTest::addColumn<QString>("shown"); // empty: the connection page
+    QTest::addColumn<QString>("file");  // what the entry names
+    QTest::addColumn<QString>("text");  // the box, %1 the path
+    const QString cantOpen = QStringLiteral("Can't open file '%1'!");
+    QTest::newRow("gone, no device") << QString() << "gone" << cantOpen;
+    QTest::newRow("gone, offline device") << "pick"
+                                          << "gone" << cantOpen;
+    QTest::newRow("gone, connected device") << "usb"
+                                            << "gone" << cantOpen;
+    QTest::newRow("a folder") << QString() << "folder" << cantOpen;
+    QTest::newRow("too large") << QString() << "large"
+                               << QStringLiteral("The file '%1' is too large for a configuration file "
+                                                 "(more than 4 MiB)! It can't be loaded.");
+}
+
+void TestMainFlows::unreadableRecentFileIsRemoved()
+{
+    QFETCH(QString, shown);
+    QFETCH(QString, file);
+    QFETCH(QString, text);
+    if (!shown.isEmpty())
+        showDevice(shown);
+    OrvObject *device = m_window->device();
+
+    const QString path = m_dir.filePath(file);
+    if (file == QLatin1String("folder")) {
+        QVERIFY(QDir(m_dir.path()).mkpath(file));
+    } else if (file == QLatin1String("large")) {
+        // a valid configuration, padded past the limit
+        QFile in(kDefaultConfig);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QByteArray bytes = in.readAll();
+        bytes.append(QByteArray(4 * 1024 * 1024, ' '));
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QCOMPARE(out.write(bytes), qint64(bytes.size()));
+    }
+    const QString other = configFor(m_dir, "other.ocf", 28, 14);
+    m_window->addRecentFile(other);
+    m_window->addRecentFile(path);
+
+    QMenu *menu = action("actionRecent_Files")->menu();
+    QCOMPARE(menu->actions().first()->text(), path);
+    menu->actions().first()->trigger();
+    const Reporter::Box box = m_rep.takeBox();
+    QCOMPARE(box.title, QStringLiteral("File error"));
+    QCOMPARE(box.text, text.arg(path));
+    QCOMPARE(m_window->recentFiles(), QStringList{other});
+    QCOMPARE(m_window->device(), device); // the page shown stays
+}
+
+void TestMainFlows::openReadsTheFileOnce()
+{
+    // The file changes while the page is being built (events run between reading the
+    // identity and loading the parameters): the page shows the file as it was opened.
+    const QString path = configFor(m_dir, "changing.ocf", 28, 14);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QJsonObject doc = QJsonDocument::fromJson(f.readAll()).object();
+    f.close();
+    QJsonObject params = doc.value("params").toObject();
+    QJsonObject offset = params.value("Temperature Offset").toObject();
+    offset.insert("data", "f4ff");
+    params.insert("Temperature Offset", offset);
+    doc.insert("params", params);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QJsonDocument(doc).toJson());
+    f.close();
+
+    bool changed = false;
+    QTimer::singleShot(0, m_window.get(), [&] {
+        // another program writes a configuration of another device over it
+        const QString other = configFor(m_dir, "type27.ocf", 27, 14);
+        QFile::remove(path);
+        changed = QFile::copy(other, path);
+    });
+    QVERIFY(m_window->openFile(path) > 0);
+    QVERIFY(changed);
+    QVERIFY(m_window->device());
+    auto *spin = m_window->device()->findChild<QDoubleSpinBox *>("doubleSpinBox_sensor1Offset");
+    QVERIFY(spin);
+    QCOMPARE(spin->value(), -0.12);
+    QCOMPARE(m_window->currentFile(), path);
 }
 
 void TestMainFlows::pendingDeviceQuestion_data()
