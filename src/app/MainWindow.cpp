@@ -147,13 +147,41 @@ void MainWindow::installConnectionPage()
     installPage(page);
 }
 
+void MainWindow::openConnectedPage(OrvObject *device, int mode)
+{
+    m_orv = device;
+    installConnectedPage(device, mode);
+    // The load may run event loops (BLE, boxes) in which the page is closed.
+    const QPointer<OrvObject> loading = device;
+    device->loadFromDevice();
+    if (!loading || m_orv != loading)
+        return;
+    showDevicePage(loading);
+    updateActions(true);
+}
+
 void MainWindow::installConnectedPage(OrvObject *device, int mode)
 {
     auto *page = new WdgOrv(this);
     page->setDevice(device, mode);
+    // Until the device's values are loaded the page holds the factory values: nobody may see
+    // them, even for a moment (pending events are processed below, and a BLE load runs event
+    // loops), and act on them. The page keeps its room meanwhile.
+    QSizePolicy policy = device->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    device->setSizePolicy(policy);
+    device->hide();
     connect(page, &WdgOrv::close, this, &MainWindow::_onWdgClose);
     installPage(page);
     installStatusBar(device);
+}
+
+void MainWindow::showDevicePage(OrvObject *device)
+{
+    QSizePolicy policy = device->sizePolicy();
+    policy.setRetainSizeWhenHidden(false);
+    device->setSizePolicy(policy);
+    device->show();
 }
 
 void MainWindow::installOfflinePage(OrvObject *device)
@@ -523,10 +551,7 @@ void MainWindow::on_orvManager()
         if (!device)
             device = OrvFactory::connectUsb(this, &failed);
         if (device) {
-            m_orv = device;
-            installConnectedPage(device, kModeUsb);
-            device->loadFromDevice();
-            updateActions(true);
+            openConnectedPage(device, kModeUsb);
         } else if (failed && !qobject_cast<WdgMain *>(centralWidget())) {
             // Back to the connection choices; a connection page already shown stays as it is
             // (a new one every 500 ms would restart the BLE scan and lose the picker's choice).
@@ -713,10 +738,7 @@ void MainWindow::_onOrvBlePicked(const QString &address)
         return;
     }
     m_lastBleAddress = address;
-    m_orv = device;
-    installConnectedPage(device, kModeBle);
-    device->loadFromDevice();
-    updateActions(true);
+    openConnectedPage(device, kModeBle);
 }
 
 void MainWindow::_onKivBlePicked(const QString &address)

@@ -115,8 +115,15 @@ private:
     void installPage(QWidget *page);
     /// A new connection page, connected to the three picks.
     void installConnectionPage();
-    /// The configuration page of a connected device (mode 0 BLE, 1 USB).
+    /// Makes device the device object and shows its configuration page (mode 0 BLE, 1 USB)
+    /// with the device's values: the page is loaded before it is shown, then the actions are
+    /// enabled.
+    void openConnectedPage(OrvObject *device, int mode);
+    /// The configuration page of a connected device (mode 0 BLE, 1 USB); the device page in it
+    /// stays hidden, its room kept, until it is shown with showDevicePage.
     void installConnectedPage(OrvObject *device, int mode);
+    /// Shows the device page hidden by installConnectedPage.
+    static void showDevicePage(OrvObject *device);
     /// The configuration page of an offline device.
     void installOfflinePage(OrvObject *device);
     /// Shows the device's status bar as the window's.

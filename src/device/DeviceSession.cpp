@@ -93,6 +93,19 @@ void DeviceSession::status(const QString &text)
     m_messages.status(text, kStatusTimeoutMs);
 }
 
+void DeviceSession::reportBusy()
+{
+    status(tr("The device is busy, try again in a moment."));
+}
+
+bool DeviceSession::refusedBusy(const DeviceBusyGuard &guard)
+{
+    if (guard.acquired())
+        return false;
+    reportBusy();
+    return true;
+}
+
 void DeviceSession::paramsToWidgets(OrvParamList &params)
 {
     for (const OrvParam &p : params) {
@@ -172,7 +185,7 @@ void DeviceSession::addParam(quint8 id, const QByteArray &value)
 int DeviceSession::load(int timeoutMs)
 {
     DeviceBusyGuard guard;
-    if (!guard.acquired())
+    if (refusedBusy(guard))
         return -1;
     return doLoad(timeoutMs);
 }
@@ -209,7 +222,7 @@ int DeviceSession::doLoad(int timeoutMs)
 int DeviceSession::loadFromDevice()
 {
     DeviceBusyGuard guard;
-    if (!guard.acquired())
+    if (refusedBusy(guard))
         return -1;
     m_params.clear();
     doLoad(Protocol::kLoadTimeoutMs);
@@ -247,7 +260,7 @@ int DeviceSession::apply(ApplyResults &results, int timeoutMs)
 {
     results.clear();
     DeviceBusyGuard guard;
-    if (!guard.acquired())
+    if (refusedBusy(guard))
         return -1;
     return doApply(results, timeoutMs);
 }
@@ -284,7 +297,7 @@ int DeviceSession::doApply(ApplyResults &results, int timeoutMs)
 int DeviceSession::applyToDevice()
 {
     DeviceBusyGuard guard;
-    if (!guard.acquired())
+    if (refusedBusy(guard))
         return -1;
     m_params.clear();
     widgetsToParams(m_params);
@@ -307,7 +320,7 @@ int DeviceSession::applyToDevice()
 int DeviceSession::restoreDefaults()
 {
     DeviceBusyGuard guard;
-    if (!guard.acquired())
+    if (refusedBusy(guard))
         return -1;
     m_params.clear();
     if (!m_transport)
@@ -327,7 +340,11 @@ int DeviceSession::restoreDefaults()
     // (box and status) stands: "succeeded" would hide that the page does not show them.
     if (loaded < 0)
         return -1;
-    status(tr("Default configuration from %1, has succeeded !").arg(kBrand));
+    // The page's note on values it can't show as they are stays in view with the success: the
+    // next apply writes what the note says.
+    const QString succeeded = tr("Default configuration from %1, has succeeded !").arg(kBrand);
+    const QString note = loadNote();
+    status(note.isEmpty() ? succeeded : succeeded + QLatin1Char(' ') + note);
     return 0;
 }
 
@@ -357,7 +374,7 @@ int DeviceSession::checkUnknown()
 int DeviceSession::readFile(const QString &path, bool isDefault)
 {
     DeviceBusyGuard guard;
-    if (!guard.acquired())
+    if (refusedBusy(guard))
         return -1;
     const int n = ConfigFile::read(path, isDefault, identity(), m_params, m_messages);
     return fileRead(n, isDefault ? QStringLiteral("default") : path);
@@ -387,7 +404,7 @@ int DeviceSession::fileRead(int n, const QString &label)
 int DeviceSession::writeFile(const QString &path)
 {
     DeviceBusyGuard guard;
-    if (!guard.acquired())
+    if (refusedBusy(guard))
         return -1;
     m_params.clear();
     widgetsToParams(m_params);
@@ -451,7 +468,7 @@ int DeviceSession::defaultFramePayload() const
 int DeviceSession::setDeviceClock(const QDateTime &utc)
 {
     DeviceBusyGuard guard;
-    if (!guard.acquired() || !m_transport)
+    if (refusedBusy(guard) || !m_transport)
         return -1;
     const QByteArray args = le32(quint32(utc.toSecsSinceEpoch()));
     m_params.clear();
@@ -463,7 +480,7 @@ int DeviceSession::setDeviceClock(const QDateTime &utc)
 int DeviceSession::shiftDeviceClock(qint16 seconds)
 {
     DeviceBusyGuard guard;
-    if (!guard.acquired() || !m_transport)
+    if (refusedBusy(guard) || !m_transport)
         return -1;
     QByteArray value(1, char(Protocol::kActClock));
     value.append(char(quint16(seconds) & 0xFF));

@@ -6,10 +6,12 @@
 // command line uses it as it is (the base hooks keep the page's values as a list).
 //
 // Re-entry: the transactions block while they wait for the device, and the boxes they show
-// run nested event loops in which timers fire. While a transaction or a factory runs, the
-// process is busy (isBusy()): every other transaction or factory then returns its failure
-// value at once without touching a transport, so a poll or a refresh timer never starts a
-// second exchange inside a running one.
+// run nested event loops in which timers fire and, over BLE, clicks arrive. While a transaction
+// or a factory runs, the process is busy (isBusy()): every other transaction or factory then
+// returns its failure value at once without touching a transport, so a poll or a refresh timer
+// never starts a second exchange inside a running one. A request of the user refused that way
+// is never dropped without a word: it leaves "The device is busy, try again in a moment." in
+// the status bar (reportBusy()); readings and queries that run by themselves stay silent.
 
 #include "common/Reporter.h"
 #include "device/ConfigFile.h"
@@ -71,6 +73,10 @@ public:
     virtual void widgetsToParams(OrvParamList &params);
     /// Called after a configuration was applied to the device (the GUI emits its signal).
     virtual void configApplied() {}
+    /// What the last paramsToWidgets could not show as loaded, as one status text (empty when
+    /// everything is shown as it stands). A transaction that ends with a status of its own
+    /// after showing the page's values keeps this text in view with it.
+    virtual QString loadNote() const { return QString(); }
 
     /// The values kept by the base page hooks.
     const OrvParamList &pageParams() const { return m_pageParams; }
@@ -119,6 +125,9 @@ public:
     bool supportsKeyChange() const;
     /// Whether any transaction or factory is running (process-wide): skip polls and refreshes.
     bool isBusy() const { return DeviceBusyGuard::isBusy(); }
+    /// Tells the user that a request can't run because another exchange is running (status
+    /// bar, "The device is busy, try again in a moment.").
+    void reportBusy();
 
     /// The protocol layer on the session's transport (raw commands of the terminal, the
     /// updater and the live readings).
@@ -145,8 +154,9 @@ public:
     }
 
     // --- transactions ----------------------------------------------------------------------
-    // Each returns its failure value at once, without a box, while the process is busy; the
-    // device transactions also do so on an offline session.
+    // Each returns its failure value at once, without a box, while the process is busy (and
+    // reports the busy device in the status bar); the device transactions also fail at once on
+    // an offline session.
     /// Loads the device's configuration into the parameter list: the number of parameters, or
     /// -1 ("Load configuration failed !" box, list emptied; also when nothing usable came).
     int load(int timeoutMs);
@@ -192,11 +202,13 @@ public:
     int defaultFramePayload() const;
 
     // --- device clock and live values -------------------------------------------------
-    /// Sets the device clock (action 8 with 4 bytes). 0 when answered, -1 otherwise.
+    /// Sets the device clock (action 8 with 4 bytes). 0 when answered, -1 otherwise (the busy
+    /// device reported).
     int setDeviceClock(const QDateTime &utc);
-    /// Shifts the device clock by seconds (action 8 with 2 bytes). 0 when answered, -1 otherwise.
+    /// Shifts the device clock by seconds (action 8 with 2 bytes). 0 when answered, -1 otherwise
+    /// (the busy device reported).
     int shiftDeviceClock(qint16 seconds);
-    /// Reads the device clock; false (t unchanged) unless 4 bytes came.
+    /// Reads the device clock; false (t unchanged) unless 4 bytes came (silent when busy).
     bool readDeviceClock(QDateTime *utc);
     /// Restarts the device (action 1, 10 ms, no errors shown).
     void restartDevice();
@@ -219,6 +231,8 @@ protected:
     /// Shows the records a file read gave (n of them, or the read's failure value).
     int fileRead(int n, const QString &label);
     void status(const QString &text);
+    /// Whether guard was not acquired; then the busy device is reported (a user's request).
+    bool refusedBusy(const DeviceBusyGuard &guard);
 
 private:
     ForwardingReporter m_messages;

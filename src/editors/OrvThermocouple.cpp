@@ -8,6 +8,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 
 namespace {
@@ -208,6 +209,11 @@ void OrvThermocouple::on_checkBox_temp_stateChanged(int state)
 
 void OrvThermocouple::on_adjust_date_signal()
 {
+    // Over BLE the click may arrive while another exchange waits for its answer.
+    if (isBusy()) {
+        reportBusy();
+        return;
+    }
     m_ui->widgetTimeStamp->adjustDate(this);
 }
 
@@ -356,10 +362,17 @@ void OrvThermocouple::paramsToWidgets(OrvParamList &params)
         applyRecord(p);
 
     m_loadAdjustments = describeAdjustments(loaded, radioLoaded, !dataLogging.isEmpty());
-    if (!m_loadAdjustments.isEmpty())
-        messages().status(tr("Some loaded values can't be shown as they are: %1")
-                              .arg(m_loadAdjustments.join(QStringLiteral("; "))),
-                          kStatusTimeoutMs);
+    const QString note = loadNote();
+    if (!note.isEmpty())
+        messages().status(note, kStatusTimeoutMs);
+}
+
+QString OrvThermocouple::loadNote() const
+{
+    if (m_loadAdjustments.isEmpty())
+        return QString();
+    return tr("Some loaded values can't be shown as they are: %1")
+        .arg(m_loadAdjustments.join(QStringLiteral("; ")));
 }
 
 QStringList OrvThermocouple::describeAdjustments(const QMap<quint8, QByteArray> &loaded, bool radioLoaded,
@@ -488,33 +501,32 @@ void OrvThermocouple::widgetsToParams(OrvParamList &params)
 
 void OrvThermocouple::updateValues()
 {
-    const QString notAvailable = tr("N/A");
-    QByteArray value;
+    // A refresh that falls inside another exchange (a box of a transaction, a reading over BLE
+    // waiting for its answer, another device's identification) asks nothing: the reading keeps
+    // its last value, and "N/A" is left for a device that did not answer.
+    const auto refresh = [this](QLabel *label, quint8 command, const std::function<QString(quint16)> &text) {
+        if (isBusy())
+            return;
+        QByteArray value;
+        label->setText(readLiveValue(command, &value) ? text(readU16(value)) : tr("N/A"));
+    };
 
     if (m_ui->checkBox_temp->isChecked()) {
         m_ui->temperature->setEnabled(true);
-        if (readLiveValue(CmdTemperature, &value)) {
-            const double celsius = FixedPoint::unscaled(qint16(readU16(value)), kScaleCenti);
-            m_ui->temperature->setText(QString::number(celsius, 'f', kTemperatureDecimals) + tr(" °C"));
-        } else {
-            m_ui->temperature->setText(notAvailable);
-        }
+        refresh(m_ui->temperature, CmdTemperature, [](quint16 raw) {
+            const double celsius = FixedPoint::unscaled(qint16(raw), kScaleCenti);
+            return QString::number(celsius, 'f', kTemperatureDecimals) + tr(" °C");
+        });
     } else {
         m_ui->temperature->setText(tr("Thermocouple Disable"));
         m_ui->temperature->setEnabled(false);
     }
-
-    if (readLiveValue(CmdCurrent, &value)) {
-        const double amperes = FixedPoint::unscaled(readU16(value), kScaleCenti);
-        m_ui->current->setText(QString::number(amperes, 'g', kLiveSignificantDigits) + tr(" A"));
-    } else {
-        m_ui->current->setText(notAvailable);
-    }
-
-    if (readLiveValue(CmdBatteryVoltage, &value))
-        m_ui->vbat->setText(QString::number(readU16(value), 'g', kLiveSignificantDigits) + tr(" mV"));
-    else
-        m_ui->vbat->setText(notAvailable);
+    refresh(m_ui->current, CmdCurrent, [](quint16 raw) {
+        const double amperes = FixedPoint::unscaled(raw, kScaleCenti);
+        return QString::number(amperes, 'g', kLiveSignificantDigits) + tr(" A");
+    });
+    refresh(m_ui->vbat, CmdBatteryVoltage,
+            [](quint16 raw) { return QString::number(raw, 'g', kLiveSignificantDigits) + tr(" mV"); });
 }
 
 void OrvThermocouple::updateLoRaWANKeys(const QByteArray &appEUI, const QByteArray &appKey)

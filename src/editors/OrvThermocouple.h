@@ -93,12 +93,17 @@ public:
     /// What the last paramsToWidgets could not show as loaded, one text per parameter; empty
     /// when everything is shown as it stands.
     QStringList loadAdjustments() const { return m_loadAdjustments; }
+    /// The status text of loadAdjustments() ("Some loaded values can't be shown as they are: "
+    /// and the texts), empty when there are none.
+    QString loadNote() const override;
     /// The kept records of registered parameters without an editor.
     const OrvParamList &keptParams() const { return m_kept; }
 
 public slots:
     /// Reads the temperature (when the thermocouple is activated), the current and the battery
-    /// voltage and shows them; a reading that does not come shows "N/A".
+    /// voltage and shows them; a reading the device does not give shows "N/A". While another
+    /// exchange runs (the refresh fell inside it) nothing is asked and the readings keep their
+    /// last values.
     void updateValues() override;
     /// Writes new LoRaWAN keys (buffer records 6 and 7) and emits cfgAppliedToDevice when the
     /// device answered.

@@ -4,6 +4,7 @@
 #include "device/OrvObject.h"
 #include "ui_WdgOrv.h"
 
+#include <QIcon>
 #include <QLabel>
 #include <QPixmap>
 #include <QVBoxLayout>
@@ -14,10 +15,17 @@
 
 QPixmap OrvFramePage::headerPicture(const QString &path)
 {
-    const QPixmap picture(path);
-    if (picture.isNull() || picture.height() < kPictureScaleFromPx)
-        return picture;
-    return picture.scaledToHeight(kPictureHeightPx, Qt::SmoothTransformation);
+    return Application::sharedPixmap(QStringLiteral("header:") + path, [&path] {
+        const QPixmap picture(path);
+        if (picture.isNull() || picture.height() < kPictureScaleFromPx)
+            return picture;
+        return picture.scaledToHeight(kPictureHeightPx, Qt::SmoothTransformation);
+    });
+}
+
+QIcon OrvFramePage::buttonIcon(const char *path)
+{
+    return Application::sharedIcon(QLatin1String(path));
 }
 
 void OrvFramePage::showBrand(const Header &header)
@@ -59,6 +67,10 @@ WdgOrv::WdgOrv(QWidget *parent) : QWidget(parent), m_ui(new Ui::WdgOrv)
 {
     Application::initGuiResources();
     m_ui->setupUi(this);
+    m_ui->pushButton_close->setIcon(OrvFramePage::buttonIcon(OrvFramePage::kCloseIcon));
+    m_ui->pushButton_default->setIcon(OrvFramePage::buttonIcon(OrvFramePage::kReloadIcon));
+    m_ui->pushButton_reload->setIcon(OrvFramePage::buttonIcon(OrvFramePage::kReloadIcon));
+    m_ui->pushButton_apply->setIcon(OrvFramePage::buttonIcon(OrvFramePage::kSaveIcon));
     OrvFramePage::showBrand({m_ui->widget_wdgOrv, m_ui->label_DeviceName, m_ui->label_DeviceDescription,
                              m_ui->label_DeviceTech, m_ui->label_image});
 }

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class OrvObject;
+class QIcon;
 class QLabel;
 class QPixmap;
 
@@ -21,12 +22,19 @@ class WdgOrv;
 namespace OrvFramePage {
 /// The brand picture shown until a device brings its own.
 constexpr char kBrandPicture[] = ":MainWindow/img/pelm/iconpelm";
+/// Icons of the buttons.
+constexpr char kCloseIcon[] = ":/MainWindow/img/close.png";
+constexpr char kReloadIcon[] = ":/MainWindow/img/reload.png";
+constexpr char kSaveIcon[] = ":/MainWindow/img/save.png";
 /// Pictures of this height or more are reduced to kPictureHeightPx; smaller ones stay as they are.
 constexpr int kPictureScaleFromPx = 51;
 constexpr int kPictureHeightPx = 50;
 
-/// The picture at path for the header (null when it cannot be loaded).
+/// The picture at path for the header (null when it cannot be loaded), built once for the
+/// process and shared by every page that shows it.
 QPixmap headerPicture(const QString &path);
+/// The icon of a button, shared by every page (see Application::sharedIcon).
+QIcon buttonIcon(const char *path);
 
 /// The widgets of a frame's header and container.
 struct Header

@@ -5,10 +5,15 @@
 #include "editors/WdgOrv.h"
 #include "ui_WdgOrvVirtual.h"
 
+#include <QIcon>
+
 WdgOrvVirtual::WdgOrvVirtual(QWidget *parent) : QWidget(parent), m_ui(new Ui::WdgOrvVirtual)
 {
     Application::initGuiResources();
     m_ui->setupUi(this);
+    m_ui->pushButton_close->setIcon(OrvFramePage::buttonIcon(OrvFramePage::kCloseIcon));
+    m_ui->pushButton_reload->setIcon(OrvFramePage::buttonIcon(OrvFramePage::kReloadIcon));
+    m_ui->pushButton_save->setIcon(OrvFramePage::buttonIcon(OrvFramePage::kSaveIcon));
     OrvFramePage::showBrand({m_ui->widget_wdgOrv, m_ui->label_DeviceName, m_ui->label_DeviceDescription,
                              m_ui->label_DeviceTech, m_ui->label_image});
 }

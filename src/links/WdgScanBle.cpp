@@ -1,16 +1,24 @@
 #include "links/WdgScanBle.h"
 
+#include "app/Application.h"
 #include "links/BleSeam.h"
 #include "links/WdgBleDevice.h"
 
 #include "ui_WdgScanBle.h"
 
 #include <QBluetoothAddress>
+#include <QIcon>
 #include <QListWidgetItem>
+
+namespace {
+constexpr char kRefreshIcon[] = ":/MainWindow/img/software-update.png";
+} // namespace
 
 WdgScanBle::WdgScanBle(QWidget *parent) : QWidget(parent), m_ui(new Ui::WdgScanBle)
 {
     m_ui->setupUi(this);
+    // One icon for every connection page (a new page is built after each unplug).
+    m_ui->button_refreshBleScan->setIcon(Application::sharedIcon(QLatin1String(kRefreshIcon)));
     m_ui->label_scanHint->hide();
     m_ui->bleConnectButton->setText(tr("Connect"));
     m_ui->bleConnectButton->setEnabled(false);

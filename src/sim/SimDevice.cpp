@@ -132,6 +132,14 @@ int valueOf(const QByteArray &value, bool isSigned)
     return isSigned ? int(qint16(u)) : int(u);
 }
 
+/// Appends value and drops the oldest entries beyond the device's history length.
+template <class List, class T> void keepLatest(List &list, const T &value)
+{
+    list.append(value);
+    while (list.size() > SimDevice::kHistoryLength)
+        list.removeFirst();
+}
+
 } // namespace
 
 SimDevice::SimDevice()
@@ -235,6 +243,7 @@ QByteArray SimDevice::answer(quint8 linkCode, quint8 status, const QByteArray &p
 
 void SimDevice::resetCounters()
 {
+    m_requestTotal = 0;
     m_requests.clear();
     m_commandCounts.clear();
     m_actionCounts.clear();
@@ -264,7 +273,8 @@ QList<QByteArray> SimDevice::handleRequest(const QByteArray &request)
 {
     if (!m_plugged)
         return {};
-    m_requests.append(request);
+    ++m_requestTotal;
+    keepLatest(m_requests, request);
     if (request.size() < kHeaderSize)
         return {};
 
@@ -370,6 +380,8 @@ QList<QByteArray> SimDevice::dispatch(const Request &req, bool faulty)
     case Protocol::kCmdSerialWrite:
         if (!req.payload.isEmpty()) {
             m_moduleIn.append(req.payload);
+            if (m_moduleIn.size() > kModuleInputHistoryBytes)
+                m_moduleIn.remove(0, m_moduleIn.size() - kModuleInputHistoryBytes);
             moduleReceive(req.payload);
         }
         return {answer(link, Protocol::kStatusComplete, QByteArray())};
@@ -382,7 +394,7 @@ QList<QByteArray> SimDevice::dispatch(const Request &req, bool faulty)
         if (req.payload.isEmpty())
             return {answer(link, Protocol::kStatusComplete, m_bootCaps)};
         if (req.payload.size() == 1) {
-            m_bootRequests.append(quint8(req.payload.at(0)));
+            keepLatest(m_bootRequests, quint8(req.payload.at(0)));
             return {answer(link, Protocol::kStatusComplete, QByteArray())};
         }
         return {answer(link, Protocol::kStatusNotAcknowledged, QByteArray())};
@@ -481,13 +493,13 @@ QByteArray SimDevice::runAction(quint8 action, const QByteArray &args, bool *ok,
         if (args.size() == 4) {
             const quint32 t = quint32(quint8(args.at(0))) | (quint32(quint8(args.at(1))) << 8) |
                               (quint32(quint8(args.at(2))) << 16) | (quint32(quint8(args.at(3))) << 24);
-            m_clockSets.append(t);
+            keepLatest(m_clockSets, t);
             m_clockOffset = qint64(t) - Clock::now().toSecsSinceEpoch();
             return QByteArray();
         }
         if (args.size() == 2) {
             const qint16 shift = qint16(quint16(quint8(args.at(0)) | (quint8(args.at(1)) << 8)));
-            m_clockShifts.append(shift);
+            keepLatest(m_clockShifts, shift);
             m_clockOffset += shift;
             return QByteArray();
         }
@@ -521,7 +533,7 @@ QByteArray SimDevice::writeParams(const OrvParamList &elements)
     QByteArray bitmap((elements.size() + kBitsPerByte - 1) / kBitsPerByte, '\0');
     for (int i = 0; i < elements.size(); ++i) {
         const OrvParam &p = elements.at(i);
-        m_written.append(p);
+        keepLatest(m_written, p);
         if (!storeParam(p))
             bitmap[i / kBitsPerByte] = char(quint8(bitmap.at(i / kBitsPerByte)) | (1 << (i % kBitsPerByte)));
     }

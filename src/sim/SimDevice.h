@@ -82,6 +82,11 @@ public:
     static constexpr int kKivType = 14;
     /// The serial terminal hands out at most this many module bytes per read.
     static constexpr int kModuleReadChunk = 256;
+    /// The device keeps this many of the latest requests, written elements, clock sets and
+    /// shifts and bootloader requests (a demo session plugs it in again and again).
+    static constexpr int kHistoryLength = 256;
+    /// Latest bytes kept of what the radio module received.
+    static constexpr int kModuleInputHistoryBytes = 64 * 1024;
 
     SimDevice();
     virtual ~SimDevice();
@@ -136,6 +141,8 @@ public:
     void removeParam(quint8 id) { m_params.remove(id); }
     /// The values restored by the restore-defaults action.
     const QMap<quint8, QByteArray> &defaults() const { return m_defaults; }
+    /// Makes the restore-defaults action restore value for id.
+    void setDefaultParam(quint8 id, const QByteArray &value) { m_defaults.insert(id, value); }
     /// Makes the device refuse every write of id (whatever the value).
     void setRefused(quint8 id, bool refused = true);
     /// Whether id is a buffer parameter of the device.
@@ -159,19 +166,23 @@ public:
     /// Builds an answer message (header + payload).
     static QByteArray answer(quint8 linkCode, quint8 status, const QByteArray &payload);
 
-    // --- counters --------------------------------------------------------------------
-    int requestCount() const { return m_requests.size(); }
+    // --- counters and recent history -----------------------------------------------------
+    // The counters count everything since the last resetCounters; the lists keep the latest
+    // kHistoryLength entries (oldest first), the module input its latest bytes.
+    /// Requests received (also those no longer in requests()).
+    int requestCount() const { return m_requestTotal; }
+    /// The latest requests, whole messages.
     const QList<QByteArray> &requests() const { return m_requests; }
     int commandCount(quint8 command) const { return m_commandCounts.value(command); }
     int actionCount(quint8 action) const { return m_actionCounts.value(action); }
-    /// Every parameter element received in a write, decoded (buffer chunks with their index).
+    /// The latest parameter elements received in writes, decoded (buffer chunks with their index).
     const OrvParamList &writtenParams() const { return m_written; }
-    /// Values of every clock set (seconds) and shift, in order.
+    /// Values of the latest clock sets (seconds) and shifts, in order.
     const QList<quint32> &clockSets() const { return m_clockSets; }
     const QList<qint16> &clockShifts() const { return m_clockShifts; }
-    /// Every byte received for the radio module (command 6).
+    /// The latest bytes received for the radio module (command 6).
     const QByteArray &moduleInput() const { return m_moduleIn; }
-    /// Controller codes of the restart-into-bootloader requests (command 8 with one byte).
+    /// Controller codes of the latest restart-into-bootloader requests (command 8 with one byte).
     const QList<quint8> &bootloaderRequests() const { return m_bootRequests; }
     void resetCounters();
 
@@ -236,6 +247,7 @@ private:
     int m_faultBudget = 0; ///< requests or packets left before an unplug fault strikes
     QMap<quint8, QList<QList<QByteArray>>> m_scripted;
 
+    int m_requestTotal = 0;
     QList<QByteArray> m_requests;
     QMap<quint8, int> m_commandCounts;
     QMap<quint8, int> m_actionCounts;

@@ -50,6 +50,32 @@ QString configFor(const QTemporaryDir &dir, const QString &name, int orvType, in
     out.write(QJsonDocument(doc).toJson());
     return path;
 }
+
+/// Records a property of a widget of the device page at its first paint.
+class FirstPaintRecorder : public QObject
+{
+public:
+    FirstPaintRecorder(const QString &objectName, const char *property)
+        : m_objectName(objectName), m_property(property)
+    {
+    }
+    bool painted = false;
+    QVariant firstValue;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (!painted && event->type() == QEvent::Paint && watched->objectName() == m_objectName) {
+            painted = true;
+            firstValue = watched->property(m_property);
+        }
+        return false;
+    }
+
+private:
+    QString m_objectName;
+    const char *m_property;
+};
 } // namespace
 
 class TestMainFlows : public QObject
@@ -85,6 +111,8 @@ private slots:
     void deviceThatDoesNotIdentifyKeepsTheConnectionPage();
     void bleDeviceClosedFromItsPage();
     void offlinePickDuringBleConnectionWins();
+    void pageShownOnlyWithTheDeviceValues_data();
+    void pageShownOnlyWithTheDeviceValues();
 
 private:
     void poll() { QVERIFY(QMetaObject::invokeMethod(m_window.get(), "on_orvManager")); }
@@ -720,6 +748,45 @@ void TestMainFlows::offlinePickDuringBleConnectionWins()
     QVERIFY(qobject_cast<WdgOrvVirtual *>(m_window->centralWidget()));
     settle();
     QVERIFY(m_window->device()->isOffline());
+}
+
+void TestMainFlows::pageShownOnlyWithTheDeviceValues_data()
+{
+    QTest::addColumn<bool>("ble");
+    QTest::newRow("USB plug") << false;
+    QTest::newRow("BLE pick") << true;
+}
+
+void TestMainFlows::pageShownOnlyWithTheDeviceValues()
+{
+    // An installer must never see the factory values of a plugged device's page, even for a
+    // moment: the page is painted once it holds the device's values.
+    QFETCH(bool, ble);
+    SimDevice *dev = m_dev.get();
+    if (ble) {
+        m_bleDev.reset(new SimDevice);
+        installSimBle(m_bleDev.get());
+        dev = m_bleDev.get();
+    }
+    dev->setParam(58, QByteArray::fromHex("01")); // thermocouple activated; the page starts without
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+
+    FirstPaintRecorder recorder(QStringLiteral("checkBox_temp"), "checked");
+    qApp->installEventFilter(&recorder);
+    if (ble) {
+        QVERIFY(
+            QMetaObject::invokeMethod(m_window.get(), "_onOrvBlePicked",
+                                      Q_ARG(QString, QString::fromLatin1(SimBleBackend::kDefaultAddress))));
+    } else {
+        m_dev->setPlugged(true);
+        poll();
+    }
+    QVERIFY(m_window->device());
+    QTRY_VERIFY(recorder.painted); // the page is shown
+    qApp->removeEventFilter(&recorder);
+    QCOMPARE(recorder.firstValue, QVariant(true));
+    QCOMPARE(dev->actionCount(4), 1);
 }
 
 QTEST_MAIN(TestMainFlows)

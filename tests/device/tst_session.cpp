@@ -37,6 +37,7 @@ const QString kApplyFailedText =
     QStringLiteral("No/Bad response from device! Please retry to apply the configuration.");
 const QString kApplyFailedStatus = QStringLiteral("Apply configuration to Pelm, has failed !");
 const QString kApplyOkStatus = QStringLiteral("Apply configuration to Pelm, has succeeded !");
+const QString kBusyStatus = QStringLiteral("The device is busy, try again in a moment.");
 const QString kBufferSizeText =
     QStringLiteral("Can't get the buffer size from orv device. Please disconnect the orv and retry.");
 
@@ -113,11 +114,14 @@ private slots:
     void ble();
     void reentryGuardInsideBox();
     void reentryGuardInsideFactoryBox();
+    void userRequestWhileBusyIsReported_data();
+    void userRequestWhileBusyIsReported();
     void throughUsbPlug_data();
     void throughUsbPlug();
     void offlineSessionAndFiles();
     void liveValuesTerminalBootloaderClock();
     void transportOwnership();
+    void simulatedDeviceHistoryIsBounded();
 
 private:
     /// Connects to m_dev through the USB factory (plain counting session).
@@ -743,6 +747,71 @@ void TestSession::reentryGuardInsideFactoryBox()
     QCOMPARE(m_rep.takeBox().title, QStringLiteral("Device unknown"));
 }
 
+void TestSession::userRequestWhileBusyIsReported_data()
+{
+    QTest::addColumn<QString>("request");
+    for (const char *request :
+         {"reload", "apply", "default", "keys", "save", "open", "clock set", "clock shift"})
+        QTest::newRow(request) << QString::fromLatin1(request);
+}
+
+void TestSession::userRequestWhileBusyIsReported()
+{
+    // A request of the user that finds another exchange running (a live reading waiting for its
+    // answer, a box of another transaction) is refused with a word, never dropped silently.
+    QFETCH(QString, request);
+    std::unique_ptr<CountingSession> s(connect());
+    QVERIFY(s);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cfg.ocf"));
+    QCOMPARE(s->loadFromDevice(), 0);
+    QCOMPARE(s->writeFile(path), 0);
+    takeStatuses();
+    const QStringList untouched = QStringList{QStringLiteral("untouched")};
+
+    int result = 0;
+    {
+        DeviceBusyGuard other;
+        QVERIFY(other.acquired());
+        const int requestsBefore = m_dev->requestCount();
+        ApplyResults results;
+        if (request == "reload")
+            result = s->loadFromDevice();
+        else if (request == "apply")
+            result = s->applyToDevice();
+        else if (request == "default")
+            result = s->restoreDefaults();
+        else if (request == "keys")
+            result = s->apply(results, 5000);
+        else if (request == "save")
+            result = s->writeFile(dir.filePath(QStringLiteral("other.ocf")));
+        else if (request == "open")
+            result = s->readFile(path);
+        else if (request == "clock set")
+            result = s->setDeviceClock(m_now);
+        else if (request == "clock shift")
+            result = s->shiftDeviceClock(5);
+        else
+            QFAIL("unknown request");
+        QCOMPARE(m_dev->requestCount(), requestsBefore); // nothing was sent
+    }
+    QCOMPARE(result, -1);
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("other.ocf"))));
+    QVERIFY(m_rep.boxes.isEmpty());
+    QCOMPARE(takeStatuses(), QStringList{kBusyStatus});
+
+    // Queries and readings that run by themselves stay silent.
+    {
+        DeviceBusyGuard other;
+        QVERIFY(!s->readLiveValue(Protocol::kCmdCurrent, nullptr));
+        QVERIFY(!s->readDeviceClock(nullptr));
+        QVERIFY(!s->terminalAvailable());
+        QVERIFY(!s->hasBootloader());
+        QVERIFY(!s->identify(false));
+    }
+    QCOMPARE(takeStatuses(), QStringList());
+}
+
 void TestSession::throughUsbPlug_data()
 {
     QTest::addColumn<SimFault>("loadFault");
@@ -965,6 +1034,53 @@ void TestSession::transportOwnership()
     }
     QVERIFY(destroyed);
     QVERIFY(m_rep.boxes.isEmpty());
+}
+
+void TestSession::simulatedDeviceHistoryIsBounded()
+{
+    // The demo mode plugs one simulated device in again and again: what it keeps of the
+    // requests it received stays bounded, its counters stay exact.
+    std::unique_ptr<CountingSession> s(connect());
+    QVERIFY(s);
+    m_dev->resetCounters();
+    const int plugs = SimDevice::kHistoryLength * 3;
+    const QDateTime t0 = QDateTime(QDate(2023, 1, 2), QTime(3, 4, 5), Qt::UTC);
+    for (int i = 0; i < plugs; ++i) {
+        QCOMPARE(s->setDeviceClock(t0.addSecs(i)), 0);
+        QCOMPARE(s->shiftDeviceClock(qint16(i % 100)), 0);
+        s->clearParams();
+        s->addParam(OrvParam(58, quint8(i % 2)));
+        ApplyResults results;
+        QCOMPARE(s->apply(results, 500), 0);
+    }
+    // What the radio module receives through a long terminal session.
+    constexpr int kChunk = 1000;
+    const int chunks = SimDevice::kModuleInputHistoryBytes / kChunk + 2;
+    const auto serialWrite = [this](const QByteArray &bytes) {
+        QByteArray request = hex("75 06");
+        request.append(char(bytes.size() & 0xFF));
+        request.append(char(bytes.size() >> 8));
+        m_dev->handleRequest(request + bytes);
+    };
+    for (int i = 0; i < chunks; ++i)
+        serialWrite(QByteArray(kChunk, 'x'));
+    serialWrite(QByteArray("tail"));
+
+    QCOMPARE(m_dev->requestCount(), 3 * plugs + chunks + 1);
+    QCOMPARE(m_dev->commandCount(Protocol::kCmdParams), 3 * plugs);
+    QCOMPARE(m_dev->actionCount(Protocol::kActClock), 2 * plugs);
+    QCOMPARE(m_dev->requests().size(), SimDevice::kHistoryLength);
+    QVERIFY(m_dev->requests().last().endsWith("tail")); // the latest are kept
+    QCOMPARE(m_dev->clockSets().size(), SimDevice::kHistoryLength);
+    QCOMPARE(m_dev->clockSets().last(), quint32(t0.addSecs(plugs - 1).toSecsSinceEpoch()));
+    QCOMPARE(m_dev->clockShifts().size(), SimDevice::kHistoryLength);
+    QCOMPARE(m_dev->clockShifts().last(), qint16((plugs - 1) % 100));
+    QCOMPARE(m_dev->writtenParams().size(), SimDevice::kHistoryLength);
+    QCOMPARE(m_dev->writtenParams().last(), OrvParam(58, quint8((plugs - 1) % 2)));
+    QCOMPARE(m_dev->moduleInput().size(), SimDevice::kModuleInputHistoryBytes);
+    QVERIFY(m_dev->moduleInput().endsWith("tail"));
+    QCOMPARE(m_dev->param(58), QByteArray(1, char((plugs - 1) % 2)));
+    takeStatuses();
 }
 
 QTEST_GUILESS_MAIN(TestSession)

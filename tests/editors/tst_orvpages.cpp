@@ -134,6 +134,7 @@ private slots:
     void offlineButtonsEmit();
     void deletedDeviceDisablesButtons_data();
     void deletedDeviceDisablesButtons();
+    void pagesSharePictures();
 
 private:
     /// An OrvObject connected to m_sim, with the family's parameter names.
@@ -548,6 +549,38 @@ void TestOrvPages::deletedDeviceDisablesButtons()
     QCOMPARE(closed.count(), 0);
     QCOMPARE(m_sim->requestCount(), 0);
     QCOMPARE(f.label("label_DeviceName")->text(), QStringLiteral("Pelm-PTC-CT"));
+}
+
+void TestOrvPages::pagesSharePictures()
+{
+    // A page is built for every plug and every file: its button icons and its header picture
+    // are built once for the process. An icon built anew puts new pixmaps into the pixmap cache
+    // every time it is drawn; a shared one finds its pixmaps there.
+    const Frame connected[] = {makeFrame(false), makeFrame(false)};
+    const Frame offline[] = {makeFrame(true), makeFrame(true)};
+    const auto sameIcon = [](QPushButton *a, QPushButton *b) {
+        QVERIFY(!a->icon().isNull());
+        QCOMPARE(a->icon().cacheKey(), b->icon().cacheKey());
+        QCOMPARE(a->icon().pixmap(a->iconSize()).cacheKey(), b->icon().pixmap(b->iconSize()).cacheKey());
+    };
+    for (const char *name :
+         {"pushButton_close", "pushButton_default", "pushButton_reload", "pushButton_apply"})
+        sameIcon(connected[0].button(name), connected[1].button(name));
+    for (const char *name : {"pushButton_close", "pushButton_reload", "pushButton_save"})
+        sameIcon(offline[0].button(name), offline[1].button(name));
+    // The same picture on both frames is one icon.
+    sameIcon(connected[0].button("pushButton_close"), offline[0].button("pushButton_close"));
+    sameIcon(connected[0].button("pushButton_default"), offline[0].button("pushButton_reload"));
+    sameIcon(connected[0].button("pushButton_apply"), offline[0].button("pushButton_save"));
+
+    const auto headerKey = [](const Frame &f) {
+        return f.label("label_image")->pixmap(Qt::ReturnByValue).cacheKey();
+    };
+    QCOMPARE(headerKey(connected[0]), headerKey(offline[1])); // the brand picture
+    connected[0].setDevice(new OrvObject(28, 0x0100, 14));
+    offline[1].setDevice(new OrvObject(28, 0x0100, 14));
+    QVERIFY(headerKey(connected[0]) != headerKey(connected[1])); // the product picture is shown
+    QCOMPARE(headerKey(connected[0]), headerKey(offline[1]));
 }
 
 QTEST_MAIN(TestOrvPages)

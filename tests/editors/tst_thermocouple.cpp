@@ -11,8 +11,10 @@
 #include "device/FamilyParams.h"
 #include "editors/OrvThermocouple.h"
 #include "editors/WdgDataLoggingCfg.h"
+#include "editors/WdgOrv.h"
 #include "editors/WdgRadioCfg.h"
 #include "editors/WdgThresholdCfg.h"
+#include "sim/SimBle.h"
 #include "sim/SimDevice.h"
 #include "support/RecordingReporter.h"
 #include "support/WarningRecorder.h"
@@ -29,6 +31,7 @@
 #include <QToolBox>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -43,6 +46,33 @@ constexpr int kOrvRev = 0x0100;
 constexpr int kKivType = 14;
 
 const QString kAdjustedPrefix = QStringLiteral("Some loaded values can't be shown as they are: ");
+const QString kBusyStatus = QStringLiteral("The device is busy, try again in a moment.");
+const QStringList kLiveLabels{"temperature", "current", "vbat"};
+
+/// A recording reporter that runs code from inside the next box, as a timer firing in the
+/// box's event loop would.
+class HookedReporter : public RecordingReporter
+{
+public:
+    int box(const Box &b) override
+    {
+        const int result = RecordingReporter::box(b);
+        if (onBox) {
+            auto hook = std::move(onBox);
+            onBox = nullptr;
+            hook();
+        }
+        return result;
+    }
+    std::function<void()> onBox;
+};
+
+/// The simulated device seen over BLE for the lifetime of the object.
+struct ScopedSimBle
+{
+    explicit ScopedSimBle(SimDevice *device) { installSimBle(device); }
+    ~ScopedSimBle() { uninstallSimBle(); }
+};
 
 /// A child that must exist; a missing one is a broken form, not a failed value.
 template <class T> T *child(const QObject *parent, const QString &name)
@@ -164,6 +194,7 @@ private slots:
     void loadAdjustmentsShown();
     void editorNotesShown();
     void cleanLoadShowsNoAdjustment();
+    void restoredDefaultsKeepTheNote();
 
     // rules between editors
     void dataLoggingLimits_data();
@@ -181,6 +212,9 @@ private slots:
     void liveReadings();
     void liveReadingsNotAvailable_data();
     void liveReadingsNotAvailable();
+    void liveReadingsKeptDuringAnotherExchange();
+    void requestDuringReadingOverBle_data();
+    void requestDuringReadingOverBle();
     void offlinePageSendsNothing();
     void loRaWanKeysWritten();
     void loRaWanKeysRefusedByDevice();
@@ -192,7 +226,10 @@ private:
     std::unique_ptr<OrvThermocouple> offline(int kivType = kKivType);
     std::unique_ptr<OrvThermocouple> connect();
 
-    RecordingReporter m_rep;
+    /// The live readings shown, in the order of kLiveLabels.
+    static QStringList liveTexts(const QWidget *page);
+
+    HookedReporter m_rep;
     std::unique_ptr<SimDevice> m_dev;
 };
 
@@ -221,6 +258,7 @@ void TestThermocouple::cleanup()
     DeviceFactory::setUsbTransportFactory({});
     RecordingReporter left = m_rep; // a failed case must not leave its boxes to the next
     m_rep.clear();
+    m_rep.onBox = nullptr;
     QVERIFY(!DeviceBusyGuard::isBusy());
     VERIFY_NO_PENDING_BOXES(left);
 }
@@ -238,6 +276,14 @@ std::unique_ptr<OrvThermocouple> TestThermocouple::connect()
     if (!page)
         delete o;
     return std::unique_ptr<OrvThermocouple>(page);
+}
+
+QStringList TestThermocouple::liveTexts(const QWidget *page)
+{
+    QStringList texts;
+    for (const QString &name : kLiveLabels)
+        texts << child<QLabel>(page, name)->text();
+    return texts;
 }
 
 // --- form and registration -------------------------------------------------------------------
@@ -822,6 +868,27 @@ void TestThermocouple::cleanLoadShowsNoAdjustment()
     QCOMPARE(page->statusBar()->currentMessage(), QString());
 }
 
+void TestThermocouple::restoredDefaultsKeepTheNote()
+{
+    // Restored values that the page cannot show as they are: the success of the restore must
+    // not hide what the next Apply will write instead.
+    auto page = connect();
+    QVERIFY(page);
+    m_dev->setDefaultParam(OrvThermocouple::ParamSpireResistance, hex("07"));
+    QCOMPARE(page->restoreDefaults(), 0);
+    const QString note = QStringLiteral("Couple Spire/Resistance 07 will be written as 00");
+    QCOMPARE(page->loadAdjustments(), QStringList{note});
+    QCOMPARE(page->statusBar()->currentMessage(),
+             QStringLiteral("Default configuration from Pelm, has succeeded ! ") + kAdjustedPrefix + note);
+
+    // Restored values shown as they are: the success alone.
+    m_dev->setDefaultParam(OrvThermocouple::ParamSpireResistance, hex("02"));
+    QCOMPARE(page->restoreDefaults(), 0);
+    QCOMPARE(page->loadAdjustments(), QStringList());
+    QCOMPARE(page->statusBar()->currentMessage(),
+             QStringLiteral("Default configuration from Pelm, has succeeded !"));
+}
+
 // --- rules between editors -------------------------------------------------------------------
 
 void TestThermocouple::dataLoggingLimits_data()
@@ -1059,6 +1126,84 @@ void TestThermocouple::liveReadingsNotAvailable()
     for (const QString &name : labels)
         QCOMPARE(child<QLabel>(page.get(), name)->text(), QStringLiteral("N/A"));
     m_dev->clearFault();
+}
+
+void TestThermocouple::liveReadingsKeptDuringAnotherExchange()
+{
+    auto page = connect();
+    QVERIFY(page);
+    child<QCheckBox>(page.get(), "checkBox_temp")->setChecked(true);
+    page->updateValues();
+    const QStringList shown = liveTexts(page.get());
+    QCOMPARE(shown, (QStringList{QString::fromUtf8("21.5 °C"), "12.34 A", "3600 mV"}));
+    m_dev->setTemperature(-500);
+    m_dev->setCurrent(999);
+    m_dev->setBatteryVoltage(3100);
+
+    // The refresh falls inside the box of an apply: the readings keep their last values and
+    // the device is not asked.
+    m_dev->setRefused(OrvThermocouple::ParamSpireResistance);
+    int requestsInBox = -1;
+    QStringList shownInBox;
+    m_rep.onBox = [&] {
+        const int before = m_dev->requestCount();
+        QVERIFY(QMetaObject::invokeMethod(page.get(), "updateValues"));
+        requestsInBox = m_dev->requestCount() - before;
+        shownInBox = liveTexts(page.get());
+    };
+    QCOMPARE(page->applyToDevice(), 0);
+    QCOMPARE(m_rep.takeBox().title, QStringLiteral("Apply configuration failed"));
+    QCOMPARE(requestsInBox, 0);
+    QCOMPARE(shownInBox, shown);
+
+    // Afterwards the next refresh reads again.
+    page->updateValues();
+    QCOMPARE(liveTexts(page.get()), (QStringList{QString::fromUtf8("-5.0 °C"), "9.99 A", "3100 mV"}));
+}
+
+void TestThermocouple::requestDuringReadingOverBle_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("Apply") << "pushButton_apply";
+    QTest::newRow("Reload") << "pushButton_reload";
+    QTest::newRow("Default") << "pushButton_default";
+    QTest::newRow("date offset") << "adjsutButton";
+}
+
+void TestThermocouple::requestDuringReadingOverBle()
+{
+    // Over BLE a live reading waits for its answer in an event loop, where the user's click
+    // arrives: the request can't run then, and the user is told so.
+    QFETCH(QString, button);
+    const ScopedSimBle ble(m_dev.get());
+    WdgOrv frame;
+    auto *page = qobject_cast<OrvThermocouple *>(
+        OrvFactory::connectBle(QString::fromLatin1(SimBleBackend::kDefaultAddress), nullptr));
+    QVERIFY(page);
+    frame.setDevice(page, WdgOrv::ModeBle); // the frame owns the page from here
+    child<QSpinBox>(page, "adjustSpinBox")->setValue(5);
+    m_dev->resetCounters();
+    page->statusBar()->clearMessage();
+
+    auto *target = child<QPushButton>(&frame, button);
+    bool clicked = false;
+    QTimer::singleShot(0, target, [&] {
+        QVERIFY(DeviceBusyGuard::isBusy()); // inside the reading
+        clicked = true;
+        target->click();
+    });
+    page->updateValues();
+    QVERIFY(clicked);
+    QCOMPARE(page->statusBar()->currentMessage(), kBusyStatus);
+    QCOMPARE(m_dev->commandCount(Protocol::kCmdParams), 0); // nothing of the request was sent
+    QVERIFY(!liveTexts(page).contains(QStringLiteral("N/A")));
+    QVERIFY(!m_rep.hasBoxes());
+
+    // Once the reading is over the same click runs.
+    page->statusBar()->clearMessage();
+    target->click();
+    QVERIFY(m_dev->commandCount(Protocol::kCmdParams) > 0);
+    QVERIFY(page->statusBar()->currentMessage() != kBusyStatus);
 }
 
 void TestThermocouple::offlinePageSendsNothing()

@@ -121,6 +121,7 @@ private slots:
     void scanFailureHint_data();
     void scanFailureHint();
     void realBackendWithoutAdapter();
+    void pagesShareTheRefreshIcon();
 
 private:
     /// A shown page on the fake scanner.
@@ -403,6 +404,19 @@ void TestScanBle::realBackendWithoutAdapter()
     QCOMPARE(hint()->text(), kNoAdapterHint);
     QCOMPARE(list()->count(), 0);
     QCOMPARE(connectButton()->text(), QStringLiteral("Scanning ..."));
+}
+
+void TestScanBle::pagesShareTheRefreshIcon()
+{
+    // The connection page is built again after every unplug: its icon is built once for the
+    // process, so drawing it finds its pixmaps in the pixmap cache instead of adding new ones.
+    WdgScanBle first;
+    WdgScanBle second;
+    const QIcon a = first.findChild<QPushButton *>("button_refreshBleScan")->icon();
+    const QIcon b = second.findChild<QPushButton *>("button_refreshBleScan")->icon();
+    QVERIFY(!a.isNull());
+    QCOMPARE(a.cacheKey(), b.cacheKey());
+    QCOMPARE(a.pixmap(16, 16).cacheKey(), b.pixmap(16, 16).cacheKey());
 }
 
 QTEST_MAIN(TestScanBle)
