@@ -117,6 +117,8 @@ private slots:
     void reentryGuardInsideFactoryBox();
     void throughUsbPlug_data();
     void throughUsbPlug();
+    void probeNamesTheUsbDevice_data();
+    void probeNamesTheUsbDevice();
     void offlineSessionAndFiles();
     void liveValuesTerminalBootloaderClock();
     void transportOwnership();
@@ -827,6 +829,38 @@ void TestSession::throughUsbPlug()
     QCOMPARE(takeStatuses(), QStringList{kLoadFailedStatus});
 
     s.reset();
+    SimUsbHid::uninstall();
+    CommUsbHid::resetRemainder();
+}
+
+void TestSession::probeNamesTheUsbDevice_data()
+{
+    QTest::addColumn<SimFault>("fault");
+    QTest::addColumn<int>("outcome");
+    QTest::newRow("accepted") << SimFault() << int(DeviceFactory::ProbeOutcome::Accepted);
+    QTest::newRow("does not identify")
+        << SimFault(SimFault::Silent) << int(DeviceFactory::ProbeOutcome::Failed);
+}
+
+void TestSession::probeNamesTheUsbDevice()
+{
+    // Whatever the outcome, the probe says which USB device it opened and where, so a
+    // watcher can follow a device that did not identify itself until it leaves.
+    QFETCH(SimFault, fault);
+    QFETCH(int, outcome);
+    SimUsbHid::install(m_dev.get());
+    DeviceFactory::setUsbTransportFactory({});
+    m_dev->setFault(fault);
+
+    DeviceFactory::Probe probe = DeviceFactory::probeUsb(&m_window);
+    QCOMPARE(int(probe.outcome), outcome);
+    QCOMPARE(probe.usbVendorId, CommUsbHid::kIdentities[0].vendorId);
+    QCOMPARE(probe.usbProductId, CommUsbHid::kIdentities[0].productId);
+    QVERIFY(CommUsbHid::isListed(probe.usbVendorId, probe.usbProductId, probe.usbPath));
+    m_dev->setPlugged(false);
+    QVERIFY(!CommUsbHid::isListed(probe.usbVendorId, probe.usbProductId, probe.usbPath));
+
+    probe.transport.reset();
     SimUsbHid::uninstall();
     CommUsbHid::resetRemainder();
 }
