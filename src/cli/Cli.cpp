@@ -6,18 +6,25 @@
 #include "device/DeviceSession.h"
 #include "device/FamilyParams.h"
 #include "frames/OrvFrame.h"
+#include "links/CommUsbHid.h"
 #include "sim/SimBle.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
 
 #include <QCommandLineParser>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QSaveFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSaveFile>
 #include <QTextStream>
+#include <QThread>
+
+#include <signal.h>
+
+#include <csignal>
 
 namespace {
 
@@ -45,6 +52,14 @@ const char *kHelpText = R"(Commands:
       for another radio-module type is refused unless --force is given.
   device defaults
       Restores the device's factory defaults.
+  device watch [--once]
+      Watches the USB port and prints one line per event, as it happens:
+        plugged IDENTITY   a device identified itself (its identity line)
+        unknown VID:PID    a device that does not identify itself, or that is
+                           not a supported device (hex ids, e.g. 04d8:0240)
+        unplugged          that device is gone (reported within a second)
+      Runs until interrupted (Ctrl+C or SIGTERM end it with exit code 0); with
+      --once it exits after the first "unplugged". USB only.
 
 Device options:
   --ble ADDRESS     talk to the device over BLE instead of USB HID
@@ -56,6 +71,12 @@ Device options:
                     '@load', '@write' or '@defaults' after it limits the
                     fault to that transaction (e.g. silent@write)
   --sim-refuse ID   make the simulated device refuse parameter ID (repeatable)
+  --sim-schedule EVENTS
+                    device watch: pull and plug the simulated device's cable
+                    over time; EVENTS is a comma-separated list of unplug@MS
+                    and plug@MS, in milliseconds after the start
+                    (e.g. unplug@500,plug@1500; --sim-fault unplugged starts
+                    with the cable pulled)
 
 Boxes the program would show are printed on standard error; questions take
 their default answer (Cancel/No) unless an option says otherwise.
@@ -259,10 +280,20 @@ public:
         }
         if (p.isSet(QStringLiteral("sim-fault")) && !setFault(p.value(QStringLiteral("sim-fault")), err))
             return false;
+        if (p.isSet(QStringLiteral("sim-schedule")) &&
+            !setSchedule(p.value(QStringLiteral("sim-schedule")), err))
+            return false;
         SimUsbHid::install(&m_device);
         installSimBle(&m_device);
         m_installed = true;
         return true;
+    }
+
+    /// Plugs or unplugs the device as the schedule says for elapsedMs after the start.
+    void followSchedule(qint64 elapsedMs)
+    {
+        while (!m_schedule.isEmpty() && m_schedule.first().atMs <= elapsedMs)
+            m_device.setPlugged(m_schedule.takeFirst().plugged);
     }
 
     /// Writes the device's parameters back to the state file, if one was given.
@@ -336,10 +367,166 @@ private:
         return true;
     }
 
+    bool setSchedule(const QString &spec, QTextStream &err)
+    {
+        // unplug@MS|plug@MS[,...]
+        m_schedule.clear();
+        for (const QString &event : spec.split(',')) {
+            const QString what = event.section('@', 0, 0);
+            bool isNumber = false;
+            const qint64 atMs = event.section('@', 1).toLongLong(&isNumber);
+            const bool known = what == QLatin1String("plug") || what == QLatin1String("unplug");
+            if (event.count('@') != 1 || !known || !isNumber || atMs < 0) {
+                err << "pelm-cli: unknown --sim-schedule '" << spec << "'\n";
+                return false;
+            }
+            m_schedule.append({atMs, what == QLatin1String("plug")});
+        }
+        std::stable_sort(m_schedule.begin(), m_schedule.end(),
+                         [](const CableEvent &a, const CableEvent &b) { return a.atMs < b.atMs; });
+        return true;
+    }
+
+    /// One scheduled move of the simulated cable.
+    struct CableEvent
+    {
+        qint64 atMs;
+        bool plugged;
+    };
+
     SimDevice m_device;
     QString m_statePath;
+    QList<CableEvent> m_schedule;
     bool m_installed = false;
 };
+
+/// Set by SIGINT or SIGTERM while a watch runs.
+volatile std::sig_atomic_t g_stopRequested = 0;
+
+extern "C" void requestStop(int)
+{
+    g_stopRequested = 1;
+}
+
+/// Routes SIGINT and SIGTERM to a stop request for its lifetime. Blocking calls are not
+/// restarted after the signal, so a wait inside hidapi ends early too.
+class StopSignals
+{
+public:
+    StopSignals()
+    {
+        g_stopRequested = 0;
+        struct sigaction sa = {};
+        sa.sa_handler = requestStop;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = 0;
+        sigaction(SIGINT, &sa, &m_oldInt);
+        sigaction(SIGTERM, &sa, &m_oldTerm);
+    }
+    ~StopSignals()
+    {
+        sigaction(SIGINT, &m_oldInt, nullptr);
+        sigaction(SIGTERM, &m_oldTerm, nullptr);
+    }
+    StopSignals(const StopSignals &) = delete;
+    StopSignals &operator=(const StopSignals &) = delete;
+    static bool requested() { return g_stopRequested != 0; }
+
+private:
+    struct sigaction m_oldInt = {};
+    struct sigaction m_oldTerm = {};
+};
+
+/// Follows the USB port from poll to poll and tells what changed, one line per event.
+class UsbWatch
+{
+public:
+    explicit UsbWatch(QTextStream &out, Reporter &rep) : m_out(out), m_rep(rep) {}
+
+    /// Looks once; true when a device was seen going away.
+    bool poll()
+    {
+        if (m_device) {
+            // The accepted device is held open: its transport says when it is gone.
+            if (m_device->isConnected())
+                return false;
+            m_device.reset();
+            return unplugged();
+        }
+        if (m_unknownPresent) {
+            // A device that did not identify is not probed again: it is watched in the
+            // enumeration until it leaves.
+            if (CommUsbHid::isListed(m_unknown.vendorId, m_unknown.productId, m_unknownPath))
+                return false;
+            m_unknownPresent = false;
+            return unplugged();
+        }
+        DeviceFactory::Probe probe = DeviceFactory::probeUsb(nullptr, &m_rep);
+        switch (probe.outcome) {
+        case DeviceFactory::ProbeOutcome::Accepted:
+            m_device = std::move(probe.transport);
+            print(QStringLiteral("plugged ") + Catalog::identityText(probe.info.identity()));
+            break;
+        case DeviceFactory::ProbeOutcome::Failed:
+        case DeviceFactory::ProbeOutcome::Unknown:
+            m_unknown = {probe.usbVendorId, probe.usbProductId};
+            m_unknownPath = probe.usbPath;
+            m_unknownPresent = true;
+            print(QStringLiteral("unknown %1:%2")
+                      .arg(m_unknown.vendorId, 4, 16, QLatin1Char('0'))
+                      .arg(m_unknown.productId, 4, 16, QLatin1Char('0')));
+            break;
+        case DeviceFactory::ProbeOutcome::NoDevice:
+        case DeviceFactory::ProbeOutcome::Busy:
+            break;
+        }
+        return false;
+    }
+
+private:
+    bool unplugged()
+    {
+        print(QStringLiteral("unplugged"));
+        return true;
+    }
+    void print(const QString &line)
+    {
+        m_out << line << '\n';
+        m_out.flush(); // scripts act on each line as it comes
+    }
+
+    QTextStream &m_out;
+    Reporter &m_rep;
+    std::unique_ptr<Comm> m_device;
+    UsbHidIdentity m_unknown = {0, 0};
+    QByteArray m_unknownPath;
+    bool m_unknownPresent = false;
+};
+
+/// Between two looks at the USB port: an unplug is reported within this (plus the time a
+/// probe of a newly plugged device takes).
+constexpr int kWatchPollMs = 200;
+/// Sleep between checks of the stop request and of the simulated cable.
+constexpr int kWatchSliceMs = 20;
+
+int deviceWatch(bool once, Simulation &sim, QTextStream &out)
+{
+    const StopSignals stop;
+    UsbWatch watch(out, reporter());
+    QElapsedTimer clock;
+    clock.start();
+    qint64 nextPollMs = 0;
+    while (!StopSignals::requested()) {
+        sim.followSchedule(clock.elapsed());
+        if (clock.elapsed() >= nextPollMs) {
+            nextPollMs = clock.elapsed() + kWatchPollMs;
+            if (watch.poll() && once)
+                break;
+        }
+        QThread::msleep(kWatchSliceMs);
+    }
+    return Cli::kOk;
+}
 
 /// Connects to the device named by the options; null (message on err) when none answers.
 std::unique_ptr<DeviceSession> connectDevice(const QCommandLineParser &p, QTextStream &err)
@@ -378,6 +565,9 @@ int deviceCommand(const QString &cmd, const QStringList &args, QTextStream &out,
     p.addOption({QStringLiteral("sim-state"), QStringLiteral("simulator state"), QStringLiteral("FILE")});
     p.addOption({QStringLiteral("sim-fault"), QStringLiteral("simulator fault"), QStringLiteral("SPEC")});
     p.addOption({QStringLiteral("sim-refuse"), QStringLiteral("refused id"), QStringLiteral("ID")});
+    p.addOption(
+        {QStringLiteral("sim-schedule"), QStringLiteral("simulated cable events"), QStringLiteral("EVENTS")});
+    p.addOption({QStringLiteral("once"), QStringLiteral("watch until the first unplug")});
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
                  QStringLiteral("output file"),
                  QStringLiteral("FILE")});
@@ -391,14 +581,28 @@ int deviceCommand(const QString &cmd, const QStringList &args, QTextStream &out,
                                     : QStringLiteral("device %1 takes no file").arg(cmd));
     if (p.isSet(QStringLiteral("o")) && cmd != QLatin1String("read"))
         return usage(err, QStringLiteral("-o is an option of device read"));
+    const bool watching = cmd == QLatin1String("watch");
+    if (p.isSet(QStringLiteral("once")) && !watching)
+        return usage(err, QStringLiteral("--once is an option of device watch"));
+    if (p.isSet(QStringLiteral("sim-schedule")) && !watching)
+        return usage(err, QStringLiteral("--sim-schedule is an option of device watch"));
+    if (p.isSet(QStringLiteral("ble")) && watching)
+        return usage(err, QStringLiteral("device watch watches USB only"));
     const bool simOption = p.isSet(QStringLiteral("sim-state")) || p.isSet(QStringLiteral("sim-fault")) ||
-                           p.isSet(QStringLiteral("sim-refuse"));
+                           p.isSet(QStringLiteral("sim-refuse")) || p.isSet(QStringLiteral("sim-schedule"));
     if (simOption && !p.isSet(QStringLiteral("simulate")))
         return usage(err, QStringLiteral("the --sim-* options need --simulate"));
 
     Simulation sim;
     if (p.isSet(QStringLiteral("simulate")) && !sim.setUp(p, err))
         return Cli::kUsage;
+
+    if (watching) {
+        const int rc = deviceWatch(p.isSet(QStringLiteral("once")), sim, out);
+        if (!sim.saveState(err) && rc == Cli::kOk)
+            return Cli::kFileError;
+        return rc;
+    }
 
     std::unique_ptr<DeviceSession> session = connectDevice(p, err);
     if (!session)

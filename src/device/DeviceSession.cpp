@@ -660,6 +660,12 @@ Probe probeUsb(QObject *parent, Reporter *rep)
         return probe;
     }
 
+    if (const auto *usb = dynamic_cast<const CommUsbHid *>(probe.transport.get())) {
+        probe.usbVendorId = usb->vendorId();
+        probe.usbProductId = usb->productId();
+        probe.usbPath = usb->path();
+    }
+
     const bool showErrors = g_usbAttempts >= kUsbSilentAttempts;
     g_usbAttempts = showErrors ? 0 : g_usbAttempts + 1;
 

@@ -291,6 +291,11 @@ struct Probe
     ProbeOutcome outcome = ProbeOutcome::NoDevice;
     std::unique_ptr<Comm> transport;
     DeviceInfo info;
+    /// The USB device the probe opened, also one that did not identify itself or was not
+    /// accepted (ids 0 and no path for BLE and for other USB transports than CommUsbHid).
+    quint16 usbVendorId = 0;
+    quint16 usbProductId = 0;
+    QByteArray usbPath;
 };
 
 /// Creates the default session object: a plain session with the family's parameter tables.

@@ -4,6 +4,7 @@
 #include "links/Comm.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 namespace {
 
@@ -66,8 +67,10 @@ int Protocol::sendCommand(quint8 command, const quint8 *data, int length)
 
 void Protocol::discardPending()
 {
+    QElapsedTimer spent;
+    spent.start();
     quint8 byte = 0;
-    for (int n = 0; n < kMaxDiscardBytes; ++n) {
+    for (int n = 0; n < kMaxDiscardBytes && !spent.hasExpired(kDiscardLimitMs); ++n) {
         if (m_comm->read(&byte, 1, kDiscardTimeoutMs) != 1)
             return;
     }
@@ -194,7 +197,9 @@ QByteArray Protocol::exchangeParams(OrvParamList &params, QByteArray *sentIds, i
                     frameEnds = true;
                 }
             } else if (quint8(answer.at(0)) == kKindAck) {
-                if (p.size() >= 2 && quint8(p.at(0)) == kKindAck) {
+                // A packet of the kind byte alone carries no data: the device may close its
+                // answer with it (status 1), which keeps what came before.
+                if (!p.isEmpty() && quint8(p.at(0)) == kKindAck) {
                     answer.append(p.mid(1));
                 } else {
                     if (p.size() >= 2 && quint8(p.at(0)) == kKindError && showErrors)

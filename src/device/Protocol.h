@@ -144,6 +144,9 @@ public:
     static constexpr int kMaxAnswerPackets = 1024;
     /// Wait for each byte while throwing away what is left of a rejected answer.
     static constexpr int kDiscardTimeoutMs = 10;
+    /// Longest time spent throwing away what is left of a rejected answer: a device that
+    /// keeps sending does not hold the caller.
+    static constexpr int kDiscardLimitMs = 1000;
 
     // Room of the raw receive operations, in payload bytes.
     static constexpr int kBootloaderCapacity = 255;
@@ -200,8 +203,9 @@ public:
     /// gathers the answer packets. The list is consumed. sentIds (may be null) receives the id
     /// of every element sent, each frame's ids padded with zero bytes to a multiple of 8.
     /// Returns the answer data (after the kind byte, or kind and qualifier), or nothing when
-    /// no usable or complete answer came. Boxes (status 255, device error codes) only with
-    /// showErrors.
+    /// no usable or complete answer came. A later packet of an answer must repeat its head
+    /// (kind 6, or kind 7 with the same qualifier); one that is only that head adds no data
+    /// and may close the answer. Boxes (status 255, device error codes) only with showErrors.
     QByteArray exchangeParams(OrvParamList &params, QByteArray *sentIds, int timeoutMs, bool showErrors);
 
     /// Whether the last exchangeParams got a complete acknowledgement (kind 6 or 7), also one
@@ -241,7 +245,8 @@ public:
 
 private:
     /// Throws away whatever is still waiting on the transport after a rejected answer, so it
-    /// is not taken for the next answer's header.
+    /// is not taken for the next answer's header. Stops at the first pause, after the largest
+    /// length a header can announce, or after kDiscardLimitMs.
     void discardPending();
 
     Comm *m_comm;

@@ -9,7 +9,11 @@ class Comm
 {
 public:
     /// Link codes of the transports.
-    enum LinkCode : quint8 { kLinkUsbHid = 0x75, kLinkBle = 0x62 };
+    enum LinkCode : quint8
+    {
+        kLinkUsbHid = 0x75,
+        kLinkBle = 0x62
+    };
 
     explicit Comm(quint8 linkCode) : m_linkCode(linkCode) {}
     Comm(const Comm &) = delete;
@@ -24,7 +28,8 @@ public:
     /// Closes the link; does nothing when already closed. Always 0.
     virtual qint32 close() = 0;
     /// Reads exactly length bytes; returns length on success, fewer (USB) or 0 (BLE) on timeout,
-    /// -1 on error. The timeout applies to each transport packet.
+    /// -1 on error. The timeout bounds each wait for payload: a packet that brings payload
+    /// bytes starts it again, one without (an empty USB report) does not.
     virtual qint32 read(quint8 *buffer, quint32 length, qint32 timeoutMs) = 0;
     /// Sends the bytes as one message; returns length on success, -1 on failure.
     virtual qint32 write(const quint8 *data, quint32 length) = 0;

@@ -1,5 +1,10 @@
 #include "links/CommUsbHid.h"
 
+#include <QElapsedTimer>
+#include <QList>
+
+#include <hidapi.h>
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -24,6 +29,24 @@ constexpr unsigned char kNoReportId = 0;
 
 constexpr quint32 kMaxMessageLength = quint32(std::numeric_limits<qint32>::max());
 
+/// The paths the enumeration lists for exactly these ids, in its order.
+QList<QByteArray> listedPaths(quint16 vendorId, quint16 productId)
+{
+    QList<QByteArray> paths;
+    // hidapi takes 0 as "any id"; no device of ours has id 0.
+    if (vendorId == 0 || productId == 0)
+        return paths;
+    const HidApi &api = hidApi();
+    hid_device_info *devices = api.enumerate(vendorId, productId);
+    for (const hid_device_info *d = devices; d; d = d->next) {
+        if (d->vendor_id == vendorId && d->product_id == productId && d->path)
+            paths.append(QByteArray(d->path));
+    }
+    if (devices)
+        api.freeEnumeration(devices);
+    return paths;
+}
+
 /// Receive remainder, one per process: the unread payload tail of the last report.
 /// Only the GUI thread touches it.
 unsigned char s_remainder[CommUsbHid::kReportSize];
@@ -41,7 +64,12 @@ CommUsbHid::~CommUsbHid()
 bool CommUsbHid::open()
 {
     close();
-    m_handle = hidApi().open(m_vendorId, m_productId, nullptr);
+    const QList<QByteArray> paths = listedPaths(m_vendorId, m_productId);
+    if (paths.isEmpty())
+        return false;
+    m_handle = hidApi().openPath(paths.first().constData());
+    if (m_handle)
+        m_path = paths.first();
     return m_handle != nullptr;
 }
 
@@ -63,7 +91,7 @@ bool CommUsbHid::openFirst()
 
 bool CommUsbHid::isConnected()
 {
-    if (!m_handle)
+    if (!m_handle || !isListed(m_vendorId, m_productId, m_path))
         return false;
     wchar_t manufacturer[kManufacturerChars];
     return hidApi().getManufacturerString(m_handle, manufacturer, kManufacturerChars) >= 0;
@@ -75,14 +103,25 @@ qint32 CommUsbHid::close()
         hidApi().close(m_handle);
         m_handle = nullptr;
     }
+    m_path.clear();
     return 0;
+}
+
+bool CommUsbHid::isListed(quint16 vendorId, quint16 productId, const QByteArray &path)
+{
+    return !path.isEmpty() && listedPaths(vendorId, productId).contains(path);
 }
 
 qint32 CommUsbHid::read(quint8 *buffer, quint32 length, qint32 timeoutMs)
 {
     if (length > kMaxMessageLength || (!buffer && length > 0))
         return -1;
-    const int reportTimeoutMs = std::max(timeoutMs, 0);
+    // Only payload bytes buy the device more time: a stream of empty reports (or of nothing
+    // useful) must not hold the caller beyond one timeout.
+    const qint64 waitMs = std::max(timeoutMs, 0);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 deadlineMs = waitMs;
     quint32 copied = 0;
     for (;;) {
         const quint32 wanted = length - copied;
@@ -103,7 +142,8 @@ qint32 CommUsbHid::read(quint8 *buffer, quint32 length, qint32 timeoutMs)
             return -1;
 
         unsigned char report[kReportSize];
-        const int got = hidApi().readTimeout(m_handle, report, kReportSize, reportTimeoutMs);
+        const int reportWaitMs = int(std::max<qint64>(deadlineMs - clock.elapsed(), 0));
+        const int got = hidApi().readTimeout(m_handle, report, kReportSize, reportWaitMs);
         if (got == 0)
             return qint32(copied);
         if (got != kReportSize)
@@ -113,6 +153,10 @@ qint32 CommUsbHid::read(quint8 *buffer, quint32 length, qint32 timeoutMs)
             return -1;
         std::memcpy(s_remainder, report + kInPayload, size_t(payload));
         s_remainderCount = quint32(payload);
+        if (payload > 0)
+            deadlineMs = clock.elapsed() + waitMs;
+        else if (clock.elapsed() >= deadlineMs)
+            return qint32(copied);
     }
 }
 

@@ -3,9 +3,13 @@
 // report carries a length byte (0 to 7) and up to 7 payload bytes. A message is cut into
 // 7-byte chunks on the way out; on the way in, the unread tail of the last report is kept
 // in a receive remainder shared by the whole process, so it outlives close and open.
+// A device is found in hidapi's enumeration and opened by its path; it counts as connected
+// while the enumeration still lists that path.
 
 #include "links/Comm.h"
 #include "links/HidApi.h"
+
+#include <QByteArray>
 
 #include <array>
 
@@ -35,24 +39,27 @@ public:
     /// Closes the handle if open.
     ~CommUsbHid() override;
 
-    /// Opens the first HID device with the stored ids (closing any open handle first).
+    /// Opens, by its path, the first HID device the enumeration lists with the stored ids
+    /// (closing any open handle first). Ids of 0 match no device.
     bool open() override;
     /// Closes any open handle, stores both ids and opens the first HID device with them.
     bool open(quint16 vendorId, quint16 productId);
     /// Tries the identities of kIdentities in order and keeps the first that opens.
     bool openFirst();
 
-    /// False without a handle; otherwise whether the device still answers the manufacturer
-    /// string request (fails once the cable is pulled).
+    /// False without a handle; otherwise whether the enumeration still lists the opened path
+    /// with the stored ids and the manufacturer string request succeeds. The enumeration is
+    /// what notices a pulled cable: hidapi may answer the request from a copy.
     bool isConnected() override;
     /// Closes and forgets the handle; does nothing when closed. Always 0.
     qint32 close() override;
 
-    /// Reads exactly length bytes, from the remainder first, then report by report; each
-    /// report is awaited at most timeoutMs (a negative timeout polls: the wait stays bounded).
-    /// Returns length, the bytes copied so far when a report does not arrive in time, or -1
-    /// when the report read fails, a report is not 8 bytes, its length byte is 8 or more, or
-    /// the device is needed and no handle is open.
+    /// Reads exactly length bytes, from the remainder first, then report by report. The read
+    /// waits at most timeoutMs for payload: each report that brings payload bytes gives the
+    /// device timeoutMs again, empty reports do not (a negative timeout polls: the wait stays
+    /// bounded). Returns length, the bytes copied so far when no payload arrives in time, or
+    /// -1 when the report read fails, a report is not 8 bytes, its length byte is 8 or more,
+    /// or the device is needed and no handle is open.
     qint32 read(quint8 *buffer, quint32 length, qint32 timeoutMs) override;
     /// Sends the bytes as one message in 7-byte reports. Returns length; 0 for length 0;
     /// -1 for null data, no handle, a length beyond the signed 32-bit range (nothing sent)
@@ -63,6 +70,11 @@ public:
     quint16 productId() const { return m_productId; }
     /// Whether a handle is held (open state); says nothing about the device being alive.
     bool hasHandle() const { return m_handle != nullptr; }
+    /// The enumeration path of the open device; empty while closed.
+    QByteArray path() const { return m_path; }
+
+    /// Whether hidapi's enumeration lists a device with these ids at path.
+    static bool isListed(quint16 vendorId, quint16 productId, const QByteArray &path);
 
     /// Payload bytes waiting in the process-wide receive remainder.
     static quint32 remainderCount();
@@ -75,4 +87,5 @@ private:
     quint16 m_vendorId = 0;
     quint16 m_productId = 0;
     hid_device *m_handle = nullptr;
+    QByteArray m_path;
 };

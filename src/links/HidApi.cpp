@@ -5,7 +5,8 @@
 namespace {
 
 const HidApi kRealHidApi = {
-    hid_open, hid_close, hid_read_timeout, hid_write, hid_get_manufacturer_string,
+    hid_enumerate, hid_free_enumeration,        hid_open_path, hid_close, hid_read_timeout,
+    hid_write,     hid_get_manufacturer_string,
 };
 
 const HidApi *s_installed = nullptr;

@@ -468,8 +468,12 @@ QList<QByteArray> SimDevice::packets(quint8 link, const QByteArray &kindBytes, c
     do {
         const QByteArray chunk = data.mid(pos, room);
         pos += chunk.size();
-        const quint8 status = pos < data.size() ? Protocol::kStatusMore : Protocol::kStatusComplete;
+        const bool last = pos >= data.size();
+        const bool closeApart = last && m_bareClosingPacket && !chunk.isEmpty();
+        const quint8 status = last && !closeApart ? Protocol::kStatusComplete : Protocol::kStatusMore;
         out.append(answer(link, status, kindBytes + chunk));
+        if (closeApart)
+            out.append(answer(link, Protocol::kStatusComplete, kindBytes));
     } while (pos < data.size());
     return out;
 }

@@ -97,7 +97,15 @@ public:
     /// Whether the device is plugged in (reachable). An unplugged device answers nothing and
     /// the transport plugs report a broken link.
     bool isPlugged() const { return m_plugged; }
-    void setPlugged(bool plugged) { m_plugged = plugged; }
+    void setPlugged(bool plugged)
+    {
+        if (plugged && !m_plugged)
+            ++m_plugIns;
+        m_plugged = plugged;
+    }
+    /// How often the device was plugged back in. Each plug-in is a new device to the host
+    /// (the USB plug lists it at a new path; handles of an earlier plug-in stay dead).
+    int plugIns() const { return m_plugIns; }
 
     // --- identity -----------------------------------------------------------------------
     int orvType() const { return m_orvType; }
@@ -120,6 +128,9 @@ public:
     /// Largest payload of one answer packet (kind bytes included); 0: the buffer size.
     void setMaxPacketPayload(int bytes) { m_maxPacketPayload = bytes; }
     int maxPacketPayload() const;
+    /// Closes every command-5 acknowledgement with a packet holding only the kind bytes
+    /// (status 1); the packets carrying data before it all have status 2.
+    void setBareClosingPacket(bool on) { m_bareClosingPacket = on; }
     /// Answers command 5 with kind 7 and this qualifier byte; -1: kind 6 (the default).
     void setQualifier(int qualifier) { m_qualifier = qualifier; }
     /// Capability bytes answered to the bootloader query (tag in bits 7..5, kind in 4..0).
@@ -213,6 +224,7 @@ private:
     void loadDefaults();
 
     bool m_plugged = true;
+    int m_plugIns = 0;
 
     int m_orvType = kDeviceType;
     int m_orvRev = kDefaultRevision;
@@ -226,6 +238,7 @@ private:
     int m_bufferSize = kDefaultBufferSize;
     int m_maxPacketPayload = 0;
     int m_qualifier = -1;
+    bool m_bareClosingPacket = false;
     QByteArray m_bootCaps;
     quint8 m_restoreResult = 0;
 

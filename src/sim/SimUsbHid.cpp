@@ -6,7 +6,10 @@
 
 #include <QtDebug>
 
+#include <hidapi.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -29,10 +32,13 @@ enum OutputReportByte : int
 
 const wchar_t kManufacturer[] = L"Simulated device";
 
-/// One handle given out by open. A handle dies when the device is seen unplugged.
+/// One handle given out by openPath. It lives as long as the plug-in it was opened in.
 struct SimHandle
 {
-    bool alive = true;
+    SimDevice *device = nullptr;
+    int plugIn = 0;
+    bool alive = true;       ///< false once another device was installed
+    bool infoCached = false; ///< the device information was read once (hidapi 0.13 keeps it)
 };
 
 struct State
@@ -77,23 +83,65 @@ void killHandles()
     resetTraffic();
 }
 
-/// Whether dev is a live handle of a plugged device; notices an unplug on the way.
+/// Whether dev is a live handle: opened on the attached device during its current plug-in.
 bool linkUp(hid_device *dev)
 {
-    State &s = state();
-    if (!s.device || !s.device->isPlugged()) {
-        killHandles();
-        return false;
-    }
+    const State &s = state();
     const SimHandle *h = findHandle(dev);
-    return h && h->alive;
+    return h && h->alive && s.device && h->device == s.device && s.device->isPlugged() &&
+           h->plugIn == s.device->plugIns();
 }
 
-bool isDeviceIdentity(unsigned short vendorId, unsigned short productId)
+/// linkUp, and what was under way is dropped when the device is gone.
+bool usable(hid_device *dev)
 {
-    return std::any_of(
-        CommUsbHid::kIdentities.begin(), CommUsbHid::kIdentities.end(),
-        [&](const UsbHidIdentity &id) { return id.vendorId == vendorId && id.productId == productId; });
+    const State &s = state();
+    if (!s.device || !s.device->isPlugged())
+        resetTraffic();
+    return linkUp(dev);
+}
+
+/// The path the device has under an identity during its current plug-in.
+QByteArray pathOf(const UsbHidIdentity &id)
+{
+    return QStringLiteral("sim-hid:%1:%2:%3")
+        .arg(id.vendorId, 4, 16, QChar('0'))
+        .arg(id.productId, 4, 16, QChar('0'))
+        .arg(state().device->plugIns())
+        .toLatin1();
+}
+
+hid_device_info *simEnumerate(unsigned short vendorId, unsigned short productId)
+{
+    const State &s = state();
+    if (!s.device || !s.device->isPlugged())
+        return nullptr;
+    hid_device_info *first = nullptr;
+    hid_device_info **link = &first;
+    for (const UsbHidIdentity &id : CommUsbHid::kIdentities) {
+        if ((vendorId != 0 && vendorId != id.vendorId) || (productId != 0 && productId != id.productId))
+            continue;
+        auto *info = static_cast<hid_device_info *>(std::calloc(1, sizeof(hid_device_info)));
+        if (!info)
+            break;
+        info->path = strdup(pathOf(id).constData());
+        info->vendor_id = id.vendorId;
+        info->product_id = id.productId;
+        info->interface_number = -1;
+        *link = info;
+        link = &info->next;
+    }
+    return first;
+}
+
+void simFreeEnumeration(hid_device_info *devices)
+{
+    while (devices) {
+        hid_device_info *next = devices->next;
+        std::free(devices->path);
+        std::free(devices);
+        devices = next;
+    }
 }
 
 void deliverWholeRequests()
@@ -113,13 +161,21 @@ void deliverWholeRequests()
     }
 }
 
-hid_device *simOpen(unsigned short vendorId, unsigned short productId, const wchar_t *serial)
+hid_device *simOpenPath(const char *path)
 {
     State &s = state();
-    if (!s.device || !s.device->isPlugged() || serial || !isDeviceIdentity(vendorId, productId))
+    if (!s.device || !s.device->isPlugged() || !path)
+        return nullptr;
+    const bool listed =
+        std::any_of(CommUsbHid::kIdentities.begin(), CommUsbHid::kIdentities.end(),
+                    [path](const UsbHidIdentity &id) { return pathOf(id) == QByteArray(path); });
+    if (!listed)
         return nullptr;
     resetTraffic();
-    s.handles.push_back(std::make_unique<SimHandle>());
+    auto handle = std::make_unique<SimHandle>();
+    handle->device = s.device;
+    handle->plugIn = s.device->plugIns();
+    s.handles.push_back(std::move(handle));
     return toHid(s.handles.back().get());
 }
 
@@ -134,7 +190,9 @@ void simClose(hid_device *dev)
 
 int simWrite(hid_device *dev, const unsigned char *data, size_t length)
 {
-    if (!linkUp(dev) || !data || length != size_t(CommUsbHid::kOutputReportSize) || data[kOutReportId] != 0)
+    if (!usable(dev))
+        return -1;
+    if (!data || length != size_t(CommUsbHid::kOutputReportSize) || data[kOutReportId] != 0)
         return -1;
     const int payload = data[kOutLengthByte];
     if (payload <= CommUsbHid::kMaxReportPayload) {
@@ -147,7 +205,7 @@ int simWrite(hid_device *dev, const unsigned char *data, size_t length)
 int simReadTimeout(hid_device *dev, unsigned char *data, size_t length, int milliseconds)
 {
     Q_UNUSED(milliseconds) // see the header: nothing can arrive later, so no waiting
-    if (!linkUp(dev) || !data)
+    if (!usable(dev) || !data)
         return -1;
     State &s = state();
     if (s.reports.isEmpty())
@@ -160,15 +218,20 @@ int simReadTimeout(hid_device *dev, unsigned char *data, size_t length, int mill
 
 int simManufacturer(hid_device *dev, wchar_t *string, size_t maxlen)
 {
-    if (!linkUp(dev) || !string || maxlen == 0)
+    SimHandle *h = findHandle(dev);
+    if (!h || !string || maxlen == 0)
         return -1;
+    if (!h->infoCached && !linkUp(dev))
+        return -1;
+    h->infoCached = true;
     const size_t n = std::min(maxlen - 1, std::wcslen(kManufacturer));
     std::wmemcpy(string, kManufacturer, n);
     string[n] = L'\0';
     return 0;
 }
 
-const HidApi kSimHidApi = {simOpen, simClose, simReadTimeout, simWrite, simManufacturer};
+const HidApi kSimHidApi = {simEnumerate,   simFreeEnumeration, simOpenPath,    simClose,
+                           simReadTimeout, simWrite,           simManufacturer};
 
 } // namespace
 

@@ -3,10 +3,13 @@
 // HID library. Installed process-wide (pelm-configurator --simulate, pelm-cli --simulate,
 // tests), it lets the unchanged USB transport run against the simulated device.
 //
-// Behaviour of the installed table:
-// - open succeeds for the two device identities (CommUsbHid::kIdentities) while a device is
-//   attached and plugged; a serial number never matches (the device reports none). Opening
-//   starts with an empty input queue and no partly received request.
+// Behaviour of the installed table (it behaves as hidapi 0.13 on hidraw does):
+// - enumerate lists the device under both device identities (CommUsbHid::kIdentities)
+//   while a device is attached and plugged, one entry per identity that matches the ids
+//   asked for (0 matches any). Each plug-in of the device gets new paths, as a re-plugged
+//   device gets a new device node.
+// - openPath opens a path the enumeration lists right now. Opening starts with an empty
+//   input queue and no partly received request.
 // - write takes 9-byte output reports (report id 0, length 0..7, payload); payload bytes
 //   are gathered until a whole request (4-byte header, payload length in bytes 2..3, low
 //   byte first) is in, which goes to SimDevice::handleRequest. A report with a length byte
@@ -15,9 +18,11 @@
 // - readTimeout hands out the next queued report. With nothing queued it returns 0 at once
 //   instead of waiting: a simulated answer is queued during the write, so nothing can
 //   arrive later and sleeping through the timeout would only slow the callers down.
-// - Once the device is seen unplugged, every handle opened before is dead for good (as a
-//   real handle after the cable is pulled): write, readTimeout and the manufacturer string
-//   fail with -1 until the host closes and opens again.
+// - A handle lives as long as the plug-in it was opened in (as a real handle after the
+//   cable is pulled): once the device is unplugged, write and readTimeout fail with -1 for
+//   good, also when the device is plugged back in; the host must close and open again.
+// - The manufacturer string is read from the device once per handle and answered from that
+//   copy afterwards, also when the device is gone: it tells nothing about presence.
 // Everything runs on the GUI thread; there is no locking.
 
 #include <QByteArray>

@@ -246,6 +246,8 @@ void TestMainFlows::unplugClosesThePageWithinAPoll()
     poll();
     QVERIFY(m_window->device());
     QPointer<OrvObject> device = m_window->device();
+    poll(); // still there: the liveness check has looked at the device once
+    QCOMPARE(m_window->device(), device.data());
     m_dev->setPlugged(false);
     poll();
     QVERIFY(!m_window->device());

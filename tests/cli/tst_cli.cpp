@@ -1,5 +1,6 @@
 // pelm-cli run as a process, as operators use it.
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#include <csignal>
 
 namespace {
 const QString kDefaultConfig =
@@ -48,6 +50,73 @@ Result runCli(const QStringList &args, const QByteArray &input = QByteArray(),
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
 }
+
+/// The identity line of the simulated device.
+const QString kSimIdentity = QStringLiteral("Pelm-PTC-CT:1.0.0 | KIV-:102 | DevEUI:70B3D5499A0C1E2F");
+/// How soon after the cable is pulled "device watch" has to say so.
+constexpr int kUnplugNoticeMs = 2000;
+
+/// "pelm-cli device watch" running as a process: its lines as they come, each with the
+/// time it arrived (milliseconds since the start).
+class Watch
+{
+public:
+    explicit Watch(const QStringList &options)
+    {
+        m_clock.start();
+        m_process.start(QStringLiteral(PELM_BIN_DIR "/pelm-cli"), QStringList{"device", "watch"} + options);
+        m_process.closeWriteChannel();
+    }
+    ~Watch()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    /// Waits until n lines came; false when they did not come within timeoutMs.
+    bool waitForLines(int n, int timeoutMs)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        for (;;) {
+            takeLines();
+            if (lines.size() >= n)
+                return true;
+            if (waited.elapsed() >= timeoutMs || m_process.state() == QProcess::NotRunning)
+                return false;
+            m_process.waitForReadyRead(50);
+        }
+    }
+    /// Waits for the end; the exit code, or -1 when it did not end normally within timeoutMs.
+    int waitForExit(int timeoutMs)
+    {
+        if (!m_process.waitForFinished(timeoutMs) && m_process.state() != QProcess::NotRunning)
+            return -1;
+        takeLines();
+        err = QString::fromUtf8(m_process.readAllStandardError());
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    }
+    /// Sends a signal, as Ctrl+C (SIGINT) or a service manager (SIGTERM) does.
+    void signal(int sig) { ::kill(pid_t(m_process.processId()), sig); }
+
+    QStringList lines;
+    QList<qint64> times;
+    QString err;
+
+private:
+    void takeLines()
+    {
+        while (m_process.canReadLine()) {
+            lines << QString::fromUtf8(m_process.readLine()).chopped(1);
+            times << m_clock.elapsed();
+        }
+    }
+
+    QProcess m_process;
+    QElapsedTimer m_clock;
+};
 
 /// (param, index, isBuf, data) of each parameter of a configuration file, sorted.
 QStringList fileParams(const QString &path)
@@ -107,6 +176,10 @@ private slots:
     void deviceDefaults();
     void deviceReadIntoAFolderNotWritable();
     void deviceReadRefusesWhatIsNotAFile();
+    void deviceWatchOnce_data();
+    void deviceWatchOnce();
+    void deviceWatchUntilStopped_data();
+    void deviceWatchUntilStopped();
 };
 
 void TestCli::packThenUnpackGivesTheFileBack_data()
@@ -214,7 +287,8 @@ void TestCli::help()
 {
     const Result r = runCli({"--help"});
     QCOMPARE(r.code, 0);
-    for (const char *word : {"frames pack", "frames unpack", "file info", "Exit codes:", "3  some input"})
+    for (const char *word : {"frames pack", "frames unpack", "file info", "device watch [--once]",
+                             "--sim-schedule EVENTS", "Exit codes:", "3  some input"})
         QVERIFY2(r.out.contains(word), word);
 }
 
@@ -313,6 +387,19 @@ void TestCli::deviceFaults_data()
                                                    << 1 << "the --sim-* options need --simulate";
     QTest::newRow("unknown fault") << QStringList{"device", "info", "--simulate", "--sim-fault", "melted"}
                                    << 1 << "unknown --sim-fault 'melted'";
+    QTest::newRow("--once outside watch") << QStringList{"device", "info", "--simulate", "--once"} << 1
+                                          << "--once is an option of device watch";
+    QTest::newRow("schedule outside watch")
+        << QStringList{"device", "read", "--simulate", "--sim-schedule", "unplug@10"} << 1
+        << "--sim-schedule is an option of device watch";
+    QTest::newRow("schedule without --simulate")
+        << QStringList{"device", "watch", "--sim-schedule", "unplug@10"} << 1
+        << "the --sim-* options need --simulate";
+    QTest::newRow("bad schedule") << QStringList{"device", "watch", "--simulate", "--sim-schedule",
+                                                 "unplug@10,later@20"}
+                                  << 1 << "unknown --sim-schedule 'unplug@10,later@20'";
+    QTest::newRow("watch over BLE") << QStringList{"device", "watch", "--ble", "AA:BB:CC:DD:EE:FF"} << 1
+                                    << "device watch watches USB only";
 }
 
 void TestCli::deviceFaults()
@@ -394,6 +481,64 @@ void TestCli::deviceReadRefusesWhatIsNotAFile()
 #else
     QSKIP("needs a named pipe (Unix)");
 #endif
+}
+
+void TestCli::deviceWatchOnce_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("unplugAtMs");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("identified, then unplugged") << QStringList{"--sim-schedule", "unplug@600"} << 600
+                                                << QStringList{"plugged " + kSimIdentity, "unplugged"};
+    QTest::newRow("plugged in later")
+        << QStringList{"--sim-fault", "unplugged", "--sim-schedule", "plug@300,unplug@1000"} << 1000
+        << QStringList{"plugged " + kSimIdentity, "unplugged"};
+    QTest::newRow("device that does not identify")
+        << QStringList{"--sim-fault", "silent", "--sim-schedule", "unplug@600"} << 600
+        << QStringList{"unknown 04d8:0240", "unplugged"};
+}
+
+void TestCli::deviceWatchOnce()
+{
+    // The simulated HID library answers the device information from its first copy, as
+    // hidapi 0.13 does: the unplug must be noticed all the same, and soon.
+    QFETCH(QStringList, options);
+    QFETCH(int, unplugAtMs);
+    QFETCH(QStringList, lines);
+    Watch watch(QStringList{"--once", "--simulate"} + options);
+    QCOMPARE(watch.waitForExit(unplugAtMs + kUnplugNoticeMs + 5000), 0);
+    QCOMPARE(watch.lines, lines);
+    QVERIFY2(watch.times.last() < unplugAtMs + kUnplugNoticeMs,
+             qPrintable(QString::number(watch.times.last())));
+    QVERIFY2(watch.err.isEmpty(), qPrintable(watch.err));
+}
+
+void TestCli::deviceWatchUntilStopped_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("sig");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("Ctrl+C with the device plugged in")
+        << QStringList() << int(SIGINT) << QStringList{"plugged " + kSimIdentity};
+    QTest::newRow("Ctrl+C after two plug-ins")
+        << QStringList{"--sim-schedule", "unplug@400,plug@900,unplug@1400"} << int(SIGINT)
+        << QStringList{"plugged " + kSimIdentity, "unplugged", "plugged " + kSimIdentity, "unplugged"};
+    QTest::newRow("stopped by the service manager")
+        << QStringList() << int(SIGTERM) << QStringList{"plugged " + kSimIdentity};
+}
+
+void TestCli::deviceWatchUntilStopped()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, sig);
+    QFETCH(QStringList, lines);
+    Watch watch(QStringList{"--simulate"} + options);
+    QVERIFY2(watch.waitForLines(lines.size(), 10000), qPrintable(watch.lines.join('\n')));
+    QTest::qWait(300); // nothing else happens while the watch waits
+    watch.signal(sig);
+    QCOMPARE(watch.waitForExit(3000), 0);
+    QCOMPARE(watch.lines, lines);
+    QVERIFY2(watch.err.isEmpty(), qPrintable(watch.err));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

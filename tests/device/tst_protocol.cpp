@@ -6,6 +6,7 @@
 #include "device/Protocol.h"
 #include "support/RecordingReporter.h"
 
+#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -23,6 +24,29 @@ OrvParamList oneByteParams(int n)
         list.append(OrvParam(quint8(10 + i), quint8(i)));
     return list;
 }
+
+/// A device that answers with a header of the other transport and then never stops
+/// sending, a byte about every millisecond.
+class ChattyComm : public Comm
+{
+public:
+    ChattyComm() : Comm(kLinkUsbHid) {}
+    bool open() override { return true; }
+    bool isConnected() override { return true; }
+    qint32 close() override { return 0; }
+    qint32 write(const quint8 *, quint32 length) override { return qint32(length); }
+    qint32 read(quint8 *buffer, quint32 length, qint32) override
+    {
+        if (bytesLeft <= 0)
+            return 0;
+        QThread::msleep(1);
+        const int n = std::min(int(length), bytesLeft);
+        std::memset(buffer, kLinkBle, size_t(n));
+        bytesLeft -= n;
+        return n;
+    }
+    int bytesLeft = 12000; ///< more than 12 s of bytes
+};
 
 const char *const kWarningTitle = "Communication warning";
 const char *const kDeviceWarningTitle = "Communication warning from device";
@@ -48,6 +72,7 @@ private slots:
     void receiveAnswerHeaderChecks_data();
     void receiveAnswerHeaderChecks();
     void rejectedAnswerDoesNotLeakIntoNext();
+    void drainOfAChattyDeviceIsBounded();
     void receiveRaw_data();
     void receiveRaw();
     void multiPacket_data();
@@ -162,6 +187,22 @@ void TestProtocol::rejectedAnswerDoesNotLeakIntoNext()
     QCOMPARE(p.exchangeParams(second, nullptr, 500, true), hex("00"));
 }
 
+void TestProtocol::drainOfAChattyDeviceIsBounded()
+{
+    // The rest of a rejected answer is thrown away for a bounded time, however much comes.
+    constexpr int kSlackMs = 500;
+    ChattyComm comm;
+    Protocol p(&comm, &m_rep);
+    QElapsedTimer timer;
+    timer.start();
+    const Protocol::Answer a = p.receiveAnswer(500);
+    const qint64 elapsed = timer.elapsed();
+    QCOMPARE(int(a.status), int(Protocol::kStatusNone));
+    QVERIFY(a.payload.isEmpty());
+    QVERIFY2(elapsed < Protocol::kDiscardLimitMs + kSlackMs, qPrintable(QString::number(elapsed)));
+    QVERIFY(comm.bytesLeft > 0);
+}
+
 void TestProtocol::receiveRaw_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -210,7 +251,21 @@ void TestProtocol::multiPacket_data()
         << QList<QByteArray>{usb(2, "07 09 A1"), usb(1, "07 09 B1")} << hex("A1 B1") << true << none << none;
     QTest::newRow("single ack without data")
         << QList<QByteArray>{usb(1, "06")} << QByteArray() << true << none << none;
+    // A device may close its answer with a packet holding only the kind byte: the data
+    // gathered so far is the answer; a bare kind byte with more to come is skipped.
+    QTest::newRow("kind 6 closed by a bare kind byte")
+        << QList<QByteArray>{usb(2, "06 A1 A2"), usb(2, "06 B1"), usb(1, "06")} << hex("A1 A2 B1") << true
+        << none << none;
+    QTest::newRow("kind 6 with a bare kind byte between")
+        << QList<QByteArray>{usb(2, "06 A1"), usb(2, "06"), usb(1, "06 B1")} << hex("A1 B1") << true << none
+        << none;
+    QTest::newRow("kind 7 closed by its head bytes")
+        << QList<QByteArray>{usb(2, "07 09 A1"), usb(1, "07 09")} << hex("A1") << true << none << none;
     // A multi-packet answer that does not arrive whole is no answer: nothing of it is used.
+    QTest::newRow("bare kind byte promises more, nothing came")
+        << QList<QByteArray>{usb(2, "06 A1"), usb(2, "06")} << QByteArray() << false << none << none;
+    QTest::newRow("closed by an empty packet")
+        << QList<QByteArray>{usb(2, "06 A1"), usb(1, "")} << QByteArray() << false << none << none;
     QTest::newRow("kind 7 qualifier changes")
         << QList<QByteArray>{usb(2, "07 09 A1"), usb(1, "07 0A B1")} << QByteArray() << false << none << none;
     QTest::newRow("more promised, nothing came")

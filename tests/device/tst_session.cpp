@@ -99,6 +99,8 @@ private slots:
     void applyRoundTrip();
     void clockSetByVersionWord_data();
     void clockSetByVersionWord();
+    void answersClosedByBareKindByte_data();
+    void answersClosedByBareKindByte();
     void applyRefusalReport();
     void applyTwoFramesRefusalOfSecondFrame();
     void applyFaults_data();
@@ -118,6 +120,8 @@ private slots:
     void userRequestWhileBusyIsReported();
     void throughUsbPlug_data();
     void throughUsbPlug();
+    void probeNamesTheUsbDevice_data();
+    void probeNamesTheUsbDevice();
     void offlineSessionAndFiles();
     void liveValuesTerminalBootloaderClock();
     void transportOwnership();
@@ -322,6 +326,39 @@ void TestSession::corruptedElementIsUncompleted()
                             "software. There is probably a newer version available.\nPlease, upgrade this "
                             "software!\n\nList of the unknown parameters : 63"));
     QCOMPARE(takeStatuses(), QStringList{QStringLiteral("Load configuration from Pelm, is uncompleted !")});
+}
+
+void TestSession::answersClosedByBareKindByte_data()
+{
+    QTest::addColumn<int>("packetPayload");
+    QTest::addColumn<int>("qualifier");
+    QTest::newRow("one data packet each") << 0 << -1;
+    QTest::newRow("several data packets") << 16 << -1;
+    QTest::newRow("kind 7, several data packets") << 16 << 0x2A;
+}
+
+void TestSession::answersClosedByBareKindByte()
+{
+    // The device sends its data with status 2 and closes each answer with a packet holding
+    // only the kind bytes: identification, load and apply all work as usual.
+    QFETCH(int, packetPayload);
+    QFETCH(int, qualifier);
+    m_dev->setMaxPacketPayload(packetPayload);
+    m_dev->setQualifier(qualifier);
+    m_dev->setBareClosingPacket(true);
+    std::unique_ptr<CountingSession> s(connect());
+    QVERIFY(s);
+    QCOMPARE(s->identityText(), QStringLiteral("Pelm-PTC-CT:1.0.0 | KIV-:102 | DevEUI:70B3D5499A0C1E2F"));
+    QCOMPARE(s->versionWord(), 0x0120);
+
+    QCOMPARE(s->loadFromDevice(), 0);
+    QCOMPARE(s->params().size(), kDeviceParamCount);
+    OrvParamList edit{OrvParam(31, quint8(2))};
+    s->paramsToWidgets(edit);
+    QCOMPARE(s->applyToDevice(), 0);
+    QCOMPARE(m_dev->param(31), hex("02"));
+    QVERIFY(!s->lastApplyResults().isEmpty());
+    QCOMPARE(takeStatuses(), (QStringList{kLoadOkStatus, kApplyOkStatus}));
 }
 
 void TestSession::applyRoundTrip()
@@ -850,6 +887,7 @@ void TestSession::throughUsbPlug()
         QCOMPARE(m_dev->clockSets().size(), 1);
         QCOMPARE(takeStatuses(), (QStringList{kLoadOkStatus, kApplyOkStatus}));
 
+        QVERIFY(s->isConnected());
         m_dev->setPlugged(false);
         QVERIFY(!s->isConnected());
         QCOMPARE(s->loadFromDevice(), -1);
@@ -860,6 +898,38 @@ void TestSession::throughUsbPlug()
     QCOMPARE(takeStatuses(), QStringList{kLoadFailedStatus});
 
     s.reset();
+    SimUsbHid::uninstall();
+    CommUsbHid::resetRemainder();
+}
+
+void TestSession::probeNamesTheUsbDevice_data()
+{
+    QTest::addColumn<SimFault>("fault");
+    QTest::addColumn<int>("outcome");
+    QTest::newRow("accepted") << SimFault() << int(DeviceFactory::ProbeOutcome::Accepted);
+    QTest::newRow("does not identify")
+        << SimFault(SimFault::Silent) << int(DeviceFactory::ProbeOutcome::Failed);
+}
+
+void TestSession::probeNamesTheUsbDevice()
+{
+    // Whatever the outcome, the probe says which USB device it opened and where, so a
+    // watcher can follow a device that did not identify itself until it leaves.
+    QFETCH(SimFault, fault);
+    QFETCH(int, outcome);
+    SimUsbHid::install(m_dev.get());
+    DeviceFactory::setUsbTransportFactory({});
+    m_dev->setFault(fault);
+
+    DeviceFactory::Probe probe = DeviceFactory::probeUsb(&m_window);
+    QCOMPARE(int(probe.outcome), outcome);
+    QCOMPARE(probe.usbVendorId, CommUsbHid::kIdentities[0].vendorId);
+    QCOMPARE(probe.usbProductId, CommUsbHid::kIdentities[0].productId);
+    QVERIFY(CommUsbHid::isListed(probe.usbVendorId, probe.usbProductId, probe.usbPath));
+    m_dev->setPlugged(false);
+    QVERIFY(!CommUsbHid::isListed(probe.usbVendorId, probe.usbProductId, probe.usbPath));
+
+    probe.transport.reset();
     SimUsbHid::uninstall();
     CommUsbHid::resetRemainder();
 }

@@ -5,8 +5,12 @@
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
 
+#include <QThread>
 #include <QtTest>
 
+#include <hidapi.h>
+
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -23,13 +27,19 @@ struct ScriptedRead
 };
 using ReadScript = QList<ScriptedRead>;
 
-/// A HID library in memory: devices present by identity, every open/close/write recorded,
-/// reads served from a script (an empty script times out).
+/// A HID library in memory, as hidapi 0.13 (hidraw) behaves: devices present by identity,
+/// listed by the enumeration at a path that changes with every plug-in; a handle opened by
+/// path dies with an unplug; the device information of a handle is read once and answered
+/// from that copy afterwards, plugged or not. Every enumeration, open, close and write is
+/// recorded; reads are served from a script (an empty script times out).
 struct FakeHid
 {
-    QSet<QPair<quint16, quint16>> present;
+    QList<QPair<quint16, quint16>> present;
     bool plugged = true;
-    QStringList events; ///< "open vvvv:pppp", "opened", "close"
+    int plugIns = 0;       ///< the device's plug-ins so far; part of its path
+    int handlePlugIn = -1; ///< plug-in during which the handle was opened
+    QStringList events;    ///< "enumerate vvvv:pppp", "open PATH", "opened", "close"
+    int unfreedLists = 0;  ///< enumerations handed out and not freed
     QList<QByteArray> writes;
     int shortWriteAt = -1; ///< index of the write that does not go through whole
     int shortWriteResult = -1;
@@ -39,8 +49,37 @@ struct FakeHid
     QList<size_t> readSizes;
     int manufacturerCalls = 0;
     size_t manufacturerRoom = 0;
-    int foreignHandles = 0; ///< calls made with a handle the fake never gave out
+    bool infoCached = false;  ///< the handle's device information was read once
+    int emptyReportFlood = 0; ///< with the script used up: this many empty reports, 1 ms apart
+    int readDelayMs = 0;      ///< each scripted report arrives this long after the read starts
+    int foreignHandles = 0;   ///< calls made with a handle the fake never gave out
+
+    /// Pulls the cable and plugs it back in before anyone looked.
+    void replug()
+    {
+        plugged = true;
+        ++plugIns;
+    }
+    QByteArray pathOf(QPair<quint16, quint16> id) const
+    {
+        return QStringLiteral("hid:%1:%2:%3")
+            .arg(id.first, 4, 16, QChar('0'))
+            .arg(id.second, 4, 16, QChar('0'))
+            .arg(plugIns)
+            .toLatin1();
+    }
+    /// Whether the handle given out is still good.
+    bool handleAlive() const { return plugged && handlePlugIn == plugIns; }
 };
+
+/// An 8-byte input report carrying payload (length byte = payload size unless given).
+QByteArray report(const QByteArray &payload, int lengthByte = -1)
+{
+    QByteArray r(CommUsbHid::kReportSize, '\0');
+    r[0] = char(lengthByte < 0 ? payload.size() : lengthByte);
+    r.replace(1, payload.size(), payload);
+    return r.left(CommUsbHid::kReportSize);
+}
 
 FakeHid *g_fake = nullptr;
 char g_handleToken;
@@ -56,14 +95,53 @@ void checkHandle(hid_device *dev)
         ++g_fake->foreignHandles;
 }
 
-hid_device *fakeOpen(unsigned short vendorId, unsigned short productId, const wchar_t *serial)
+hid_device_info *fakeEnumerate(unsigned short vendorId, unsigned short productId)
 {
-    g_fake->events
-        << QStringLiteral("open %1:%2").arg(vendorId, 4, 16, QChar('0')).arg(productId, 4, 16, QChar('0'));
-    if (serial || !g_fake->plugged ||
-        !g_fake->present.contains(qMakePair(quint16(vendorId), quint16(productId))))
+    g_fake->events << QStringLiteral("enumerate %1:%2")
+                          .arg(vendorId, 4, 16, QChar('0'))
+                          .arg(productId, 4, 16, QChar('0'));
+    if (!g_fake->plugged)
+        return nullptr;
+    hid_device_info *first = nullptr;
+    hid_device_info **link = &first;
+    for (const auto &id : qAsConst(g_fake->present)) {
+        if ((vendorId && vendorId != id.first) || (productId && productId != id.second))
+            continue;
+        auto *info = static_cast<hid_device_info *>(std::calloc(1, sizeof(hid_device_info)));
+        info->path = strdup(g_fake->pathOf(id).constData());
+        info->vendor_id = id.first;
+        info->product_id = id.second;
+        *link = info;
+        link = &info->next;
+    }
+    if (first)
+        ++g_fake->unfreedLists;
+    return first;
+}
+
+void fakeFreeEnumeration(hid_device_info *devices)
+{
+    if (devices)
+        --g_fake->unfreedLists;
+    while (devices) {
+        hid_device_info *next = devices->next;
+        std::free(devices->path);
+        std::free(devices);
+        devices = next;
+    }
+}
+
+hid_device *fakeOpenPath(const char *path)
+{
+    g_fake->events << QStringLiteral("open %1").arg(QLatin1String(path));
+    bool listed = false;
+    for (const auto &id : qAsConst(g_fake->present))
+        listed = listed || g_fake->pathOf(id) == path;
+    if (!g_fake->plugged || !listed)
         return nullptr;
     g_fake->events << QStringLiteral("opened");
+    g_fake->infoCached = false;
+    g_fake->handlePlugIn = g_fake->plugIns;
     return fakeHandle();
 }
 
@@ -79,10 +157,19 @@ int fakeRead(hid_device *dev, unsigned char *data, size_t length, int millisecon
     ++g_fake->readCalls;
     g_fake->readTimeouts << milliseconds;
     g_fake->readSizes << length;
-    if (!g_fake->plugged)
+    if (!g_fake->handleAlive())
         return -1;
-    if (g_fake->reads.isEmpty())
-        return 0;
+    if (g_fake->reads.isEmpty()) {
+        if (g_fake->emptyReportFlood <= 0)
+            return 0;
+        --g_fake->emptyReportFlood;
+        QThread::msleep(1);
+        std::memcpy(data, report(QByteArray()).constData(),
+                    std::min(length, size_t(CommUsbHid::kReportSize)));
+        return CommUsbHid::kReportSize;
+    }
+    if (g_fake->readDelayMs > 0)
+        QThread::msleep(ulong(std::min(g_fake->readDelayMs, milliseconds)));
     const ScriptedRead r = g_fake->reads.takeFirst();
     std::memcpy(data, r.bytes.constData(), std::min(length, size_t(r.bytes.size())));
     return r.result;
@@ -93,7 +180,7 @@ int fakeWrite(hid_device *dev, const unsigned char *data, size_t length)
     checkHandle(dev);
     const int index = g_fake->writes.size();
     g_fake->writes << QByteArray(reinterpret_cast<const char *>(data), int(length));
-    if (!g_fake->plugged)
+    if (!g_fake->handleAlive())
         return -1;
     if (index == g_fake->shortWriteAt)
         return g_fake->shortWriteResult;
@@ -105,25 +192,18 @@ int fakeManufacturer(hid_device *dev, wchar_t *string, size_t maxlen)
     checkHandle(dev);
     ++g_fake->manufacturerCalls;
     g_fake->manufacturerRoom = maxlen;
-    if (!g_fake->plugged)
+    if (!g_fake->handleAlive() && !g_fake->infoCached)
         return -1;
+    g_fake->infoCached = true; // later calls answer from this copy, plugged or not
     string[0] = L'\0';
     return 0;
 }
 
-const HidApi kFakeHidApi = {fakeOpen, fakeClose, fakeRead, fakeWrite, fakeManufacturer};
+const HidApi kFakeHidApi = {fakeEnumerate, fakeFreeEnumeration, fakeOpenPath,    fakeClose,
+                            fakeRead,      fakeWrite,           fakeManufacturer};
 
 const QPair<quint16, quint16> kFirst(0x04D8, 0x0240);
 const QPair<quint16, quint16> kSecond(0x0483, 0xA236);
-
-/// An 8-byte input report carrying payload (length byte = payload size unless given).
-QByteArray report(const QByteArray &payload, int lengthByte = -1)
-{
-    QByteArray r(CommUsbHid::kReportSize, '\0');
-    r[0] = char(lengthByte < 0 ? payload.size() : lengthByte);
-    r.replace(1, payload.size(), payload);
-    return r.left(CommUsbHid::kReportSize);
-}
 
 ScriptedRead okReport(const QByteArray &payload, int lengthByte = -1)
 {
@@ -141,6 +221,24 @@ QByteArray counting(int length)
 const quint8 *bytes(const QByteArray &data)
 {
     return reinterpret_cast<const quint8 *>(data.constData());
+}
+
+/// The paths the installed table lists for these ids.
+QList<QByteArray> listed(unsigned short vendorId, unsigned short productId)
+{
+    QList<QByteArray> paths;
+    hid_device_info *devices = hidApi().enumerate(vendorId, productId);
+    for (const hid_device_info *d = devices; d; d = d->next)
+        paths << QByteArray(d->path);
+    hidApi().freeEnumeration(devices);
+    return paths;
+}
+
+/// Opens the first device the installed table lists with these ids.
+hid_device *openListed(QPair<quint16, quint16> id)
+{
+    const QList<QByteArray> paths = listed(id.first, id.second);
+    return paths.isEmpty() ? nullptr : hidApi().openPath(paths.first().constData());
 }
 
 /// Reads length bytes through comm; the result code goes to *result.
@@ -179,8 +277,12 @@ private slots:
     void leftoversSurviveReopen();
     void readWithoutHandle();
     void negativeTimeoutStaysBounded();
+    void emptyReportsDoNotHoldTheRead_data();
+    void emptyReportsDoNotHoldTheRead();
+    void payloadKeepsTheReadGoing();
 
     void isConnectedProbe();
+    void replugNeedsReopen();
     void openTriesIdentitiesInOrder_data();
     void openTriesIdentitiesInOrder();
     void openClosesFirst();
@@ -198,6 +300,7 @@ void TestCommUsbHid::cleanup()
 {
     setHidApi(nullptr);
     QCOMPARE(g_fake->foreignHandles, 0);
+    QCOMPARE(g_fake->unfreedLists, 0);
     delete g_fake;
     g_fake = nullptr;
     CommUsbHid::resetRemainder();
@@ -337,9 +440,10 @@ void TestCommUsbHid::readScript()
     QCOMPARE(read, data);
     QCOMPARE(g_fake->readCalls, readCalls);
     QCOMPARE(int(CommUsbHid::remainderCount()), remainder);
-    // The timeout applies to each report; every report is read whole.
+    // Each report is awaited for at most the timeout (these come at once, so the whole wait
+    // is left for each); every report is read whole.
     for (int timeout : qAsConst(g_fake->readTimeouts))
-        QCOMPARE(timeout, kTimeoutMs);
+        QVERIFY2(timeout > kTimeoutMs / 2 && timeout <= kTimeoutMs, qPrintable(QString::number(timeout)));
     for (size_t size : qAsConst(g_fake->readSizes))
         QCOMPARE(int(size), CommUsbHid::kReportSize);
 }
@@ -412,6 +516,55 @@ void TestCommUsbHid::negativeTimeoutStaysBounded()
     QCOMPARE(g_fake->readTimeouts, QList<int>{0});
 }
 
+void TestCommUsbHid::emptyReportsDoNotHoldTheRead_data()
+{
+    QTest::addColumn<ReadScript>("script");
+    QTest::addColumn<int>("result");
+    QTest::newRow("nothing but empty reports") << ReadScript{} << 0;
+    QTest::newRow("a payload report, then empty ones") << ReadScript{okReport("ab")} << 2;
+}
+
+void TestCommUsbHid::emptyReportsDoNotHoldTheRead()
+{
+    // A device that keeps sending empty reports gets the read's timeout once, not per report.
+    QFETCH(ReadScript, script);
+    QFETCH(int, result);
+    constexpr int kReadTimeoutMs = 100;
+    constexpr int kSlackMs = 400;
+    CommUsbHid comm;
+    QVERIFY(comm.openFirst());
+    g_fake->reads = script;
+    g_fake->emptyReportFlood = 5000; // about 5 s of empty reports
+
+    QElapsedTimer timer;
+    timer.start();
+    int got = 0;
+    readBytes(comm, 4, &got, kReadTimeoutMs);
+    const qint64 elapsed = timer.elapsed();
+    QCOMPARE(got, result);
+    QVERIFY2(elapsed < kReadTimeoutMs + kSlackMs, qPrintable(QString::number(elapsed)));
+    QVERIFY(g_fake->emptyReportFlood > 0);
+}
+
+void TestCommUsbHid::payloadKeepsTheReadGoing()
+{
+    // A slow device: each report with payload gives it the whole timeout again, so a long
+    // message is read whole even though it takes longer than one timeout.
+    constexpr int kReadTimeoutMs = 100;
+    constexpr int kReportGapMs = 60;
+    CommUsbHid comm;
+    QVERIFY(comm.openFirst());
+    g_fake->reads = {okReport("ab"), okReport("cd"), okReport("ef"), okReport("gh"), okReport("ij")};
+    g_fake->readDelayMs = kReportGapMs;
+
+    QElapsedTimer timer;
+    timer.start();
+    int got = 0;
+    QCOMPARE(readBytes(comm, 10, &got, kReadTimeoutMs), QByteArray("abcdefghij"));
+    QCOMPARE(got, 10);
+    QVERIFY(timer.elapsed() >= 4 * kReportGapMs);
+}
+
 void TestCommUsbHid::isConnectedProbe()
 {
     CommUsbHid comm;
@@ -421,6 +574,7 @@ void TestCommUsbHid::isConnectedProbe()
     QVERIFY(comm.openFirst());
     QVERIFY(comm.isConnected());
     QCOMPARE(int(g_fake->manufacturerRoom), CommUsbHid::kManufacturerChars);
+    QVERIFY(comm.isConnected()); // the device information now comes from hidapi's copy
 
     g_fake->plugged = false; // cable pulled: the handle is kept until the owner closes
     QVERIFY(!comm.isConnected());
@@ -433,7 +587,28 @@ void TestCommUsbHid::isConnectedProbe()
 
     comm.close();
     QVERIFY(!comm.isConnected());
-    QCOMPARE(g_fake->manufacturerCalls, 2);
+    QVERIFY(comm.path().isEmpty());
+}
+
+void TestCommUsbHid::replugNeedsReopen()
+{
+    // Out and back in between two looks: the old handle is dead, the device is back at a new
+    // path, and only a new open finds it.
+    CommUsbHid comm;
+    QVERIFY(comm.openFirst());
+    QVERIFY(comm.isConnected());
+    const QByteArray oldPath = comm.path();
+    QCOMPARE(oldPath, g_fake->pathOf(kFirst));
+    g_fake->plugged = false;
+    g_fake->replug();
+
+    QVERIFY(!comm.isConnected());
+    const QByteArray data = counting(4);
+    QCOMPARE(comm.write(bytes(data), 4), -1);
+    QVERIFY(comm.open());
+    QVERIFY(comm.path() != oldPath);
+    QVERIFY(comm.isConnected());
+    QCOMPARE(comm.write(bytes(data), 4), 4);
 }
 
 void TestCommUsbHid::openTriesIdentitiesInOrder_data()
@@ -443,10 +618,12 @@ void TestCommUsbHid::openTriesIdentitiesInOrder_data()
     QTest::addColumn<bool>("result");
     QTest::addColumn<QStringList>("events");
     QTest::newRow("both present: first wins")
-        << true << true << true << QStringList{"open 04d8:0240", "opened"};
+        << true << true << true << QStringList{"enumerate 04d8:0240", "open hid:04d8:0240:0", "opened"};
     QTest::newRow("only second") << false << true << true
-                                 << QStringList{"open 04d8:0240", "open 0483:a236", "opened"};
-    QTest::newRow("none") << false << false << false << QStringList{"open 04d8:0240", "open 0483:a236"};
+                                 << QStringList{"enumerate 04d8:0240", "enumerate 0483:a236",
+                                                "open hid:0483:a236:0", "opened"};
+    QTest::newRow("none") << false << false << false
+                          << QStringList{"enumerate 04d8:0240", "enumerate 0483:a236"};
 }
 
 void TestCommUsbHid::openTriesIdentitiesInOrder()
@@ -495,10 +672,31 @@ void TestCommUsbHid::openClosesFirst()
         QCOMPARE(comm.close(), 0);
         QVERIFY(comm.open());
     } // the destructor closes
-    QCOMPARE(g_fake->events,
-             (QStringList{"open 0000:0000", "open 04d8:0240", "opened", "close", "open 0483:a236", "opened",
-                          "close", "open 0483:a236", "opened", "close", "open 0483:a236", "open 04d8:0240",
-                          "open 04d8:0240", "opened", "close", "open 04d8:0240", "opened", "close"}));
+    // Without ids nothing is enumerated: hidapi would take 0 for "any device".
+    const QString first = "open hid:04d8:0240:0";
+    const QString second = "open hid:0483:a236:0";
+    QCOMPARE(g_fake->events, (QStringList{"enumerate 04d8:0240",
+                                          first,
+                                          "opened",
+                                          "close",
+                                          "enumerate 0483:a236",
+                                          second,
+                                          "opened",
+                                          "close",
+                                          "enumerate 0483:a236",
+                                          second,
+                                          "opened",
+                                          "close",
+                                          "enumerate 0483:a236",
+                                          "enumerate 04d8:0240",
+                                          "enumerate 04d8:0240",
+                                          first,
+                                          "opened",
+                                          "close",
+                                          "enumerate 04d8:0240",
+                                          first,
+                                          "opened",
+                                          "close"}));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -520,6 +718,8 @@ private slots:
     void longRequestAndAnswer();
     void malformedReports();
     void identities();
+    void enumerationFollowsThePlug();
+    void deviceInfoOutlivesTheDevice();
     void unplugKillsHandle();
     void uninstallRestores();
 
@@ -575,7 +775,7 @@ void TestSimUsbHid::requestAssembledAcrossReports()
 {
     // Drive the table directly: the request comes one byte per report.
     const HidApi &api = hidApi();
-    hid_device *dev = api.open(kFirst.first, kFirst.second, nullptr);
+    hid_device *dev = openListed(kFirst);
     QVERIFY(dev);
     const QByteArray request = QByteArray::fromHex("75030000");
     unsigned char out[CommUsbHid::kOutputReportSize] = {};
@@ -667,7 +867,7 @@ void TestSimUsbHid::longRequestAndAnswer()
 void TestSimUsbHid::malformedReports()
 {
     const HidApi &api = hidApi();
-    hid_device *dev = api.open(kFirst.first, kFirst.second, nullptr);
+    hid_device *dev = openListed(kFirst);
     QVERIFY(dev);
     unsigned char out[CommUsbHid::kOutputReportSize] = {0, 8, 0x75, 0x03, 0, 0};
     // A length byte above 7 is dropped by the device; the write itself goes through.
@@ -688,13 +888,60 @@ void TestSimUsbHid::malformedReports()
 void TestSimUsbHid::identities()
 {
     const HidApi &api = hidApi();
+    QCOMPARE(listed(0, 0).size(), int(CommUsbHid::kIdentities.size()));
     for (const UsbHidIdentity &id : CommUsbHid::kIdentities) {
-        hid_device *dev = api.open(id.vendorId, id.productId, nullptr);
+        QCOMPARE(listed(id.vendorId, 0).size(), 1);
+        hid_device *dev = openListed(qMakePair(id.vendorId, id.productId));
         QVERIFY(dev);
         api.close(dev);
     }
-    QVERIFY(!api.open(0x1234, 0x5678, nullptr));
-    QVERIFY(!api.open(kFirst.first, kFirst.second, L"0001"));
+    QVERIFY(listed(0x1234, 0x5678).isEmpty());
+    QVERIFY(!api.openPath("/dev/hidraw0"));
+}
+
+void TestSimUsbHid::enumerationFollowsThePlug()
+{
+    const HidApi &api = hidApi();
+    const QList<QByteArray> before = listed(kFirst.first, kFirst.second);
+    QCOMPARE(before.size(), 1);
+    m_device->setPlugged(false);
+    QVERIFY(listed(0, 0).isEmpty());
+    QVERIFY(!api.openPath(before.first().constData()));
+
+    // Back in: a new device node; the old path means nothing any more.
+    m_device->setPlugged(true);
+    const QList<QByteArray> after = listed(kFirst.first, kFirst.second);
+    QCOMPARE(after.size(), 1);
+    QVERIFY(after.first() != before.first());
+    QVERIFY(!api.openPath(before.first().constData()));
+    hid_device *dev = api.openPath(after.first().constData());
+    QVERIFY(dev);
+    api.close(dev);
+}
+
+void TestSimUsbHid::deviceInfoOutlivesTheDevice()
+{
+    // As hidapi 0.13: the manufacturer string is read once per handle and answered from that
+    // copy afterwards, while reads and writes on the handle fail.
+    const HidApi &api = hidApi();
+    hid_device *dev = openListed(kFirst);
+    QVERIFY(dev);
+    wchar_t text[CommUsbHid::kManufacturerChars] = {};
+    QCOMPARE(api.getManufacturerString(dev, text, CommUsbHid::kManufacturerChars), 0);
+    QVERIFY(std::wcslen(text) > 0);
+    m_device->setPlugged(false);
+    QCOMPARE(api.getManufacturerString(dev, text, CommUsbHid::kManufacturerChars), 0);
+    unsigned char in[CommUsbHid::kReportSize] = {};
+    QCOMPARE(api.readTimeout(dev, in, sizeof in, kTimeoutMs), -1);
+    api.close(dev);
+
+    // A handle that never read it has nothing to answer from.
+    m_device->setPlugged(true);
+    dev = openListed(kFirst);
+    QVERIFY(dev);
+    m_device->setPlugged(false);
+    QCOMPARE(api.getManufacturerString(dev, text, CommUsbHid::kManufacturerChars), -1);
+    api.close(dev);
 }
 
 void TestSimUsbHid::unplugKillsHandle()
@@ -703,6 +950,7 @@ void TestSimUsbHid::unplugKillsHandle()
     QVERIFY(comm.openFirst());
     const QByteArray request = QByteArray::fromHex("75030000");
     QCOMPARE(comm.write(bytes(request), 4), 4);
+    QVERIFY(comm.isConnected());
 
     m_device->setPlugged(false);
     QVERIFY(!comm.isConnected());
@@ -716,10 +964,11 @@ void TestSimUsbHid::unplugKillsHandle()
     m_device->setPlugged(true);
     CommUsbHid stale;
     QVERIFY(stale.openFirst());
+    QVERIFY(stale.isConnected());
     m_device->setPlugged(false);
-    QVERIFY(!stale.isConnected());
     m_device->setPlugged(true);
     QVERIFY(!stale.isConnected());
+    QCOMPARE(stale.write(bytes(request), 4), -1);
     QVERIFY(stale.open());
     QVERIFY(stale.isConnected());
     QCOMPARE(stale.write(bytes(request), 4), 4);
