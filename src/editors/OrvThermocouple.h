@@ -101,7 +101,7 @@ public slots:
     /// voltage and shows them; a reading that does not come shows "N/A".
     void updateValues() override;
     /// Writes new LoRaWAN keys (buffer records 6 and 7) and emits cfgAppliedToDevice when the
-    /// device answered.
+    /// device took both; a refused key is reported by name, keys of the wrong length are not sent.
     void updateLoRaWANKeys(const QByteArray &appEUI, const QByteArray &appKey) override;
 
 private slots:
