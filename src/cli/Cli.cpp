@@ -5,6 +5,7 @@
 #include "device/ConfigFile.h"
 #include "device/DeviceSession.h"
 #include "device/FamilyParams.h"
+#include "device/LoRaWanKeys.h"
 #include "frames/OrvFrame.h"
 #include "links/CommUsbHid.h"
 #include "sim/SimBle.h"
@@ -60,6 +61,11 @@ const char *kHelpText = R"(Commands:
         unplugged          that device is gone (reported within a second)
       Runs until interrupted (Ctrl+C or SIGTERM end it with exit code 0); with
       --once it exits after the first "unplugged". USB only.
+  device keys --keys FILE|-
+      Writes new LoRaWAN keys to the device. FILE ('-': standard input) holds
+      the lines AppEUI=<16 hex digits> and AppKey=<32 hex digits>; keys are
+      never given on the command line. Incomplete keys are not sent. Prints one
+      line per key: "accepted" or "REFUSED" with its id and name, never the key.
 
 Device options:
   --ble ADDRESS     talk to the device over BLE instead of USB HID
@@ -85,8 +91,8 @@ Exit codes:
   0  success
   1  unknown command or bad arguments
   2  a file could not be read, written, or is not a configuration file
-  3  some input was invalid (frame lines), some parameters could not be packed,
-     or the device refused some parameters
+  3  some input was invalid (frame lines, a key file), some parameters could not
+     be packed, or the device refused some parameters or keys
   4  no device, the device did not answer, or it is not a supported device
 )";
 
@@ -528,6 +534,50 @@ int deviceWatch(bool once, Simulation &sim, QTextStream &out)
     return Cli::kOk;
 }
 
+/// Reads the keys of `device keys` from a file or ('-') standard input. Returns kOk, or the
+/// exit code with the reason on err (which never quotes the file's text).
+int readKeys(const QString &path, LoRaWanKeys::Keys *keys, QTextStream &err)
+{
+    QFile f;
+    bool opened = false;
+    if (path == QLatin1String("-"))
+        opened = f.open(stdin, QIODevice::ReadOnly);
+    else {
+        f.setFileName(path);
+        opened = f.open(QIODevice::ReadOnly);
+    }
+    if (!opened) {
+        err << "Can't open file '" << path << "'!\n";
+        return Cli::kFileError;
+    }
+    QString why;
+    if (!LoRaWanKeys::parseKeyText(f.readAll(), keys, &why)) {
+        err << "pelm-cli: no keys written: " << why << '\n';
+        return Cli::kIncomplete;
+    }
+    return Cli::kOk;
+}
+
+/// Writes the keys and prints one line per key id (never the key). The exit code.
+int writeKeys(DeviceSession &session, const LoRaWanKeys::Keys &keys, QTextStream &out)
+{
+    const LoRaWanKeys::WriteResult written = LoRaWanKeys::write(session, keys.appEui, keys.appKey);
+    for (const LoRaWanKeys::KeyResult &k : written.keys) {
+        out << (k.refused ? "REFUSED  " : "accepted ") << k.id << ' ' << LoRaWanKeys::keyName(k.id);
+        if (k.refused)
+            out << ": " << LoRaWanKeys::refusalText(k.id);
+        out << '\n';
+    }
+    switch (written.outcome) {
+    case LoRaWanKeys::WriteResult::Accepted:
+        return Cli::kOk;
+    case LoRaWanKeys::WriteResult::NoAnswer:
+        return Cli::kNoDevice;
+    default:
+        return Cli::kIncomplete;
+    }
+}
+
 /// Connects to the device named by the options; null (message on err) when none answers.
 std::unique_ptr<DeviceSession> connectDevice(const QCommandLineParser &p, QTextStream &err)
 {
@@ -572,6 +622,7 @@ int deviceCommand(const QString &cmd, const QStringList &args, QTextStream &out,
                  QStringLiteral("output file"),
                  QStringLiteral("FILE")});
     p.addOption({QStringLiteral("force"), QStringLiteral("open a file of another module type")});
+    p.addOption({QStringLiteral("keys"), QStringLiteral("key file"), QStringLiteral("FILE")});
     if (!p.parse(QStringList{QStringLiteral("device")} + args))
         return usage(err, p.errorText());
     const QStringList pos = p.positionalArguments();
@@ -588,10 +639,23 @@ int deviceCommand(const QString &cmd, const QStringList &args, QTextStream &out,
         return usage(err, QStringLiteral("--sim-schedule is an option of device watch"));
     if (p.isSet(QStringLiteral("ble")) && watching)
         return usage(err, QStringLiteral("device watch watches USB only"));
+    const bool keysCommand = cmd == QLatin1String("keys");
+    if (p.isSet(QStringLiteral("keys")) != keysCommand)
+        return usage(err, keysCommand
+                              ? QStringLiteral("device keys needs --keys FILE (or - for standard input)")
+                              : QStringLiteral("--keys is an option of device keys"));
     const bool simOption = p.isSet(QStringLiteral("sim-state")) || p.isSet(QStringLiteral("sim-fault")) ||
                            p.isSet(QStringLiteral("sim-refuse")) || p.isSet(QStringLiteral("sim-schedule"));
     if (simOption && !p.isSet(QStringLiteral("simulate")))
         return usage(err, QStringLiteral("the --sim-* options need --simulate"));
+
+    // The keys are read and checked before any device is touched: incomplete keys are never sent.
+    LoRaWanKeys::Keys keys;
+    if (keysCommand) {
+        const int rc = readKeys(p.value(QStringLiteral("keys")), &keys, err);
+        if (rc != Cli::kOk)
+            return rc;
+    }
 
     Simulation sim;
     if (p.isSet(QStringLiteral("simulate")) && !sim.setUp(p, err))
@@ -652,6 +716,8 @@ int deviceCommand(const QString &cmd, const QStringList &args, QTextStream &out,
                 out << '\n';
             }
         }
+    } else if (keysCommand) {
+        rc = writeKeys(*session, keys, out);
     } else if (cmd == QLatin1String("defaults")) {
         if (session->restoreDefaults() != 0)
             rc = Cli::kNoDevice;

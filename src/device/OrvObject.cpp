@@ -2,6 +2,9 @@
 
 #include "device/Catalog.h"
 #include "links/Comm.h"
+#include "tools/DlgChangeKeys.h"
+#include "tools/DlgUartTerm.h"
+#include "tools/WdgUartTerm.h"
 
 #include <QLabel>
 #include <QStatusBar>
@@ -113,11 +116,29 @@ void OrvObject::importFrames()
 
 int OrvObject::openKeysDialog()
 {
-    notAvailable(this, tr("Change LoRaWAN keys"));
-    return 0;
+    // A new dialog each time, gone when it closes: no typed key outlives it, and no earlier
+    // dialog still listens to cfgAppliedToDevice.
+    QPointer<DlgChangeKeys> dialog = new DlgChangeKeys(this);
+    connect(dialog.data(), &DlgChangeKeys::writeNewKeys, this, &OrvObject::updateLoRaWANKeys);
+    connect(this, &OrvObject::cfgAppliedToDevice, dialog.data(), &DlgChangeKeys::writeSuccessSlot);
+    dialog->setDevEui(identifier());
+    const int result = dialog->exec();
+    delete dialog.data();
+    return result;
 }
 
 void OrvObject::openKivTerminal()
 {
-    notAvailable(this, tr("Kiv Terminal"));
+    // The live readings would share the link with the terminal's polls: paused meanwhile, then
+    // resumed at the page's own pace (500 ms when none ran).
+    constexpr int kRefreshAfterTerminalMs = 500;
+    const int refreshMs = m_updateTimer.isActive() ? m_updateTimer.interval() : kRefreshAfterTerminalMs;
+    stopUpdates();
+    if (terminalAvailable()) {
+        QPointer<DlgUartTerm> dialog = new DlgUartTerm(this);
+        dialog->terminal()->setLink(this, Protocol::kCmdSerialWrite, Protocol::kCmdSerialRead);
+        dialog->exec();
+        delete dialog.data();
+    }
+    startUpdates(refreshMs);
 }

@@ -2,6 +2,7 @@
 
 #include "common/Hex.h"
 #include "device/FamilyParams.h"
+#include "device/LoRaWanKeys.h"
 #include "editors/FixedPoint.h"
 #include "ui_OrvThermocouple.h"
 
@@ -531,12 +532,9 @@ void OrvThermocouple::updateValues()
 
 void OrvThermocouple::updateLoRaWANKeys(const QByteArray &appEUI, const QByteArray &appKey)
 {
-    clearParams();
-    addParam(OrvParam(ParamAppEui, appEUI, 0));
-    addParam(OrvParam(ParamAppKey, appKey, 0));
-    ApplyResults results;
-    apply(results, kKeysApplyTimeoutMs);
-    if (!results.isEmpty())
+    // Confirmed only when the device took both keys: a refused key has been reported by name
+    // and must not look like a success.
+    if (LoRaWanKeys::write(*this, appEUI, appKey).outcome == LoRaWanKeys::WriteResult::Accepted)
         emit cfgAppliedToDevice();
 }
 

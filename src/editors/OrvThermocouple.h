@@ -106,7 +106,7 @@ public slots:
     /// last values.
     void updateValues() override;
     /// Writes new LoRaWAN keys (buffer records 6 and 7) and emits cfgAppliedToDevice when the
-    /// device answered.
+    /// device took both; a refused key is reported by name, keys of the wrong length are not sent.
     void updateLoRaWANKeys(const QByteArray &appEUI, const QByteArray &appKey) override;
 
 private slots:

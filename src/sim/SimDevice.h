@@ -200,6 +200,18 @@ public:
     /// CRC-16/MODBUS (initial FFFF, reflected polynomial A001) of bytes.
     static quint16 modbusCrc(const QByteArray &bytes);
 
+    // --- the radio module's serial port (commands 6 and 7) ----------------------------
+    // Bytes sent to the module come back as its console echoes them, except a Modbus RTU
+    // request with a valid CRC: the module's Modbus slave answers it when it is addressed to it
+    // (and stays silent otherwise). It serves reads of coils (coil n on when n is a multiple of
+    // 3), discrete inputs (on when n is odd), holding registers (register n holds n + 1) and
+    // input registers (register n holds 0x1000 + n); other functions get the exception
+    // "illegal function" (1), a quantity out of range "illegal data address" (2).
+    static constexpr quint8 kDefaultModbusSlave = 1;
+    void setModbusSlave(quint8 address) { m_modbusSlave = address; }
+    /// Answers every request to the slave with this exception code; 0: answer normally.
+    void setModbusException(quint8 code) { m_modbusException = code; }
+
 private:
     struct Request
     {
@@ -220,6 +232,7 @@ private:
     QByteArray identificationRecord() const;
     QList<QByteArray> packets(quint8 link, const QByteArray &kindBytes, const QByteArray &data) const;
     void moduleReceive(const QByteArray &bytes);
+    QByteArray modbusResponse(const QByteArray &request) const;
     QList<QByteArray> applyTransportFaults(QList<QByteArray> answers, bool faulty);
     void loadDefaults();
 
@@ -255,6 +268,8 @@ private:
 
     QByteArray m_moduleIn;
     QByteArray m_moduleOut;
+    quint8 m_modbusSlave = kDefaultModbusSlave;
+    quint8 m_modbusException = 0;
 
     SimFault m_fault;
     int m_faultBudget = 0; ///< requests or packets left before an unplug fault strikes

@@ -16,12 +16,16 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDialog>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QMenu>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextBrowser>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -113,6 +117,7 @@ private slots:
     void offlinePickDuringBleConnectionWins();
     void pageShownOnlyWithTheDeviceValues_data();
     void pageShownOnlyWithTheDeviceValues();
+    void keysAndTerminalFromTheDevicePage();
 
 private:
     void poll() { QVERIFY(QMetaObject::invokeMethod(m_window.get(), "on_orvManager")); }
@@ -789,6 +794,60 @@ void TestMainFlows::pageShownOnlyWithTheDeviceValues()
     qApp->removeEventFilter(&recorder);
     QCOMPARE(recorder.firstValue, QVariant(true));
     QCOMPARE(dev->actionCount(4), 1);
+}
+
+void TestMainFlows::keysAndTerminalFromTheDevicePage()
+{
+    m_dev->setPlugged(true);
+    poll();
+    OrvObject *device = m_window->device();
+    QVERIFY(device);
+    QVERIFY(action("actionChangeLoRaWANkeys")->isEnabled());
+    QVERIFY(action("actionKivTerminal")->isEnabled());
+    const QByteArray appEui = QByteArray::fromHex("0011223344556677");
+    const QByteArray appKey = QByteArray::fromHex("8899AABBCCDDEEFF0011223344556677");
+    bool keysRan = false;
+    QTimer::singleShot(0, device, [&] {
+        auto *dlg = device->findChild<QDialog *>(QStringLiteral("DlgChangeKeys"));
+        if (!dlg)
+            return;
+        keysRan = dlg->isVisible();
+        [&] {
+            dlg->findChild<QLineEdit *>("lineEdit_AppEUI")->setText(QString::fromLatin1(appEui.toHex()));
+            dlg->findChild<QLineEdit *>("lineEdit_AppKey")->setText(QString::fromLatin1(appKey.toHex()));
+            auto *write = dlg->findChild<QPushButton *>("pushButton_Write");
+            QTest::mouseClick(write, Qt::LeftButton);
+            QCOMPARE(write->text(), QStringLiteral("Success"));
+        }();
+        dlg->accept();
+    });
+    action("actionChangeLoRaWANkeys")->trigger();
+    QVERIFY(keysRan);
+    QCOMPARE(m_dev->appEui(), appEui);
+    QCOMPARE(m_dev->appKey(), appKey);
+
+    bool terminalRan = false;
+    QTimer::singleShot(0, device, [&] {
+        auto *dlg = device->findChild<QDialog *>(QStringLiteral("DlgUartTerm"));
+        if (!dlg)
+            return;
+        terminalRan = dlg->isVisible();
+        [&] {
+            QCOMPARE(dlg->windowTitle(), QStringLiteral("Kiv terminal"));
+            QTest::keyClicks(dlg->findChild<QLineEdit *>("lineEdit"), "ATI");
+            dlg->findChild<QPushButton *>("pushButton_cr")->click();
+            QTest::mouseClick(dlg->findChild<QPushButton *>("pushButton_send"), Qt::LeftButton);
+            QCOMPARE(m_dev->moduleInput(), QByteArray("ATI\r"));
+            // The module's echo comes back through the USB link.
+            auto *output = dlg->findChild<QTextBrowser *>("textBrowser");
+            QTRY_COMPARE(output->toPlainText(), QStringLiteral("ATI\nATI\n"));
+        }();
+        dlg->accept();
+    });
+    action("actionKivTerminal")->trigger();
+    QVERIFY(terminalRan);
+    QCOMPARE(m_window->device(), device); // the poll left the device alone meanwhile
+    QVERIFY(device->updatesRunning());
 }
 
 QTEST_MAIN(TestMainFlows)

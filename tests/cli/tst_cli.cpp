@@ -1,6 +1,8 @@
 // pelm-cli run as a process, as operators use it.
 
 #include <QElapsedTimer>
+#include "support/SecretScan.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -180,6 +182,8 @@ private slots:
     void deviceWatchOnce();
     void deviceWatchUntilStopped_data();
     void deviceWatchUntilStopped();
+    void deviceKeys_data();
+    void deviceKeys();
 };
 
 void TestCli::packThenUnpackGivesTheFileBack_data()
@@ -539,6 +543,95 @@ void TestCli::deviceWatchUntilStopped()
     QCOMPARE(watch.waitForExit(3000), 0);
     QCOMPARE(watch.lines, lines);
     QVERIFY2(watch.err.isEmpty(), qPrintable(watch.err));
+}
+
+namespace {
+const QByteArray kAppEuiHex = "D0E1F2A3B4C5D6E7";
+const QByteArray kAppKeyHex = "2B7E151628AED2A6ABF7158809CF4F3C";
+
+/// pelm-cli with every category's debug output on, fed input on standard input.
+Result runCliDebug(const QStringList &args, const QByteArray &input)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*.debug=true"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(PELM_BIN_DIR "/pelm-cli"), args);
+    if (!p.waitForStarted(5000))
+        return {};
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(20000)) {
+        p.kill();
+        return {};
+    }
+    Result r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+} // namespace
+
+void TestCli::deviceKeys_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err"); // a part of standard error
+
+    const QByteArray keys = "AppEUI=" + kAppEuiHex + "\nAppKey=" + kAppKeyHex.toLower() + "\n";
+    const QStringList viaStdin{"device", "keys", "--keys", "-", "--simulate"};
+    QTest::newRow("written") << viaStdin << keys << 0 << "accepted 6 AppEUI\naccepted 7 AppKey\n"
+                             << "Apply configuration to Pelm, has succeeded !";
+    QTest::newRow("AppKey refused") << viaStdin + QStringList{"--sim-refuse", "7"} << keys << 3
+                                    << "accepted 6 AppEUI\nREFUSED  7 AppKey: Can't set AppKey\n"
+                                    << "    - AppKey (7): Can't set AppKey !";
+    QTest::newRow("both refused")
+        << viaStdin + QStringList{"--sim-refuse", "6", "--sim-refuse", "7"} << keys << 3
+        << "REFUSED  6 AppEUI: Can't set AppEUI\nREFUSED  7 AppKey: Can't set AppKey\n"
+        << "Apply configuration to Pelm, has failed !";
+    QTest::newRow("no answer") << viaStdin + QStringList{"--sim-fault", "silent@write"} << keys << 4 << ""
+                               << "Apply configuration failed !: No/Bad response from device!";
+    // Incomplete keys are refused before any device is looked for (there is none here).
+    QTest::newRow("short AppKey")
+        << QStringList{"device", "keys", "--keys", "-"}
+        << "AppEUI=" + kAppEuiHex + "\nAppKey=" + kAppKeyHex.left(30) << 3 << ""
+        << "pelm-cli: no keys written: Line 2: The AppKey must have 32 hexadecimal digits.";
+    QTest::newRow("AppKey missing") << viaStdin << "AppEUI=" + kAppEuiHex << 3 << ""
+                                    << "pelm-cli: no keys written: The AppKey is missing.";
+    QTest::newRow("no key file") << QStringList{"device", "keys", "--keys", "/nonexistent/keys", "--simulate"}
+                                 << QByteArray() << 2 << ""
+                                 << "Can't open file '/nonexistent/keys'!";
+    QTest::newRow("--keys missing") << QStringList{"device", "keys", "--simulate"} << keys << 1 << ""
+                                    << "device keys needs --keys FILE (or - for standard input)";
+    QTest::newRow("--keys on another command")
+        << QStringList{"device", "info", "--keys", "-", "--simulate"} << keys << 1 << ""
+        << "--keys is an option of device keys";
+    // A key given where a file name belongs is not echoed.
+    QTest::newRow("key as an argument")
+        << QStringList{"device", "keys", QString::fromLatin1(kAppKeyHex), "--keys", "-", "--simulate"} << keys
+        << 1 << ""
+        << "device keys takes no file";
+}
+
+void TestCli::deviceKeys()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, input);
+    QFETCH(int, code);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    const Result r = runCliDebug(args, input);
+    QCOMPARE(r.code, code);
+    QCOMPARE(r.out, out);
+    QVERIFY2(r.err.contains(err), qPrintable(r.err));
+    QVERIFY2(!r.err.contains("No supported device"), qPrintable(r.err));
+    // Nothing the program prints or logs holds a key, in any form, whole or in part.
+    const QString leak = SecretScan::find(r.out.split('\n') + r.err.split('\n'),
+                                          {QByteArray::fromHex(kAppEuiHex), QByteArray::fromHex(kAppKeyHex)});
+    QVERIFY2(leak.isEmpty(), qPrintable("a key was printed: " + leak));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

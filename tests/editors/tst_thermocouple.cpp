@@ -1248,19 +1248,32 @@ void TestThermocouple::loRaWanKeysRefusedByDevice()
     QVERIFY(page);
     QSignalSpy applied(page.get(), &OrvObject::cfgAppliedToDevice);
 
-    // A device that refuses a key still answered: the keys dialog learns it was applied.
+    // A refused key is no success: the keys dialog must not hear of an applied configuration,
+    // and the report names the key with its message.
     m_dev->setRefused(7);
     page->updateLoRaWANKeys(hex("0102030405060708"), hex("00112233445566778899aabbccddeeff"));
-    QCOMPARE(applied.count(), 1);
+    QCOMPARE(applied.count(), 0);
     const Reporter::Box refused = m_rep.takeBox();
     QCOMPARE(refused.title, QStringLiteral("Apply configuration failed"));
-    QVERIFY2(refused.text.contains(QStringLiteral("(7): ")), qPrintable(refused.text));
+    QVERIFY2(refused.text.contains(QStringLiteral("    - AppKey (7): Can't set AppKey !\n")),
+             qPrintable(refused.text));
     QVERIFY(!m_rep.hasBoxes());
+    m_dev->setRefused(7, false);
+
+    // Keys shorter than their full length are not sent at all.
+    const int writes = m_dev->commandCount(5);
+    page->updateLoRaWANKeys(hex("01020304050607"), hex("00112233445566778899aabbccddeeff"));
+    QCOMPARE(applied.count(), 0);
+    QCOMPARE(m_dev->commandCount(5), writes);
+    const Reporter::Box shortKey = m_rep.takeBox();
+    QCOMPARE(shortKey.title, QStringLiteral("Change LoRaWAN keys"));
+    QCOMPARE(shortKey.text, QStringLiteral("The AppEUI must have 16 hexadecimal digits."));
+    QCOMPARE(m_dev->appEui(), hex("0102030405060708")); // as the refused write left it
 
     // No answer: nothing is signalled.
     m_dev->setFault(SimFault(SimFault::NotAcknowledged));
     page->updateLoRaWANKeys(hex("0102030405060708"), hex("00112233445566778899aabbccddeeff"));
-    QCOMPARE(applied.count(), 1);
+    QCOMPARE(applied.count(), 0);
     QStringList titles;
     while (m_rep.hasBoxes())
         titles << m_rep.takeBox().title;

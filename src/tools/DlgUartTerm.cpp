@@ -1,0 +1,16 @@
+#include "tools/DlgUartTerm.h"
+#include "ui_DlgUartTerm.h"
+
+#include "tools/WdgUartTerm.h"
+
+DlgUartTerm::DlgUartTerm(QWidget *parent) : QDialog(parent), m_ui(new Ui::DlgUartTerm)
+{
+    m_ui->setupUi(this);
+}
+
+DlgUartTerm::~DlgUartTerm() = default;
+
+WdgUartTerm *DlgUartTerm::terminal() const
+{
+    return m_ui->widget;
+}
