@@ -7,9 +7,7 @@
 
 #include <functional>
 
-class QIcon;
 class QLockFile;
-class QPixmap;
 class GuiReporter;
 
 namespace Application {
@@ -23,17 +21,6 @@ constexpr int kSecondInstanceExitCode = 0;
 
 /// Sets organisation name and domain, application name and version.
 void setIdentity();
-
-/// Registers the images and icons compiled into the GUI library (safe to call more than once).
-void initGuiResources();
-
-/// The icon of a picture file, built once and shared by every page that shows it. A page is
-/// built for every plug and every file: an icon built anew each time would put new pixmaps
-/// into the pixmap cache whenever it is drawn, where a shared one finds them again. The shared
-/// pictures go with the application object (a restart builds them again).
-QIcon sharedIcon(const QString &path);
-/// A picture built once under key by make and shared the same way.
-QPixmap sharedPixmap(const QString &key, const std::function<QPixmap()> &make);
 
 /// The single-instance lock file: the system's temporary folder followed by "/orv-lockfile".
 QString defaultLockPath();

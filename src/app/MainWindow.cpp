@@ -1,11 +1,12 @@
 #include "app/MainWindow.h"
 
 #include "app/Application.h"
+#include "gui/GuiResources.h"
 #include "app/FileDialogs.h"
 #include "app/WdgMain.h"
 #include "common/Reporter.h"
 #include "device/ConfigFile.h"
-#include "device/OrvObject.h"
+#include "editors/OrvObject.h"
 #include "editors/WdgOrv.h"
 #include "editors/WdgOrvVirtual.h"
 #include "links/Comm.h"
@@ -58,7 +59,7 @@ QString MainWindow::s_translationsDir;
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), m_ui(new Ui::MainWindow), m_exit([](int code) { QCoreApplication::exit(code); })
 {
-    Application::initGuiResources();
+    GuiResources::init();
     m_ui->setupUi(this);
 
     createLanguageMenu();

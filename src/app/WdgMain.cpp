@@ -1,8 +1,8 @@
 #include "app/WdgMain.h"
 
-#include "app/Application.h"
+#include "gui/GuiResources.h"
 #include "app/WdgPickOrv.h"
-#include "links/WdgScanBle.h"
+#include "app/WdgScanBle.h"
 #include "ui_WdgMain.h"
 
 #include <QPixmap>
@@ -18,7 +18,7 @@ QPixmap fitted(const char *resource, int sizePx)
 WdgMain::WdgMain(QWidget *parent) : QWidget(parent), m_ui(new Ui::WdgMain)
 {
     // The form's labels and the embedded widgets take their pictures from the resources.
-    Application::initGuiResources();
+    GuiResources::init();
     m_ui->setupUi(this);
 
     m_ui->label_logo->setPixmap(fitted(kLogo, kLogoSizePx));

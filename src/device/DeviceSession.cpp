@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "device/Catalog.h"
+#include "device/DeviceClock.h"
 #include "device/ConfigFile.h"
 #include "device/FamilyParams.h"
 #include "links/Comm.h"
@@ -22,14 +23,6 @@ QString tr(const char *text)
 }
 
 bool g_busy = false;
-
-QByteArray le32(quint32 v)
-{
-    QByteArray b;
-    for (int i = 0; i < 4; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
-    return b;
-}
 
 } // namespace
 
@@ -306,10 +299,8 @@ int DeviceSession::applyToDevice()
         return -1;
     if (m_info.versionWord >= Protocol::kClockVersionWord) {
         m_params.clear();
-        const quint32 now = quint32(Clock::now().toSecsSinceEpoch());
-        m_params.append(
-            OrvParam(Protocol::kActionParamId, QByteArray(1, char(Protocol::kActClock)) + le32(now)));
-        m_protocol.exchangeParams(m_params, nullptr, Protocol::kClockTimeoutMs, true);
+        m_params.append(OrvParam(DeviceClock::kActionParamId, DeviceClock::setValue(Clock::now())));
+        m_protocol.exchangeParams(m_params, nullptr, DeviceClock::kExchangeTimeoutMs, true);
     }
     configApplied();
     return 0;
@@ -470,9 +461,8 @@ int DeviceSession::setDeviceClock(const QDateTime &utc)
     DeviceBusyGuard guard;
     if (refusedBusy(guard) || !m_transport)
         return -1;
-    const QByteArray args = le32(quint32(utc.toSecsSinceEpoch()));
     m_params.clear();
-    m_params.append(OrvParam(Protocol::kActionParamId, QByteArray(1, char(Protocol::kActClock)) + args));
+    m_params.append(OrvParam(DeviceClock::kActionParamId, DeviceClock::setValue(utc)));
     m_protocol.exchangeParams(m_params, nullptr, Protocol::kClockTimeoutMs, true);
     return m_protocol.lastExchangeAcknowledged() ? 0 : -1;
 }
@@ -482,11 +472,8 @@ int DeviceSession::shiftDeviceClock(qint16 seconds)
     DeviceBusyGuard guard;
     if (refusedBusy(guard) || !m_transport)
         return -1;
-    QByteArray value(1, char(Protocol::kActClock));
-    value.append(char(quint16(seconds) & 0xFF));
-    value.append(char(quint16(seconds) >> 8));
     m_params.clear();
-    m_params.append(OrvParam(Protocol::kActionParamId, value));
+    m_params.append(OrvParam(DeviceClock::kActionParamId, DeviceClock::shiftValue(seconds)));
     m_protocol.exchangeParams(m_params, nullptr, Protocol::kClockTimeoutMs, true);
     return m_protocol.lastExchangeAcknowledged() ? 0 : -1;
 }
@@ -497,15 +484,9 @@ bool DeviceSession::readDeviceClock(QDateTime *utc)
     if (!guard.acquired() || !m_transport)
         return false;
     m_params.clear();
-    m_params.append(OrvParam(Protocol::kActionParamId, quint8(Protocol::kActClock)));
-    const QByteArray r = m_protocol.exchangeParams(m_params, nullptr, Protocol::kClockTimeoutMs, true);
-    if (r.size() < 4)
-        return false;
-    const quint32 secs = quint32(quint8(r.at(0))) | (quint32(quint8(r.at(1))) << 8) |
-                         (quint32(quint8(r.at(2))) << 16) | (quint32(quint8(r.at(3))) << 24);
-    if (utc)
-        *utc = QDateTime::fromSecsSinceEpoch(qint64(secs), Qt::UTC);
-    return true;
+    m_params.append(OrvParam(DeviceClock::kActionParamId, DeviceClock::readValue()));
+    return DeviceClock::decodeTime(
+        m_protocol.exchangeParams(m_params, nullptr, DeviceClock::kExchangeTimeoutMs, true), utc);
 }
 
 void DeviceSession::restartDevice()

@@ -5,7 +5,7 @@
 // voltage. The page lays out the family's editors, converts between them and the parameter
 // records, and shows the live measurements of a connected device every 10 s.
 
-#include "device/OrvObject.h"
+#include "editors/OrvObject.h"
 
 #include <QScopedPointer>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "editors/WdgOrv.h"
 
-#include "app/Application.h"
-#include "device/OrvObject.h"
+#include "gui/GuiResources.h"
+#include "editors/OrvObject.h"
 #include "ui_WdgOrv.h"
 
 #include <QIcon>
@@ -15,7 +15,7 @@
 
 QPixmap OrvFramePage::headerPicture(const QString &path)
 {
-    return Application::sharedPixmap(QStringLiteral("header:") + path, [&path] {
+    return GuiResources::sharedPixmap(QStringLiteral("header:") + path, [&path] {
         const QPixmap picture(path);
         if (picture.isNull() || picture.height() < kPictureScaleFromPx)
             return picture;
@@ -25,7 +25,7 @@ QPixmap OrvFramePage::headerPicture(const QString &path)
 
 QIcon OrvFramePage::buttonIcon(const char *path)
 {
-    return Application::sharedIcon(QLatin1String(path));
+    return GuiResources::sharedIcon(QLatin1String(path));
 }
 
 void OrvFramePage::showBrand(const Header &header)
@@ -65,7 +65,7 @@ void OrvFramePage::host(const Header &header, OrvObject *device)
 
 WdgOrv::WdgOrv(QWidget *parent) : QWidget(parent), m_ui(new Ui::WdgOrv)
 {
-    Application::initGuiResources();
+    GuiResources::init();
     m_ui->setupUi(this);
     m_ui->pushButton_close->setIcon(OrvFramePage::buttonIcon(OrvFramePage::kCloseIcon));
     m_ui->pushButton_default->setIcon(OrvFramePage::buttonIcon(OrvFramePage::kReloadIcon));

@@ -33,7 +33,7 @@ constexpr int kPictureHeightPx = 50;
 /// The picture at path for the header (null when it cannot be loaded), built once for the
 /// process and shared by every page that shows it.
 QPixmap headerPicture(const QString &path);
-/// The icon of a button, shared by every page (see Application::sharedIcon).
+/// The icon of a button, shared by every page (see GuiResources::sharedIcon).
 QIcon buttonIcon(const char *path);
 
 /// The widgets of a frame's header and container.

@@ -1,7 +1,7 @@
 #include "editors/WdgOrvVirtual.h"
 
-#include "app/Application.h"
-#include "device/OrvObject.h"
+#include "gui/GuiResources.h"
+#include "editors/OrvObject.h"
 #include "editors/WdgOrv.h"
 #include "ui_WdgOrvVirtual.h"
 
@@ -9,7 +9,7 @@
 
 WdgOrvVirtual::WdgOrvVirtual(QWidget *parent) : QWidget(parent), m_ui(new Ui::WdgOrvVirtual)
 {
-    Application::initGuiResources();
+    GuiResources::init();
     m_ui->setupUi(this);
     m_ui->pushButton_close->setIcon(OrvFramePage::buttonIcon(OrvFramePage::kCloseIcon));
     m_ui->pushButton_reload->setIcon(OrvFramePage::buttonIcon(OrvFramePage::kReloadIcon));

@@ -4,7 +4,6 @@
 #include "ui_WdgTimeStamp.h"
 
 #include <QLocale>
-#include <QtEndian>
 
 using namespace DeviceClock;
 
@@ -38,10 +37,7 @@ void WdgTimeStamp::initDate(ClockDevice *device)
 {
     if (!isOnline(device) || m_busy)
         return;
-    QByteArray value(1 + kClockBytes, '\0');
-    value[0] = char(ActionClock);
-    qToLittleEndian<quint32>(quint32(Clock::now().toSecsSinceEpoch()), value.data() + 1);
-    runAction(device, value);
+    runAction(device, setValue(Clock::now()));
     readDate(device);
 }
 
@@ -49,10 +45,7 @@ void WdgTimeStamp::adjustDate(ClockDevice *device)
 {
     if (!isOnline(device) || m_busy)
         return;
-    QByteArray value(1 + int(sizeof(qint16)), '\0');
-    value[0] = char(ActionClock);
-    qToLittleEndian<qint16>(qint16(m_ui->adjustSpinBox->value()), value.data() + 1);
-    runAction(device, value);
+    runAction(device, shiftValue(qint16(m_ui->adjustSpinBox->value())));
     readDate(device);
 }
 
@@ -60,12 +53,11 @@ void WdgTimeStamp::readDate(ClockDevice *device)
 {
     if (!isOnline(device) || m_busy)
         return;
-    const QByteArray result = runAction(device, QByteArray(1, char(ActionClock)));
     // A clock needs all 4 bytes: a shorter answer is not a time.
-    if (result.size() < kClockBytes)
+    QDateTime utc;
+    if (!decodeTime(runAction(device, readValue()), &utc))
         return;
-    const quint32 secs = qFromLittleEndian<quint32>(result.constData());
-    m_deviceTime = QDateTime::fromSecsSinceEpoch(qint64(secs), Qt::UTC).toLocalTime();
+    m_deviceTime = utc.toLocalTime();
     showTime();
     m_tick.stop();
     m_tick.start(kTickMs);

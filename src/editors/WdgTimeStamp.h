@@ -2,6 +2,8 @@
 // Shows the clock of a connected device, sets it to the workstation's time, and lets the user
 // shift it by a few seconds. Between reads the shown time advances locally once per second.
 
+#include "device/DeviceClock.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QScopedPointer>
@@ -11,34 +13,6 @@
 namespace Ui {
 class WdgTimeStamp;
 }
-
-/// The clock action of the device: parameter 1 carries an action code and its arguments.
-namespace DeviceClock {
-constexpr quint8 kActionParamId = 1; ///< the action parameter
-/// Action codes sent as the first value byte of the action parameter.
-enum Action : quint8
-{
-    /// 08 alone: read the clock, answered with 4 bytes (seconds since 1970-01-01 UTC, LE);
-    /// 08 + 4 bytes LE seconds: set the clock; 08 + 2 bytes signed LE seconds: shift it.
-    ActionClock = 0x08,
-};
-constexpr int kClockBytes = 4;          ///< seconds since 1970, unsigned 32-bit LE
-constexpr int kExchangeTimeoutMs = 500; ///< per read of the answer
-} // namespace DeviceClock
-
-/// What the timestamp widget needs of a device object. The device object implements it with its
-/// parameter exchange; tests implement it with a recording fake.
-class ClockDevice
-{
-public:
-    virtual ~ClockDevice() = default;
-    /// False for an offline device (no transport): the widget then sends nothing.
-    virtual bool hasTransport() const = 0;
-    /// Empties the device object's parameter list, adds the ordinary record (parameter 1, value)
-    /// and runs the parameter exchange with this timeout and errors shown. Returns the exchange's
-    /// result bytes: empty when the device did not answer or refused.
-    virtual QByteArray runAction(const QByteArray &value, int timeoutMs) = 0;
-};
 
 class WdgTimeStamp : public QWidget
 {

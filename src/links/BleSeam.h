@@ -12,6 +12,8 @@
 // Without an adapter Qt reports errors synchronously inside QBluetoothDeviceDiscoveryAgent::start()
 // and QLowEnergyController::connectToDevice(): connect to errorOccurred before calling them.
 
+#include "common/Logging.h"
+
 #include <QBluetoothDeviceDiscoveryAgent>
 #include <QBluetoothDeviceInfo>
 #include <QBluetoothUuid>
@@ -23,8 +25,6 @@
 #include <QLowEnergyService>
 #include <QObject>
 
-/// Debug log of the BLE links ("pelm.ble").
-Q_DECLARE_LOGGING_CATEGORY(lcBle)
 
 /// The device's private GATT service and its data characteristic, which carries requests
 /// (writes) and answers (notifications). UUIDs compare as QUuid::toString() text.

@@ -7,7 +7,7 @@
 #include "app/WdgPickOrvDevice.h"
 #include "device/Catalog.h"
 #include "links/BleSeam.h"
-#include "links/WdgScanBle.h"
+#include "app/WdgScanBle.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingTranslator.h"
 

@@ -4,7 +4,7 @@
 #include "app/FileDialogs.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
-#include "device/OrvObject.h"
+#include "editors/OrvObject.h"
 #include "editors/WdgOrv.h"
 #include "editors/WdgOrvVirtual.h"
 #include "editors/WdgThresholdCfg.h"

@@ -2,6 +2,7 @@
 // loop, actions and menus, recent files, languages and translations, About box.
 
 #include "app/Application.h"
+#include "gui/GuiResources.h"
 #include "app/FileDialogs.h"
 #include "app/MainWindow.h"
 #include "support/RecordingReporter.h"
@@ -298,7 +299,7 @@ void TestMainWindow::iconResources_data()
 void TestMainWindow::iconResources()
 {
     QFETCH(QString, path);
-    Application::initGuiResources();
+    GuiResources::init();
     QVERIFY2(QFile::exists(path), qPrintable(path));
     const QPixmap pixmap(path);
     QVERIFY(!pixmap.isNull());

@@ -3,7 +3,7 @@
 // button by connection mode, and what their buttons do before and after a device is hosted.
 
 #include "device/FamilyParams.h"
-#include "device/OrvObject.h"
+#include "editors/OrvObject.h"
 #include "device/Protocol.h"
 #include "device/SimComm.h"
 #include "editors/WdgOrv.h"

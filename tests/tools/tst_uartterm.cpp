@@ -6,7 +6,7 @@
 #include "device/SimComm.h"
 #include "device/DeviceSession.h"
 #include "device/FamilyParams.h"
-#include "device/OrvObject.h"
+#include "editors/OrvObject.h"
 #include "sim/SimDevice.h"
 #include "support/RecordingReporter.h"
 #include "tools/DlgUartTerm.h"

@@ -1,8 +1,8 @@
-#include "links/WdgScanBle.h"
+#include "app/WdgScanBle.h"
 
-#include "app/Application.h"
+#include "gui/GuiResources.h"
 #include "links/BleSeam.h"
-#include "links/WdgBleDevice.h"
+#include "app/WdgBleDevice.h"
 
 #include "ui_WdgScanBle.h"
 
@@ -18,7 +18,7 @@ WdgScanBle::WdgScanBle(QWidget *parent) : QWidget(parent), m_ui(new Ui::WdgScanB
 {
     m_ui->setupUi(this);
     // One icon for every connection page (a new page is built after each unplug).
-    m_ui->button_refreshBleScan->setIcon(Application::sharedIcon(QLatin1String(kRefreshIcon)));
+    m_ui->button_refreshBleScan->setIcon(GuiResources::sharedIcon(QLatin1String(kRefreshIcon)));
     m_ui->label_scanHint->hide();
     m_ui->bleConnectButton->setText(tr("Connect"));
     m_ui->bleConnectButton->setEnabled(false);

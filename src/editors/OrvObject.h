@@ -8,7 +8,7 @@
 // two page hooks directly, and a session and its widget can never get out of step.
 
 #include "device/DeviceSession.h"
-#include "editors/WdgTimeStamp.h"
+#include "device/DeviceClock.h"
 
 #include <QPointer>
 #include <QStatusBar>

@@ -3,8 +3,8 @@
 // fails inside start(), and the real Qt Bluetooth scanner on a machine without an adapter).
 
 #include "links/BleSeam.h"
-#include "links/WdgBleDevice.h"
-#include "links/WdgScanBle.h"
+#include "app/WdgBleDevice.h"
+#include "app/WdgScanBle.h"
 
 #include <QBluetoothLocalDevice>
 #include <QLabel>

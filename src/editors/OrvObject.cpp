@@ -1,4 +1,4 @@
-#include "device/OrvObject.h"
+#include "editors/OrvObject.h"
 
 #include "device/Catalog.h"
 #include "links/Comm.h"

@@ -1,4 +1,4 @@
-#include "links/WdgBleDevice.h"
+#include "app/WdgBleDevice.h"
 
 #include "common/Resources.h"
 

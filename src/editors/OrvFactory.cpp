@@ -3,7 +3,7 @@
 
 #include "device/DeviceSession.h"
 #include "device/FamilyParams.h"
-#include "device/OrvObject.h"
+#include "editors/OrvObject.h"
 #include "editors/OrvThermocouple.h"
 #include "links/Comm.h"
 

@@ -1,0 +1,2 @@
+#include "common/Hex.h"
+#include <QWidget>
