@@ -10,6 +10,12 @@
 #include <QGuiApplication>
 #include <QMenu>
 
+namespace {
+/// The size the form was designed for.
+constexpr int kFormWidth = 800;
+constexpr int kFormHeight = 400;
+} // namespace
+
 WdgMakeFrames::WdgMakeFrames(QWidget *parent) : QWidget(parent), m_ui(new Ui::WdgMakeFrames)
 {
     m_ui->setupUi(this);
@@ -75,6 +81,11 @@ void WdgMakeFrames::setImportMode()
 OrvFrameList WdgMakeFrames::frames() const
 {
     return m_ui->widget_TreeViewFrames->frames();
+}
+
+QSize WdgMakeFrames::sizeHint() const
+{
+    return QWidget::sizeHint().expandedTo(QSize(kFormWidth, kFormHeight));
 }
 
 // --- moving parameters and frames ---------------------------------------------------------------

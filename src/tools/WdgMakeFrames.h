@@ -34,6 +34,10 @@ public:
     /// All frames of the frame view, in view order.
     OrvFrameList frames() const;
 
+    /// At least the size the form was designed for (800 by 400), so that the dialog sized to its
+    /// hint shows both views at a usable width.
+    QSize sizeHint() const override;
+
 public slots:
     void on_toolButton_addToViewFrames_clicked();
     void onSelectedParamsToFrames();

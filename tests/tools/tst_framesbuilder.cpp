@@ -172,6 +172,8 @@ private slots:
     void deviceImportMergesIntoThePage();
     void deviceImportCancelledChangesNothing();
     void deviceImportWithUnknownParameter();
+    void deviceImportWithMissingChunks_data();
+    void deviceImportWithMissingChunks();
     void exportThenImportOnTheDevicePage();
     void pageClosedWhileTheDialogIsOpen();
 
@@ -882,6 +884,37 @@ void TestFramesBuilder::deviceImportWithUnknownParameter()
     QVERIFY(box.text.endsWith(QStringLiteral("List of the unknown parameters : 47")));
     QCOMPARE(device.statusBar()->currentMessage(),
              QStringLiteral("Import 2 parameters from 1 frames, has uncompleted !"));
+}
+
+void TestFramesBuilder::deviceImportWithMissingChunks_data()
+{
+    // parameter 22 (a buffer of 8 bytes) in chunks: index 0 with 4 bytes, index 4 with 4 bytes
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("all chunks") << "0301D6050088130000\r\nD6050432000000"
+                                << "Import 2 parameters from 2 frames, has succeeded !";
+    QTest::newRow("first chunk missing") << "0301\r\nD6050432000000"
+                                         << "Import 2 parameters from 2 frames, has uncompleted !";
+    QTest::newRow("gap between chunks") << "D6050088130000\r\nD6050532000000"
+                                        << "Import 2 parameters from 2 frames, has uncompleted !";
+}
+
+void TestFramesBuilder::deviceImportWithMissingChunks()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(QString, status);
+    OrvObject device(28, 0x0100, 14);
+    FamilyParams::registerThermocouple(device.tables(), 14);
+    QGuiApplication::clipboard()->setText(clipboard);
+    whenDialogShown([&](DlgMakeFrames *dialog) {
+        if (!dialog)
+            return;
+        QVERIFY(QMetaObject::invokeMethod(dialog->builder(), "onImportFramesFromClipboard"));
+        dialog->accept();
+    });
+    device.importFrames();
+    QCOMPARE(device.statusBar()->currentMessage(), status);
+    QCOMPARE(device.pageParams().size(), 2); // shown in the page in every case
 }
 
 void TestFramesBuilder::exportThenImportOnTheDevicePage()
