@@ -53,29 +53,27 @@ void WdgMakeFrames::setMaxPayload(int bytes)
     m_ui->spinBox_maxLoad->setValue(qMax(bytes, OrvFrame::kMinPayload));
 }
 
+void WdgMakeFrames::showExportControls(bool exporting)
+{
+    const QList<QWidget *> exportOnly = {m_ui->widget_ViewParams, m_ui->toolButton_export,
+                                         m_ui->label_maxload, m_ui->spinBox_maxLoad,
+                                         m_ui->toolButton_reMakeFrames};
+    for (QWidget *w : exportOnly)
+        w->setVisible(exporting);
+    m_ui->toolButton_import->setVisible(!exporting);
+    m_ui->widget_TreeViewFrames->showImportAction(!exporting);
+    m_ui->widget_TreeViewFrames->showExportActions(exporting);
+}
+
 void WdgMakeFrames::setExportMode()
 {
-    for (QWidget *w :
-         {static_cast<QWidget *>(m_ui->widget_ViewParams), static_cast<QWidget *>(m_ui->toolButton_export),
-          static_cast<QWidget *>(m_ui->label_maxload), static_cast<QWidget *>(m_ui->spinBox_maxLoad),
-          static_cast<QWidget *>(m_ui->toolButton_reMakeFrames)})
-        w->setVisible(true);
-    m_ui->toolButton_import->setVisible(false);
+    showExportControls(true);
     m_ui->widget_TreeViewParams->setParams(m_params);
-    m_ui->widget_TreeViewFrames->showImportAction(false);
-    m_ui->widget_TreeViewFrames->showExportActions(true);
 }
 
 void WdgMakeFrames::setImportMode()
 {
-    for (QWidget *w :
-         {static_cast<QWidget *>(m_ui->widget_ViewParams), static_cast<QWidget *>(m_ui->toolButton_export),
-          static_cast<QWidget *>(m_ui->label_maxload), static_cast<QWidget *>(m_ui->spinBox_maxLoad),
-          static_cast<QWidget *>(m_ui->toolButton_reMakeFrames)})
-        w->setVisible(false);
-    m_ui->toolButton_import->setVisible(true);
-    m_ui->widget_TreeViewFrames->showImportAction(true);
-    m_ui->widget_TreeViewFrames->showExportActions(false);
+    showExportControls(false);
 }
 
 OrvFrameList WdgMakeFrames::frames() const

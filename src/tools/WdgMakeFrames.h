@@ -57,6 +57,8 @@ public slots:
     void onImportFramesFromClipboard();
 
 private:
+    /// Shows the parameters, payload, re-pack and export controls (exporting) or import.
+    void showExportControls(bool exporting);
     /// Shows a frame: raises the payload box to its size, expands when asked, counts it.
     void addFrameToView(const OrvFrame &frame);
     /// Packs params into frames of the payload box's size and shows them; returns the records
