@@ -6,6 +6,7 @@
 #include "device/DeviceSession.h"
 #include "device/FamilyParams.h"
 #include "device/LoRaWanKeys.h"
+#include "frames/FrameQr.h"
 #include "frames/OrvFrame.h"
 #include "links/CommUsbHid.h"
 #include "sim/SimBle.h"
@@ -34,6 +35,10 @@ const char *kHelpText = R"(Commands:
       Reads the configuration file as the program would load it and prints the
       parameters packed into radio frames: one frame per line, upper-case hex.
       N is 8..1024 (default: 51 for radio-module type 5, otherwise 8).
+  frames qr FILE.ocf -o OUT.png [--max-payload N]
+      Writes the QR Code image (PNG, 350x350) of all frames of the file: the
+      text 'frames pack' prints, with CR LF between frames. Exit code 3 when
+      the text does not fit into one QR Code.
   frames unpack [FILE|-]
       Reads frame text (one frame per line, hex; '-' or nothing: standard input),
       decodes and merges the frames and prints the parameters as a JSON array of
@@ -179,6 +184,57 @@ int framesPack(const QStringList &args, QTextStream &out, QTextStream &err, Repo
         const QString name = tables.name(r.id());
         err << "Parameter " << r.id() << (name.isEmpty() ? QString() : " (" + name + ")")
             << " can't be packed into frames of " << maxPayload << " bytes\n";
+    }
+    return built.rejected.isEmpty() ? Cli::kOk : Cli::kIncomplete;
+}
+
+/// The QR Code image of all frames of a configuration file: the frame text of 'frames pack' with
+/// CR LF between frames, as the frames builder exports it.
+int framesQr(const QStringList &args, QTextStream &err, Reporter &rep)
+{
+    QCommandLineParser p;
+    p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("configuration file"));
+    p.addOption({QStringLiteral("o"), QStringLiteral("image to write"), QStringLiteral("OUT.png")});
+    p.addOption(
+        {QStringLiteral("max-payload"), QStringLiteral("largest frame in bytes"), QStringLiteral("N")});
+    if (!p.parse(QStringList{QStringLiteral("qr")} + args))
+        return usage(err, p.errorText());
+    if (p.positionalArguments().size() != 1)
+        return usage(err, QStringLiteral("frames qr needs exactly one FILE.ocf"));
+    const QString outPath = p.value(QStringLiteral("o"));
+    if (outPath.isEmpty())
+        return usage(err, QStringLiteral("frames qr needs -o OUT.png"));
+
+    DeviceIdentity id;
+    OrvParamList params;
+    const int rc = loadFile(p.positionalArguments().first(), id, params, rep);
+    if (rc != Cli::kOk)
+        return rc;
+
+    int maxPayload = id.kivType == 5 ? 51 : 8;
+    if (p.isSet(QStringLiteral("max-payload"))) {
+        bool ok = false;
+        maxPayload = p.value(QStringLiteral("max-payload")).toInt(&ok);
+        if (!ok || maxPayload < OrvFrame::kMinPayload || maxPayload > OrvFrame::kMaxPayload)
+            return usage(err, QStringLiteral("--max-payload must be a number from 8 to 1024"));
+    }
+
+    ParamTables tables;
+    FamilyParams::registerThermocouple(tables, id.kivType);
+    const FrameBuild built = buildFrames(params, maxPayload);
+    for (const OrvParam &r : built.rejected) {
+        const QString name = tables.name(r.id());
+        err << "Parameter " << r.id() << (name.isEmpty() ? QString() : " (" + name + ")")
+            << " can't be packed into frames of " << maxPayload << " bytes\n";
+    }
+    const FrameQr::Encoded qr = FrameQr::encode(exportText(built.frames));
+    if (!qr.ok()) {
+        FrameQr::reportFailure(rep, qr.error);
+        return Cli::kIncomplete;
+    }
+    if (!FrameQr::savePng(qr.image, outPath)) {
+        FrameQr::reportFailure(rep, QStringLiteral("Can't write '%1'.").arg(outPath));
+        return Cli::kFileError;
     }
     return built.rejected.isEmpty() ? Cli::kOk : Cli::kIncomplete;
 }
@@ -754,6 +810,8 @@ int Cli::run(const QStringList &args, QTextStream &out, QTextStream &err)
     int rc = kUsage;
     if (group == QLatin1String("frames") && cmd == QLatin1String("pack"))
         rc = framesPack(rest, out, err, rep);
+    else if (group == QLatin1String("frames") && cmd == QLatin1String("qr"))
+        rc = framesQr(rest, err, rep);
     else if (group == QLatin1String("frames") && cmd == QLatin1String("unpack"))
         rc = framesUnpack(rest, out, err);
     else if (group == QLatin1String("file") && cmd == QLatin1String("info"))

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QSet>
 
 namespace {
 
@@ -425,12 +426,30 @@ int DeviceSession::loadDefaultConfig()
 
 // --- frames --------------------------------------------------------------------------------------
 
+namespace {
+/// Buffer parameters of the list whose chunks did not all arrive: the chunks of a complete
+/// buffer are joined into one record starting at index 0 (a missing last chunk can't be seen).
+int incompleteBuffers(const OrvParamList &params, const ParamTables &tables)
+{
+    QMap<quint8, int> chunks;
+    QSet<quint8> incomplete;
+    for (const OrvParam &p : params) {
+        if (!tables.isBuffer(p.id()))
+            continue;
+        if (++chunks[p.id()] > 1 || p.index() != 0)
+            incomplete.insert(p.id());
+    }
+    return incomplete.size();
+}
+} // namespace
+
 int DeviceSession::importFrames(const OrvFrameList &frames)
 {
     m_params.clear();
     for (const OrvFrame &f : frames)
         f.extractParams(m_params, m_tables.bufferFlags, true);
-    if (checkUnknown() > 0)
+    const int unknown = checkUnknown();
+    if (unknown > 0 || incompleteBuffers(m_params, m_tables) > 0)
         status(tr("Import %1 parameters from %2 frames, has uncompleted !")
                    .arg(m_params.size())
                    .arg(frames.size()));

@@ -193,7 +193,8 @@ public:
     /// readFile, or -1 when there is none.
     int loadDefaultConfig();
 
-    /// Decodes frames into the list (merging chunks), checks it and shows it in the page.
+    /// Decodes frames into the list (merging chunks), checks it and shows it in the page. The
+    /// import is "uncompleted" when the list holds unknown ids or a buffer with missing chunks.
     /// Returns the number of parameters.
     int importFrames(const OrvFrameList &frames);
     /// The page's values for the frames tool.

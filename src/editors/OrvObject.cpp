@@ -5,6 +5,7 @@
 #include "tools/DlgChangeKeys.h"
 #include "tools/DlgUartTerm.h"
 #include "tools/WdgUartTerm.h"
+#include "tools/DlgMakeFrames.h"
 
 #include <QLabel>
 #include <QStatusBar>
@@ -104,14 +105,30 @@ void notAvailable(QWidget *parent, const QString &what)
 }
 } // namespace
 
+// The frames dialogs are children of the device object: the USB poll keeps running while they
+// are open, and a device unplugged meanwhile closes its page and deletes the object with its
+// dialog. So the dialog lives on the heap and nothing of the object is touched after it went.
+
 void OrvObject::exportFrames()
 {
-    notAvailable(this, tr("Export frames"));
+    // The dialog works on a copy of the page's values; the device object keeps its own.
+    const OrvParamList params = exportParams();
+    QPointer<DlgMakeFrames> dialog =
+        new DlgMakeFrames(this, params, tables().paramNames, tables().bufferFlags, defaultFramePayload());
+    dialog->exec();
+    delete dialog.data();
 }
 
 void OrvObject::importFrames()
 {
-    notAvailable(this, tr("Import frames"));
+    QPointer<DlgMakeFrames> dialog = new DlgMakeFrames(this, tables().paramNames, tables().bufferFlags);
+    const int result = dialog->exec();
+    if (!dialog)
+        return; // the device object went with it
+    const OrvFrameList frames = dialog->frames();
+    delete dialog.data();
+    if (result == QDialog::Accepted)
+        DeviceSession::importFrames(frames);
 }
 
 int OrvObject::openKeysDialog()
