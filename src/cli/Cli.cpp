@@ -112,20 +112,15 @@ public:
         if (!b.informativeText.isEmpty())
             m_err << ' ' << b.informativeText;
         m_err << '\n';
-        if (m_forceOpen && (b.buttons & Open))
-            return Open;
         if (b.defaultButton != NoButton)
             return b.defaultButton;
         return (b.buttons & Cancel) ? Cancel : ((b.buttons & No) ? No : Ok);
     }
     /// Status messages are printed too: they say whether a transaction succeeded.
     void status(const QString &text, int) override { m_err << text << '\n'; }
-    /// Answers "Open" to the question about a file of another radio-module type.
-    void setForceOpen(bool force) { m_forceOpen = force; }
 
 private:
     QTextStream &m_err;
-    bool m_forceOpen = false;
 };
 
 int usage(QTextStream &err, const QString &why)
@@ -751,8 +746,12 @@ int deviceCommand(const QString &cmd, const QStringList &args, QTextStream &out,
         } else
             printParams(session->pageParams(), session->tables(), out);
     } else if (cmd == QLatin1String("apply")) {
-        CliReporter *rep = static_cast<CliReporter *>(&reporter());
-        rep->setForceOpen(p.isSet(QStringLiteral("force")));
+        // A file made for another radio-module type: the question is printed, --force answers it.
+        const bool force = p.isSet(QStringLiteral("force"));
+        session->setOtherModuleDecision([force](const Reporter::Box &question) {
+            reporter().box(question);
+            return force;
+        });
         if (session->readFile(pos.first()) < 1)
             rc = Cli::kFileError;
         else if (session->applyToDevice() != 0)

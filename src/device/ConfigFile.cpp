@@ -169,7 +169,8 @@ int readInfo(const Document &doc, Info *info, Reporter &rep)
     return 0;
 }
 
-int read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep)
+int read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep,
+         const ConfirmOtherModule &confirm)
 {
     out.clear();
     const QString label = isDefault ? QStringLiteral("default") : path;
@@ -178,10 +179,11 @@ int read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvP
         rep.status(loadFailedText(label), kStatusTimeoutMs);
         return -1;
     }
-    return read(doc, isDefault, device, out, rep);
+    return read(doc, isDefault, device, out, rep, confirm);
 }
 
-int read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep)
+int read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep,
+         const ConfirmOtherModule &confirm)
 {
     out.clear();
     const QString label = isDefault ? QStringLiteral("default") : doc.path;
@@ -225,7 +227,8 @@ int read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvP
         b.informativeText = tr("Do you want to processes opening file anyway ?");
         b.buttons = Reporter::Open | Reporter::Cancel;
         b.defaultButton = Reporter::Cancel;
-        if (rep.box(b) != Reporter::Open)
+        const bool open = confirm ? confirm(b) : rep.box(b) == Reporter::Open;
+        if (!open)
             return failed(0);
     }
 

@@ -8,6 +8,8 @@
 
 #include <QJsonObject>
 
+#include <functional>
+
 namespace ConfigFile {
 
 /// Largest configuration file read: a device's whole configuration takes a few kilobytes.
@@ -58,9 +60,15 @@ int readInfo(const Document &doc, Info *info, Reporter &rep);
 /// the user refused a file of another module type, -1 on any other failure. On failure the
 /// "Load configuration from '%1' has failed !" status is shown; on success no status is shown
 /// (the device object checks for unknown parameters and reports the outcome).
-int read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep);
+/// The question about a file made for another radio-module type ("No KIV matched", Open or
+/// Cancel) goes to confirm when one is given (the caller decides how to present it, or decides
+/// without asking), otherwise to rep; a file is opened only when the answer is true / Open.
+using ConfirmOtherModule = std::function<bool(const Reporter::Box &question)>;
+int read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep,
+         const ConfirmOtherModule &confirm = {});
 /// read on a document already read.
-int read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep);
+int read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep,
+         const ConfirmOtherModule &confirm = {});
 
 /// What a configuration file holds, taken from a device object when the user asks for a save:
 /// it is written once the file name is known, whatever happens to the device meanwhile.

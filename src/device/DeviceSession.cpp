@@ -368,7 +368,7 @@ int DeviceSession::readFile(const QString &path, bool isDefault)
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
-    const int n = ConfigFile::read(path, isDefault, identity(), m_params, m_messages);
+    const int n = ConfigFile::read(path, isDefault, identity(), m_params, m_messages, m_confirmOtherModule);
     return fileRead(n, isDefault ? QStringLiteral("default") : path);
 }
 
@@ -377,7 +377,7 @@ int DeviceSession::readFile(const ConfigFile::Document &doc)
     DeviceBusyGuard guard;
     if (!guard.acquired())
         return -1;
-    const int n = ConfigFile::read(doc, false, identity(), m_params, m_messages);
+    const int n = ConfigFile::read(doc, false, identity(), m_params, m_messages, m_confirmOtherModule);
     return fileRead(n, doc.path);
 }
 

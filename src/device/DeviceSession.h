@@ -181,6 +181,12 @@ public:
     /// Reads a configuration file into the list and the page. Returns the number of
     /// parameters, 0 for a file of another device (or refused module), -1 on failure.
     int readFile(const QString &path, bool isDefault = false);
+    /// Who answers the question about a file made for another radio-module type: by default the
+    /// session's reporter asks the user; the command line decides from its --force option.
+    void setOtherModuleDecision(ConfigFile::ConfirmOtherModule decide)
+    {
+        m_confirmOtherModule = std::move(decide);
+    }
     /// readFile on a file already read (the main window reads the identity and the parameters
     /// of a file it opens from one reading).
     int readFile(const ConfigFile::Document &doc);
@@ -246,6 +252,7 @@ private:
     ParamTables m_tables;
     OrvParamList m_pageParams;
     ApplyResults m_lastApplyResults;
+    ConfigFile::ConfirmOtherModule m_confirmOtherModule;
 };
 
 /// Creates the session object of an accepted device: the GUI its family page, the command

@@ -176,6 +176,8 @@ private slots:
     void deviceFaults_data();
     void deviceFaults();
     void deviceDefaults();
+    void deviceApplyOtherModuleFile_data();
+    void deviceApplyOtherModuleFile();
     void deviceReadIntoAFolderNotWritable();
     void deviceReadRefusesWhatIsNotAFile();
     void deviceWatchOnce_data();
@@ -304,6 +306,54 @@ void TestCli::deviceInfoOfTheSimulator()
     QVERIFY(r.out.contains("versionWord: 0x0120\n"));
     QVERIFY(r.out.contains("orvType: 28\n"));
     QVERIFY(r.out.contains("bufferSize: "));
+}
+
+void TestCli::deviceApplyOtherModuleFile_data()
+{
+    QTest::addColumn<bool>("force");
+    QTest::newRow("refused without --force") << false;
+    QTest::newRow("opened with --force") << true;
+}
+
+void TestCli::deviceApplyOtherModuleFile()
+{
+    // A file made for another radio-module type: the question is printed, and only --force
+    // opens the file; without it nothing is written to the device.
+    QFETCH(bool, force);
+    QTemporaryDir dir;
+    const QString state = dir.filePath("sim.json");
+    const QString saved = dir.filePath("saved.ocf");
+    const QStringList sim{"--simulate", "--sim-state", state};
+    QCOMPARE(runCli(QStringList{"device", "read", "-o", saved} + sim).code, 0);
+
+    QFile f(saved);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QJsonObject doc = QJsonDocument::fromJson(f.readAll()).object();
+    f.close();
+    QJsonObject orv = doc.value("orv").toObject();
+    orv.insert("kivType", 5);
+    doc.insert("orv", orv);
+    QJsonObject params = doc.value("params").toObject();
+    QJsonObject offset = params.value("Temperature Offset").toObject();
+    offset.insert("data", "f4ff");
+    params.insert("Temperature Offset", offset);
+    doc.insert("params", params);
+    const QString other = dir.filePath("other-module.ocf");
+    QFile o(other);
+    QVERIFY(o.open(QIODevice::WriteOnly));
+    o.write(QJsonDocument(doc).toJson());
+    o.close();
+
+    QStringList args{"device", "apply", other};
+    if (force)
+        args << "--force";
+    const Result r = runCli(args + sim);
+    QVERIFY2(r.err.contains("No KIV matched: The specified file is for KIV"), qPrintable(r.err));
+    QCOMPARE(r.code, force ? 0 : 2);
+    QCOMPARE(r.out.contains("accepted 24 Temperature Offset\n"), force);
+    const Result back = runCli(QStringList{"device", "read"} + sim);
+    QCOMPARE(back.code, 0);
+    QCOMPARE(back.out.contains("f4ff", Qt::CaseInsensitive), force);
 }
 
 void TestCli::deviceReadEditApplyReadBack()
