@@ -5,6 +5,7 @@
 #include "app/FileDialogs.h"
 #include "app/WdgMain.h"
 #include "common/Reporter.h"
+#include "device/Catalog.h"
 #include "device/ConfigFile.h"
 #include "editors/OrvObject.h"
 #include "editors/WdgOrv.h"
@@ -32,7 +33,6 @@
 
 namespace {
 /// The brand word put in the texts that name the tool.
-const char kBrand[] = "Pelm";
 /// Interval of the USB poll.
 constexpr int kPollIntervalMs = 500;
 /// Connection modes of the connected configuration page.
@@ -444,7 +444,7 @@ void MainWindow::on_actionQuit_triggered()
 
 void MainWindow::on_actionOpen_triggered()
 {
-    const QString brand = QLatin1String(kBrand);
+    const QString brand = Catalog::brand();
     const QString path =
         fileDialogs().getOpenFileName(this, tr("Open %1 config").arg(brand), QString(),
                                       tr("%1 config file (*.ocf);;All Files (*)").arg(brand));
@@ -607,7 +607,7 @@ void MainWindow::on_actionSave_as_triggered()
     ConfigFile::Content content;
     if (!device->fileContent(&content))
         return; // inside an exchange: nothing can be taken now
-    const QString brand = QLatin1String(kBrand);
+    const QString brand = Catalog::brand();
     const QString path =
         fileDialogs().getSaveFileName(this, tr("Save %1 config").arg(brand), QStringLiteral("untitled.ocf"),
                                       tr("%1 config file (*.ocf);;All Files (*)").arg(brand));

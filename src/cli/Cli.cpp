@@ -162,7 +162,7 @@ int framesPack(const QStringList &args, QTextStream &out, QTextStream &err, Repo
     if (rc != Cli::kOk)
         return rc;
 
-    int maxPayload = id.kivType == 5 ? 51 : 8;
+    int maxPayload = Catalog::defaultFramePayload(id.kivType);
     if (p.isSet(QStringLiteral("max-payload"))) {
         bool ok = false;
         maxPayload = p.value(QStringLiteral("max-payload")).toInt(&ok);
@@ -206,7 +206,7 @@ int framesQr(const QStringList &args, QTextStream &err, Reporter &rep)
     if (rc != Cli::kOk)
         return rc;
 
-    int maxPayload = id.kivType == 5 ? 51 : 8;
+    int maxPayload = Catalog::defaultFramePayload(id.kivType);
     if (p.isSet(QStringLiteral("max-payload"))) {
         bool ok = false;
         maxPayload = p.value(QStringLiteral("max-payload")).toInt(&ok);

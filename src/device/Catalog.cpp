@@ -2,6 +2,8 @@
 
 #include "common/Resources.h"
 
+#include "frames/OrvFrame.h"
+
 #include <QCoreApplication>
 #include <QFile>
 
@@ -171,6 +173,16 @@ QString Catalog::identityText(const DeviceIdentity &id)
 QString Catalog::fileIdentity(int orvType)
 {
     return QLatin1String(kBrand) + QLatin1Char('/') + typeName(orvType);
+}
+
+QString Catalog::brand()
+{
+    return QLatin1String(kBrand);
+}
+
+int Catalog::defaultFramePayload(int kivType)
+{
+    return kivType == kLoRaWanKivType ? kLoRaWanFramePayload : OrvFrame::kMinPayload;
 }
 
 bool Catalog::isAccepted(int orvType, int orvRev, int kivType)

@@ -38,6 +38,13 @@ QString versionText(int rev, bool threePart);
 QString identityText(const DeviceIdentity &id);
 /// "Pelm/" + typeName: the orvName of configuration files.
 QString fileIdentity(int orvType);
+/// The brand word: texts that name the tool or the maker put it in their %1 place.
+QString brand();
+/// Largest frame of the frames tool by default: 51 bytes for LoRaWAN radio modules (type 5),
+/// otherwise the smallest frame.
+int defaultFramePayload(int kivType);
+constexpr int kLoRaWanKivType = 5;
+constexpr int kLoRaWanFramePayload = 51;
 /// Type 28, revision >= 0x0100, module 14.
 bool isAccepted(int orvType, int orvRev, int kivType);
 /// The "Device unknown" box text for a refused identity.

@@ -19,7 +19,6 @@
 namespace {
 
 const char *const kContext = "ConfigFile";
-const QString kBrand = QStringLiteral("Pelm");
 constexpr int kStatusTimeoutMs = 3000;
 constexpr int kMaxByte = 255;
 constexpr int kBytesPerMiB = 1024 * 1024;
@@ -152,7 +151,7 @@ int readInfo(const Document &doc, Info *info, Reporter &rep)
     if (orv.isEmpty() || main.isEmpty()) {
         rep.critical(errorFileTitle(), tr("The file '%1' don't has main section or %2 section! The file is "
                                           "uncompleted and can't be loaded.")
-                                           .arg(doc.path, kBrand));
+                                           .arg(doc.path, Catalog::brand()));
         return -1;
     }
     if (info) {
@@ -198,7 +197,7 @@ int read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvP
     if (orv.isEmpty()) {
         rep.critical(errorFileTitle(),
                      tr("The file '%1' don't has %2 section! The file is uncompleted and can't loaded.")
-                         .arg(label, kBrand));
+                         .arg(label, Catalog::brand()));
         return failed(-1);
     }
 

@@ -16,7 +16,6 @@
 namespace {
 
 const char *const kContext = "OrvObject";
-const QString kBrand = QStringLiteral("Pelm");
 
 QString tr(const char *text)
 {
@@ -200,16 +199,16 @@ int DeviceSession::doLoad(int timeoutMs)
                             tr("No/Bad response from device! Please retry to load the configuration or "
                                "disconnect and reconnect your device."),
                             m_owner);
-        status(tr("Load configuration from %1, has failed !").arg(kBrand));
+        status(tr("Load configuration from %1, has failed !").arg(Catalog::brand()));
         m_params.clear();
         return -1;
     }
     m_params.clear();
     frame.extractParams(m_params, {}, false);
     if (checkUnknown() > 0)
-        status(tr("Load configuration from %1, is uncompleted !").arg(kBrand));
+        status(tr("Load configuration from %1, is uncompleted !").arg(Catalog::brand()));
     else
-        status(tr("Load configuration from %1, has succeeded !").arg(kBrand));
+        status(tr("Load configuration from %1, has succeeded !").arg(Catalog::brand()));
     return m_params.size();
 }
 
@@ -273,18 +272,18 @@ int DeviceSession::doApply(ApplyResults &results, int timeoutMs)
         m_messages.critical(tr("Apply configuration failed !"),
                             tr("No/Bad response from device! Please retry to apply the configuration."),
                             m_owner);
-        status(tr("Apply configuration to %1, has failed !").arg(kBrand));
+        status(tr("Apply configuration to %1, has failed !").arg(Catalog::brand()));
         return -1;
     }
     int refused = 0;
     for (const ApplyResult &r : results)
         refused += r.refused ? 1 : 0;
     if (refused == 0) {
-        status(tr("Apply configuration to %1, has succeeded !").arg(kBrand));
+        status(tr("Apply configuration to %1, has succeeded !").arg(Catalog::brand()));
         return 0;
     }
     m_messages.warning(tr("Apply configuration failed"), applyReport(results), m_owner);
-    status(tr("Apply configuration to %1, has failed !").arg(kBrand));
+    status(tr("Apply configuration to %1, has failed !").arg(Catalog::brand()));
     return refused;
 }
 
@@ -322,7 +321,7 @@ int DeviceSession::restoreDefaults()
     if (result.isEmpty() || result.at(0) != 0) {
         m_messages.critical(tr("Default configuration failed !"),
                             tr("An error as occurred from restoration !"), m_owner);
-        status(tr("Default configuration from %1, has failed !").arg(kBrand));
+        status(tr("Default configuration from %1, has failed !").arg(Catalog::brand()));
         return -1;
     }
     m_params.clear();
@@ -334,7 +333,7 @@ int DeviceSession::restoreDefaults()
         return -1;
     // The page's note on values it can't show as they are stays in view with the success: the
     // next apply writes what the note says.
-    const QString succeeded = tr("Default configuration from %1, has succeeded !").arg(kBrand);
+    const QString succeeded = tr("Default configuration from %1, has succeeded !").arg(Catalog::brand());
     const QString note = loadNote();
     status(note.isEmpty() ? succeeded : succeeded + QLatin1Char(' ') + note);
     return 0;
@@ -470,7 +469,7 @@ OrvParamList DeviceSession::exportParams()
 
 int DeviceSession::defaultFramePayload() const
 {
-    return m_info.kivType == kLoRaWanKivType ? kLoRaWanFramePayload : OrvFrame::kMinPayload;
+    return Catalog::defaultFramePayload(m_info.kivType);
 }
 
 // --- clock, live values, raw queries ----------------------------------------------------------

@@ -46,9 +46,6 @@ class DeviceSession
 {
 public:
     static constexpr int kStatusTimeoutMs = 3000;
-    /// Default payload of the frames tool: 51 bytes for LoRaWAN modules (type 5), else 8.
-    static constexpr int kLoRaWanFramePayload = 51;
-    static constexpr int kLoRaWanKivType = 5;
 
     /// An offline session without identity (type 0, revisions -1): the updater's placeholder.
     /// Boxes go to boxes (null: the process reporter).

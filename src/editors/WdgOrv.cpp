@@ -1,5 +1,6 @@
 #include "editors/WdgOrv.h"
 
+#include "device/Catalog.h"
 #include "gui/GuiResources.h"
 #include "editors/OrvObject.h"
 #include "ui_WdgOrv.h"
@@ -31,7 +32,7 @@ QIcon OrvFramePage::buttonIcon(const char *path)
 void OrvFramePage::showBrand(const Header &header)
 {
     header.image->setPixmap(headerPicture(QLatin1String(kBrandPicture)));
-    header.name->setText(QStringLiteral("Pelm"));
+    header.name->setText(Catalog::brand());
     header.description->clear();
     header.technology->clear();
 }
