@@ -107,6 +107,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(identified == session.info().identified());
         if (!identified)
             break;
+        // What the connection shows of the identity (status line, catalog, refusal box).
+        FUZZ_CHECK(!session.identityText().isEmpty());
+        session.catalogLabel();
+        FUZZ_CHECK(!Catalog::unknownDeviceText(session.identity()).isEmpty());
         FUZZ_CHECK(session.bufferSize() >= 0 && session.bufferSize() <= 0xFFFF);
         if (session.loadFromDevice() == 0) {
             FUZZ_CHECK(!session.pageParams().isEmpty());
