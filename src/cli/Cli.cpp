@@ -3,6 +3,7 @@
 #include "common/Reporter.h"
 #include "device/Catalog.h"
 #include "device/ConfigFile.h"
+#include "device/DeviceFactory.h"
 #include "device/DeviceSession.h"
 #include "device/FamilyParams.h"
 #include "device/LoRaWanKeys.h"

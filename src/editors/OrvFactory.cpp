@@ -1,6 +1,7 @@
 // Factories of the desktop program's device objects: the shared probe rules of
 // DeviceFactory, with the family page as the object created for an accepted device.
 
+#include "device/DeviceFactory.h"
 #include "device/DeviceSession.h"
 #include "device/FamilyParams.h"
 #include "editors/OrvObject.h"

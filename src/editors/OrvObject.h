@@ -7,6 +7,7 @@
 // It derives from DeviceSession instead of holding one: the page overrides the session's
 // two page hooks directly, and a session and its widget can never get out of step.
 
+#include "device/DeviceFactory.h"
 #include "device/DeviceSession.h"
 #include "device/DeviceClock.h"
 

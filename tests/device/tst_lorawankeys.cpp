@@ -4,6 +4,7 @@
 // several frames).
 
 #include "device/SimComm.h"
+#include "device/DeviceFactory.h"
 #include "device/DeviceSession.h"
 #include "device/LoRaWanKeys.h"
 #include "sim/SimDevice.h"

@@ -5,6 +5,7 @@
 #include "SimComm.h"
 #include "common/Clock.h"
 #include "device/Catalog.h"
+#include "device/DeviceFactory.h"
 #include "device/DeviceSession.h"
 #include "device/FamilyParams.h"
 #include "links/CommUsbHid.h"

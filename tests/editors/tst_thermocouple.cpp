@@ -4,6 +4,7 @@
 // limits, the rules between editors, and, against the simulated device, the live readings, the
 // LoRaWAN keys and the clock correction.
 
+#include "device/DeviceFactory.h"
 #include "device/SimComm.h"
 #include "common/Hex.h"
 #include "device/Catalog.h"

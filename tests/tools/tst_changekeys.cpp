@@ -3,6 +3,7 @@
 // shown as a success, the confirmation that empties the fields), and the keys as secrets: no
 // clipboard, and not one log line of the whole run carries a key.
 
+#include "device/DeviceFactory.h"
 #include "device/SimComm.h"
 #include "device/LoRaWanKeys.h"
 #include "editors/OrvThermocouple.h"

@@ -1,0 +1,203 @@
+#include "device/DeviceFactory.h"
+
+#include "device/Catalog.h"
+#include "device/FamilyParams.h"
+#include "links/Comm.h"
+#include "links/CommBle.h"
+#include "links/CommUsbHid.h"
+
+namespace DeviceFactory {
+
+namespace {
+
+Comm *openUsbHid()
+{
+    auto *comm = new CommUsbHid;
+    if (!comm->openFirst()) {
+        delete comm;
+        return nullptr;
+    }
+    return comm;
+}
+
+UsbTransportFactory &usbFactory()
+{
+    static UsbTransportFactory f = openUsbHid;
+    return f;
+}
+
+Comm *newCommBle(const QString &address)
+{
+    return new CommBle(address);
+}
+
+BleTransportFactory &bleFactory()
+{
+    static BleTransportFactory f = newCommBle;
+    return f;
+}
+
+int g_usbAttempts = 0;
+/// An unknown device was reported on USB and has not been unplugged since: the poll finds it
+/// again every 500 ms, and one box per plug-in is enough.
+bool g_usbUnknownReported = false;
+
+Reporter &pick(Reporter *rep)
+{
+    return rep ? *rep : reporter();
+}
+
+void showUnknown(const DeviceInfo &info, QObject *parent, Reporter &rep)
+{
+    rep.information(Catalog::unknownDeviceTitle(), Catalog::unknownDeviceText(info.identity()), parent);
+}
+
+DeviceSession *makeSession(Probe &probe, const SessionCreator &creator)
+{
+    if (probe.outcome != ProbeOutcome::Accepted)
+        return nullptr;
+    return creator ? creator(std::move(probe.transport), probe.info)
+                   : createPlainSession(std::move(probe.transport), probe.info);
+}
+
+} // namespace
+
+void setUsbTransportFactory(UsbTransportFactory factory)
+{
+    usbFactory() = factory ? std::move(factory) : UsbTransportFactory(openUsbHid);
+}
+
+void setBleTransportFactory(BleTransportFactory factory)
+{
+    bleFactory() = factory ? std::move(factory) : BleTransportFactory(newCommBle);
+}
+
+int usbAttemptCounter()
+{
+    return g_usbAttempts;
+}
+
+void resetUsbAttemptCounter()
+{
+    g_usbAttempts = 0;
+    g_usbUnknownReported = false;
+}
+
+DeviceSession *createPlainSession(std::unique_ptr<Comm> transport, const DeviceInfo &info)
+{
+    DeviceSession *s = transport ? new DeviceSession(transport.release(), info)
+                                 : new DeviceSession(info.orvType, info.orvRev, info.kivType);
+    FamilyParams::registerThermocouple(s->tables(), info.kivType);
+    return s;
+}
+
+Probe probeUsb(QObject *parent, Reporter *rep)
+{
+    Probe probe;
+    DeviceBusyGuard guard;
+    if (!guard.acquired()) {
+        probe.outcome = ProbeOutcome::Busy;
+        return probe;
+    }
+    Reporter &messages = pick(rep);
+
+    probe.transport.reset(usbFactory() ? usbFactory()() : nullptr);
+    if (!probe.transport) {
+        g_usbAttempts = 0;
+        g_usbUnknownReported = false;
+        probe.outcome = ProbeOutcome::NoDevice;
+        return probe;
+    }
+
+    if (const auto *usb = dynamic_cast<const CommUsbHid *>(probe.transport.get())) {
+        probe.usbVendorId = usb->vendorId();
+        probe.usbProductId = usb->productId();
+        probe.usbPath = usb->path();
+    }
+
+    const bool showErrors = g_usbAttempts >= kUsbSilentAttempts;
+    g_usbAttempts = showErrors ? 0 : g_usbAttempts + 1;
+
+    Protocol protocol(probe.transport.get(), &messages, parent);
+    if (!protocol.identify(&probe.info, showErrors)) {
+        probe.transport.reset();
+        probe.outcome = ProbeOutcome::Failed;
+        return probe;
+    }
+    // A device that answered starts the count of consecutive failures again.
+    g_usbAttempts = 0;
+    if (!Catalog::isAccepted(probe.info.orvType, probe.info.orvRev, probe.info.kivType)) {
+        if (!g_usbUnknownReported)
+            showUnknown(probe.info, parent, messages);
+        g_usbUnknownReported = true;
+        probe.transport.reset();
+        probe.outcome = ProbeOutcome::Unknown;
+        return probe;
+    }
+    g_usbUnknownReported = false;
+    probe.outcome = ProbeOutcome::Accepted;
+    return probe;
+}
+
+Probe probeBle(const QString &address, QObject *parent, Reporter *rep)
+{
+    Probe probe;
+    DeviceBusyGuard guard;
+    if (!guard.acquired()) {
+        probe.outcome = ProbeOutcome::Busy;
+        return probe;
+    }
+    Reporter &messages = pick(rep);
+
+    probe.transport.reset(bleFactory() ? bleFactory()(address) : nullptr);
+    if (!probe.transport || !probe.transport->open()) {
+        probe.transport.reset();
+        probe.outcome = ProbeOutcome::NoDevice;
+        return probe;
+    }
+
+    for (int attempt = 1; attempt <= kBleAttempts; ++attempt) {
+        Protocol protocol(probe.transport.get(), &messages, parent);
+        if (!protocol.identify(&probe.info, attempt == kBleAttempts))
+            continue;
+        if (!Catalog::isAccepted(probe.info.orvType, probe.info.orvRev, probe.info.kivType)) {
+            showUnknown(probe.info, parent, messages);
+            probe.transport.reset();
+            probe.outcome = ProbeOutcome::Unknown;
+            return probe;
+        }
+        probe.outcome = ProbeOutcome::Accepted;
+        return probe;
+    }
+    probe.transport.reset();
+    probe.outcome = ProbeOutcome::Failed;
+    return probe;
+}
+
+DeviceSession *connectUsb(bool *failed, QObject *parent, const SessionCreator &create, Reporter *rep)
+{
+    Probe probe = probeUsb(parent, rep);
+    if (failed)
+        *failed = probe.outcome == ProbeOutcome::Failed;
+    return makeSession(probe, create);
+}
+
+DeviceSession *connectBle(const QString &address, QObject *parent, const SessionCreator &create,
+                          Reporter *rep)
+{
+    Probe probe = probeBle(address, parent, rep);
+    return makeSession(probe, create);
+}
+
+DeviceSession *createOffline(int orvType, int orvRev, int kivType, const SessionCreator &create)
+{
+    if (!Catalog::isAccepted(orvType, orvRev, kivType))
+        return nullptr;
+    DeviceInfo info;
+    info.orvType = orvType;
+    info.orvRev = orvRev;
+    info.kivType = kivType;
+    return create ? create(nullptr, info) : createPlainSession(nullptr, info);
+}
+
+} // namespace DeviceFactory
