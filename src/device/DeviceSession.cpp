@@ -1,9 +1,11 @@
 #include "device/DeviceSession.h"
 
 #include "common/Clock.h"
+#include "common/Logging.h"
 #include "device/Catalog.h"
 #include "device/ConfigFile.h"
 #include "device/FamilyParams.h"
+#include "device/SessionLog.h"
 #include "links/Comm.h"
 #include "links/CommBle.h"
 #include "links/CommUsbHid.h"
@@ -166,13 +168,14 @@ bool DeviceSession::supportsKeyChange() const
 
 bool DeviceSession::identify(bool showErrors)
 {
+    TransactionLog log("identify");
     DeviceBusyGuard guard;
     if (!guard.acquired() || !m_transport)
         return false;
     DeviceInfo found;
     const bool ok = m_protocol.identify(&found, showErrors);
     m_info = found;
-    return ok;
+    return log.ok(ok);
 }
 
 void DeviceSession::addParam(quint8 id, const QByteArray &value)
@@ -184,10 +187,11 @@ void DeviceSession::addParam(quint8 id, const QByteArray &value)
 
 int DeviceSession::load(int timeoutMs)
 {
+    TransactionLog log("load");
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
-    return doLoad(timeoutMs);
+    return log.result(doLoad(timeoutMs));
 }
 
 int DeviceSession::doLoad(int timeoutMs)
@@ -221,11 +225,12 @@ int DeviceSession::doLoad(int timeoutMs)
 
 int DeviceSession::loadFromDevice()
 {
+    TransactionLog log("load");
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
     m_params.clear();
-    doLoad(Protocol::kLoadTimeoutMs);
+    log.result(doLoad(Protocol::kLoadTimeoutMs));
     paramsToWidgets(m_params);
     return m_params.isEmpty() ? -1 : 0;
 }
@@ -259,10 +264,11 @@ QString DeviceSession::applyReport(const ApplyResults &results) const
 int DeviceSession::apply(ApplyResults &results, int timeoutMs)
 {
     results.clear();
+    TransactionLog log("apply");
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
-    return doApply(results, timeoutMs);
+    return log.result(doApply(results, timeoutMs));
 }
 
 int DeviceSession::doApply(ApplyResults &results, int timeoutMs)
@@ -296,13 +302,14 @@ int DeviceSession::doApply(ApplyResults &results, int timeoutMs)
 
 int DeviceSession::applyToDevice()
 {
+    TransactionLog log("apply");
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
     m_params.clear();
     widgetsToParams(m_params);
     m_lastApplyResults.clear();
-    if (doApply(m_lastApplyResults, Protocol::kApplyTimeoutMs) < 0)
+    if (log.result(doApply(m_lastApplyResults, Protocol::kApplyTimeoutMs)) < 0)
         return -1;
     if (m_info.versionWord >= Protocol::kClockVersionWord) {
         m_params.clear();
@@ -319,6 +326,7 @@ int DeviceSession::applyToDevice()
 
 int DeviceSession::restoreDefaults()
 {
+    TransactionLog log("restore defaults");
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
@@ -345,7 +353,7 @@ int DeviceSession::restoreDefaults()
     const QString succeeded = tr("Default configuration from %1, has succeeded !").arg(kBrand);
     const QString note = loadNote();
     status(note.isEmpty() ? succeeded : succeeded + QLatin1Char(' ') + note);
-    return 0;
+    return log.result(0);
 }
 
 // --- unknown parameters ------------------------------------------------------------------
@@ -603,6 +611,30 @@ void showUnknown(const DeviceInfo &info, QObject *parent, Reporter &rep)
     rep.information(Catalog::unknownDeviceTitle(), Catalog::unknownDeviceText(info.identity()), parent);
 }
 
+/// No device was found on USB, and logged so: the poll that keeps finding none says it once.
+bool g_usbNothingLogged = false;
+
+/// One "pelm.session" line per probe (with nothingLogged, "no device" only once in a row).
+void logProbe(const QString &where, const Probe &probe, bool *nothingLogged = nullptr)
+{
+    static const char *const kOutcomes[] = {"no device", "busy", "no identification", "unknown device",
+                                            "accepted"};
+    const bool nothing = probe.outcome == ProbeOutcome::NoDevice;
+    if (nothingLogged) {
+        if (nothing && *nothingLogged)
+            return;
+        *nothingLogged = nothing;
+    }
+    QString line = where + QStringLiteral(" probe: ") + QLatin1String(kOutcomes[int(probe.outcome)]);
+    if (probe.outcome == ProbeOutcome::Unknown || probe.outcome == ProbeOutcome::Accepted)
+        line += QStringLiteral(", type %1 rev 0x%2, module %3 rev 0x%4")
+                    .arg(probe.info.orvType)
+                    .arg(probe.info.orvRev, 4, 16, QLatin1Char('0'))
+                    .arg(probe.info.kivType)
+                    .arg(probe.info.kivRev, 4, 16, QLatin1Char('0'));
+    qCDebug(lcSession).noquote() << line;
+}
+
 DeviceSession *makeSession(Probe &probe, const SessionCreator &creator)
 {
     if (probe.outcome != ProbeOutcome::Accepted)
@@ -728,6 +760,7 @@ Probe probeBle(const QString &address, QObject *parent, Reporter *rep)
 DeviceSession *connectUsb(bool *failed, QObject *parent, const SessionCreator &create, Reporter *rep)
 {
     Probe probe = probeUsb(parent, rep);
+    logProbe(QStringLiteral("USB"), probe, &g_usbNothingLogged);
     if (failed)
         *failed = probe.outcome == ProbeOutcome::Failed;
     return makeSession(probe, create);
@@ -737,6 +770,7 @@ DeviceSession *connectBle(const QString &address, QObject *parent, const Session
                           Reporter *rep)
 {
     Probe probe = probeBle(address, parent, rep);
+    logProbe(QStringLiteral("BLE ") + address, probe);
     return makeSession(probe, create);
 }
 

@@ -3,8 +3,6 @@
 #include <QLowEnergyCharacteristic>
 #include <QLowEnergyDescriptor>
 
-Q_LOGGING_CATEGORY(lcBle, "pelm.ble")
-
 BleService::~BleService() = default;
 BleController::~BleController() = default;
 BleDiscoveryAgent::~BleDiscoveryAgent() = default;

@@ -17,14 +17,10 @@
 #include <QBluetoothUuid>
 #include <QByteArray>
 #include <QList>
-#include <QLoggingCategory>
 #include <QLowEnergyConnectionParameters>
 #include <QLowEnergyController>
 #include <QLowEnergyService>
 #include <QObject>
-
-/// Debug log of the BLE links ("pelm.ble").
-Q_DECLARE_LOGGING_CATEGORY(lcBle)
 
 /// The device's private GATT service and its data characteristic, which carries requests
 /// (writes) and answers (notifications). UUIDs compare as QUuid::toString() text.
