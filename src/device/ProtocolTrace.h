@@ -4,7 +4,8 @@
 // status, payload length and bytes as hex:
 //
 //   send link 0x75 cmd 5 (action 2 identify) len 2: 75 05 02 00 01 02
-//   recv link 0x75 cmd 5 (action 2 identify) status 1 (last) len 9: 75 01 09 00 06 1C 00 01 ...
+//   recv link 0x75 cmd 5 (action 2 identify) status 1 (last) len 15: 75 01 0F 00 06 1C 00 01 ...
+//   send link 0x75 cmd 5 (write 6 7) len 30: 75 05 1E 00 C6 09 ** ** ** ** ** ** ** ** ** C7 11 ** ...
 //
 // LoRaWAN keys never reach the trace: the value bytes of every element of a key parameter
 // (6 AppEUI, 7 AppKey) are written as "**", in parameter writes and in configuration answers
