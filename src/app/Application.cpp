@@ -5,6 +5,7 @@
 #include "sim/SimBle.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
+#include "common/Logging.h"
 #include "common/Reporter.h"
 
 #include <QApplication>
@@ -72,11 +73,16 @@ StartOptions parseCommandLine(const QStringList &arguments)
         QCoreApplication::translate("Application",
                                     "Run with the simulated device instead of real hardware."));
     parser.addOption(simulate);
+    const QCommandLineOption verbose(
+        QStringLiteral("verbose"),
+        QCoreApplication::translate("Application", "Log every step on standard error (a trace to send)."));
+    parser.addOption(verbose);
     if (!parser.parse(arguments))
         qWarning().noquote() << parser.errorText();
 
     StartOptions options;
     options.simulate = parser.isSet(simulate);
+    options.verbose = parser.isSet(verbose);
     return options;
 }
 
@@ -90,6 +96,8 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
     QApplication app(count, args.data());
     setIdentity();
     const StartOptions options = parseCommandLine(QCoreApplication::arguments());
+    if (options.verbose)
+        Logging::enableVerbose();
 
     QLockFile lock(lockPath.isEmpty() ? defaultLockPath() : lockPath);
     const LockOutcome outcome = acquireInstanceLock(lock);

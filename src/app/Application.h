@@ -44,6 +44,8 @@ struct StartOptions
 {
     /// Run against the built-in simulated device instead of real hardware.
     bool simulate = false;
+    /// Every log category on (standard error).
+    bool verbose = false;
 };
 
 /// Reads the options from the application's arguments (the first one is the program);

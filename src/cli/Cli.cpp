@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "common/Logging.h"
 #include "common/Reporter.h"
 #include "device/Catalog.h"
 #include "device/ConfigFile.h"
@@ -89,6 +90,12 @@ Device options:
                     and plug@MS, in milliseconds after the start
                     (e.g. unplug@500,plug@1500; --sim-fault unplugged starts
                     with the cable pulled)
+
+Diagnostics:
+  --verbose         (anywhere on the line) log every step on standard error: USB,
+                    BLE, each request and answer as hex (LoRaWAN keys masked),
+                    the device session; QT_LOGGING_RULES narrows it down (e.g.
+                    QT_LOGGING_RULES="pelm.protocol.debug=false")
 
 Boxes the program would show are printed on standard error; questions take
 their default answer (Cancel/No) unless an option says otherwise.
@@ -790,8 +797,12 @@ int deviceCommand(const QString &cmd, const QStringList &args, QTextStream &out,
 
 } // namespace
 
-int Cli::run(const QStringList &args, QTextStream &out, QTextStream &err)
+int Cli::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
+    // --verbose goes anywhere on the line: every log category on standard error.
+    QStringList args = arguments;
+    if (args.removeAll(QStringLiteral("--verbose")) > 0)
+        Logging::enableVerbose();
     if (args.isEmpty())
         return usage(err, QStringLiteral("no command given"));
     if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {

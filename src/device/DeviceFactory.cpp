@@ -1,5 +1,6 @@
 #include "device/DeviceFactory.h"
 
+#include "common/Logging.h"
 #include "device/Catalog.h"
 #include "device/FamilyParams.h"
 #include "links/Comm.h"
@@ -50,6 +51,30 @@ Reporter &pick(Reporter *rep)
 void showUnknown(const DeviceInfo &info, QObject *parent, Reporter &rep)
 {
     rep.information(Catalog::unknownDeviceTitle(), Catalog::unknownDeviceText(info.identity()), parent);
+}
+
+/// No device was found on USB, and logged so: the poll that keeps finding none says it once.
+bool g_usbNothingLogged = false;
+
+/// One "pelm.session" line per probe (with nothingLogged, "no device" only once in a row).
+void logProbe(const QString &where, const Probe &probe, bool *nothingLogged = nullptr)
+{
+    static const char *const kOutcomes[] = {"no device", "busy", "no identification", "unknown device",
+                                            "accepted"};
+    const bool nothing = probe.outcome == ProbeOutcome::NoDevice;
+    if (nothingLogged) {
+        if (nothing && *nothingLogged)
+            return;
+        *nothingLogged = nothing;
+    }
+    QString line = where + QStringLiteral(" probe: ") + QLatin1String(kOutcomes[int(probe.outcome)]);
+    if (probe.outcome == ProbeOutcome::Unknown || probe.outcome == ProbeOutcome::Accepted)
+        line += QStringLiteral(", type %1 rev 0x%2, module %3 rev 0x%4")
+                    .arg(probe.info.orvType)
+                    .arg(probe.info.orvRev, 4, 16, QLatin1Char('0'))
+                    .arg(probe.info.kivType)
+                    .arg(probe.info.kivRev, 4, 16, QLatin1Char('0'));
+    qCDebug(lcSession).noquote() << line;
 }
 
 DeviceSession *makeSession(Probe &probe, const SessionCreator &creator)
@@ -177,6 +202,7 @@ Probe probeBle(const QString &address, QObject *parent, Reporter *rep)
 DeviceSession *connectUsb(bool *failed, QObject *parent, const SessionCreator &create, Reporter *rep)
 {
     Probe probe = probeUsb(parent, rep);
+    logProbe(QStringLiteral("USB"), probe, &g_usbNothingLogged);
     if (failed)
         *failed = probe.outcome == ProbeOutcome::Failed;
     return makeSession(probe, create);
@@ -186,6 +212,7 @@ DeviceSession *connectBle(const QString &address, QObject *parent, const Session
                           Reporter *rep)
 {
     Probe probe = probeBle(address, parent, rep);
+    logProbe(QStringLiteral("BLE ") + address, probe);
     return makeSession(probe, create);
 }
 

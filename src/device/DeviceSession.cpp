@@ -1,9 +1,11 @@
 #include "device/DeviceSession.h"
 
 #include "common/Clock.h"
+#include "common/Logging.h"
 #include "device/Catalog.h"
 #include "device/DeviceClock.h"
 #include "device/ConfigFile.h"
+#include "device/SessionLog.h"
 #include "links/Comm.h"
 
 #include <QCoreApplication>
@@ -156,13 +158,14 @@ bool DeviceSession::supportsKeyChange() const
 
 bool DeviceSession::identify(bool showErrors)
 {
+    TransactionLog log("identify");
     DeviceBusyGuard guard;
     if (!guard.acquired() || !m_transport)
         return false;
     DeviceInfo found;
     const bool ok = m_protocol.identify(&found, showErrors);
     m_info = found;
-    return ok;
+    return log.ok(ok);
 }
 
 void DeviceSession::addParam(quint8 id, const QByteArray &value)
@@ -174,10 +177,11 @@ void DeviceSession::addParam(quint8 id, const QByteArray &value)
 
 int DeviceSession::load(int timeoutMs)
 {
+    TransactionLog log("load");
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
-    return doLoad(timeoutMs);
+    return log.result(doLoad(timeoutMs));
 }
 
 int DeviceSession::doLoad(int timeoutMs)
@@ -211,11 +215,12 @@ int DeviceSession::doLoad(int timeoutMs)
 
 int DeviceSession::loadFromDevice()
 {
+    TransactionLog log("load");
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
     m_params.clear();
-    doLoad(Protocol::kLoadTimeoutMs);
+    log.result(doLoad(Protocol::kLoadTimeoutMs));
     paramsToWidgets(m_params);
     return m_params.isEmpty() ? -1 : 0;
 }
@@ -249,10 +254,11 @@ QString DeviceSession::applyReport(const ApplyResults &results) const
 int DeviceSession::apply(ApplyResults &results, int timeoutMs)
 {
     results.clear();
+    TransactionLog log("apply");
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
-    return doApply(results, timeoutMs);
+    return log.result(doApply(results, timeoutMs));
 }
 
 int DeviceSession::doApply(ApplyResults &results, int timeoutMs)
@@ -286,13 +292,14 @@ int DeviceSession::doApply(ApplyResults &results, int timeoutMs)
 
 int DeviceSession::applyToDevice()
 {
+    TransactionLog log("apply");
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
     m_params.clear();
     widgetsToParams(m_params);
     m_lastApplyResults.clear();
-    if (doApply(m_lastApplyResults, Protocol::kApplyTimeoutMs) < 0)
+    if (log.result(doApply(m_lastApplyResults, Protocol::kApplyTimeoutMs)) < 0)
         return -1;
     if (m_info.versionWord >= Protocol::kClockVersionWord) {
         m_params.clear();
@@ -307,6 +314,7 @@ int DeviceSession::applyToDevice()
 
 int DeviceSession::restoreDefaults()
 {
+    TransactionLog log("restore defaults");
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
@@ -333,7 +341,7 @@ int DeviceSession::restoreDefaults()
     const QString succeeded = tr("Default configuration from %1, has succeeded !").arg(Catalog::brand());
     const QString note = loadNote();
     status(note.isEmpty() ? succeeded : succeeded + QLatin1Char(' ') + note);
-    return 0;
+    return log.result(0);
 }
 
 // --- unknown parameters ------------------------------------------------------------------

@@ -60,8 +60,11 @@ int Protocol::sendCommand(quint8 command, const quint8 *data, int length)
     request[kHdrLengthHigh] = char((length >> 8) & 0xFF);
     if (length > 0)
         request.append(reinterpret_cast<const char *>(data), length);
+    m_trace.sending(request);
     const qint32 written =
         m_comm->write(reinterpret_cast<const quint8 *>(request.constData()), quint32(request.size()));
+    if (written != request.size())
+        m_trace.sendFailed(written, request.size());
     return written == request.size() ? length : -1;
 }
 
@@ -70,10 +73,24 @@ void Protocol::discardPending()
     QElapsedTimer spent;
     spent.start();
     quint8 byte = 0;
-    for (int n = 0; n < kMaxDiscardBytes && !spent.hasExpired(kDiscardLimitMs); ++n) {
+    int n = 0;
+    while (n < kMaxDiscardBytes && !spent.hasExpired(kDiscardLimitMs)) {
         if (m_comm->read(&byte, 1, kDiscardTimeoutMs) != 1)
-            return;
+            break;
+        ++n;
     }
+    m_trace.discarded(n);
+}
+
+void Protocol::traceHeaderFailure(const quint8 *header, qint32 got, int timeoutMs)
+{
+    if (got == 0)
+        m_trace.received(QByteArray(), ProtocolTrace::Verdict::Nothing, timeoutMs);
+    else if (got < 0)
+        m_trace.received(QByteArray(), ProtocolTrace::Verdict::ReadFailed);
+    else
+        m_trace.received(QByteArray(reinterpret_cast<const char *>(header), got),
+                         ProtocolTrace::Verdict::ShortHeader);
 }
 
 Protocol::Answer Protocol::receiveAnswer(int timeoutMs)
@@ -84,21 +101,32 @@ Protocol::Answer Protocol::receiveAnswer(int timeoutMs)
     quint8 header[kHeaderSize] = {};
     const qint32 got = m_comm->read(header, kHeaderSize, timeoutMs);
     if (got != kHeaderSize) {
+        traceHeaderFailure(header, got, timeoutMs);
         if (got > 0)
             discardPending();
         return answer;
     }
+    const QByteArray headerBytes(reinterpret_cast<const char *>(header), kHeaderSize);
     const int length = header[kHdrLengthLow] | (header[kHdrLengthHigh] << 8);
     if (length > kMaxAnswerPayload || header[kHdrLinkCode] != m_comm->linkCode()) {
+        m_trace.received(headerBytes,
+                         length > kMaxAnswerPayload ? ProtocolTrace::Verdict::TooLong
+                                                    : ProtocolTrace::Verdict::WrongLink,
+                         kMaxAnswerPayload);
         discardPending();
         return answer;
     }
     answer.status = header[kHdrCommandOrStatus];
-    if (length == 0)
+    if (length == 0) {
+        m_trace.received(headerBytes, ProtocolTrace::Verdict::Taken);
         return answer;
+    }
     QByteArray payload(length, '\0');
-    if (m_comm->read(reinterpret_cast<quint8 *>(payload.data()), quint32(length), timeoutMs) == length)
+    const qint32 read = m_comm->read(reinterpret_cast<quint8 *>(payload.data()), quint32(length), timeoutMs);
+    if (read == length)
         answer.payload = payload;
+    m_trace.received(headerBytes + payload.left(qMax(read, 0)),
+                     read == length ? ProtocolTrace::Verdict::Taken : ProtocolTrace::Verdict::ShortPayload);
     return answer;
 }
 
@@ -110,6 +138,8 @@ int Protocol::receiveRaw(quint8 *buffer, int capacity, int timeoutMs, quint8 *st
         return 0;
     quint8 header[kHeaderSize] = {};
     const qint32 got = m_comm->read(header, kHeaderSize, timeoutMs);
+    if (got != kHeaderSize)
+        traceHeaderFailure(header, got, timeoutMs);
     if (got == 0)
         return 0;
     if (got != kHeaderSize) {
@@ -117,16 +147,26 @@ int Protocol::receiveRaw(quint8 *buffer, int capacity, int timeoutMs, quint8 *st
             discardPending();
         return -1;
     }
+    const QByteArray headerBytes(reinterpret_cast<const char *>(header), kHeaderSize);
     const int length = header[kHdrLengthLow] | (header[kHdrLengthHigh] << 8);
     if (length > capacity || header[kHdrLinkCode] != m_comm->linkCode() || (length > 0 && !buffer)) {
+        m_trace.received(headerBytes,
+                         header[kHdrLinkCode] != m_comm->linkCode() ? ProtocolTrace::Verdict::WrongLink
+                                                                    : ProtocolTrace::Verdict::TooLong,
+                         buffer ? capacity : 0);
         discardPending();
         return -1;
     }
     if (status)
         *status = header[kHdrCommandOrStatus];
-    if (length == 0)
+    if (length == 0) {
+        m_trace.received(headerBytes, ProtocolTrace::Verdict::Taken);
         return 0;
-    if (m_comm->read(buffer, quint32(length), timeoutMs) != length)
+    }
+    const qint32 read = m_comm->read(buffer, quint32(length), timeoutMs);
+    m_trace.received(headerBytes + QByteArray(reinterpret_cast<const char *>(buffer), qMax(read, 0)),
+                     read == length ? ProtocolTrace::Verdict::Taken : ProtocolTrace::Verdict::ShortPayload);
+    if (read != length)
         return -1;
     return length;
 }

@@ -10,6 +10,7 @@
 #include "common/Reporter.h"
 #include "device/Catalog.h"
 #include "device/OrvParam.h"
+#include "device/ProtocolTrace.h"
 
 #include <QByteArray>
 
@@ -248,10 +249,13 @@ private:
     /// is not taken for the next answer's header. Stops at the first pause, after the largest
     /// length a header can announce, or after kDiscardLimitMs.
     void discardPending();
+    /// Traces a header read that did not bring 4 bytes (got: what it returned).
+    void traceHeaderFailure(const quint8 *header, qint32 got, int timeoutMs);
 
     Comm *m_comm;
     Reporter *m_rep;
     QObject *m_owner;
     int m_bufferSize = -1;
     bool m_acknowledged = false;
+    ProtocolTrace m_trace;
 };

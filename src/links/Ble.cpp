@@ -1,5 +1,7 @@
 #include "links/Ble.h"
 
+#include "common/Logging.h"
+
 #include <QEventLoop>
 #include <QTimer>
 

@@ -3,7 +3,6 @@
 #include <QLowEnergyCharacteristic>
 #include <QLowEnergyDescriptor>
 
-
 BleService::~BleService() = default;
 BleController::~BleController() = default;
 BleDiscoveryAgent::~BleDiscoveryAgent() = default;

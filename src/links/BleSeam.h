@@ -19,12 +19,10 @@
 #include <QBluetoothUuid>
 #include <QByteArray>
 #include <QList>
-#include <QLoggingCategory>
 #include <QLowEnergyConnectionParameters>
 #include <QLowEnergyController>
 #include <QLowEnergyService>
 #include <QObject>
-
 
 /// The device's private GATT service and its data characteristic, which carries requests
 /// (writes) and answers (notifications). UUIDs compare as QUuid::toString() text.

@@ -1,5 +1,7 @@
 #include "links/CommBle.h"
 
+#include "common/Logging.h"
+
 #include <QEventLoop>
 #include <QTimer>
 

@@ -1,5 +1,7 @@
 #include "links/CommUsbHid.h"
 
+#include "common/Logging.h"
+
 #include <QElapsedTimer>
 #include <QList>
 
@@ -52,6 +54,16 @@ QList<QByteArray> listedPaths(quint16 vendorId, quint16 productId)
 unsigned char s_remainder[CommUsbHid::kReportSize];
 quint32 s_remainderCount = 0;
 
+/// The last path that could not be opened: a poll that keeps failing on it logs it once.
+QByteArray s_failedPath;
+
+QString ids(quint16 vendorId, quint16 productId)
+{
+    return QStringLiteral("%1:%2")
+        .arg(vendorId, 4, 16, QLatin1Char('0'))
+        .arg(productId, 4, 16, QLatin1Char('0'));
+}
+
 } // namespace
 
 CommUsbHid::CommUsbHid() : Comm(kLinkUsbHid) {}
@@ -68,9 +80,20 @@ bool CommUsbHid::open()
     if (paths.isEmpty())
         return false;
     m_handle = hidApi().openPath(paths.first().constData());
-    if (m_handle)
-        m_path = paths.first();
-    return m_handle != nullptr;
+    m_goneLogged = false;
+    if (!m_handle) {
+        if (s_failedPath != paths.first())
+            qCDebug(lcUsb).noquote() << "can't open" << ids(m_vendorId, m_productId) << "at" << paths.first()
+                                     << "(no access to the device file?)";
+        s_failedPath = paths.first();
+        return false;
+    }
+    s_failedPath.clear();
+    m_path = paths.first();
+    qCDebug(lcUsb).noquote() << "opened" << ids(m_vendorId, m_productId) << "at" << m_path;
+    if (s_remainderCount > 0)
+        qCDebug(lcUsb) << s_remainderCount << "bytes of an earlier answer wait for the next read";
+    return true;
 }
 
 bool CommUsbHid::open(quint16 vendorId, quint16 productId)
@@ -91,10 +114,22 @@ bool CommUsbHid::openFirst()
 
 bool CommUsbHid::isConnected()
 {
-    if (!m_handle || !isListed(m_vendorId, m_productId, m_path))
+    if (!m_handle)
         return false;
+    if (!isListed(m_vendorId, m_productId, m_path)) {
+        if (!m_goneLogged)
+            qCDebug(lcUsb).noquote() << ids(m_vendorId, m_productId) << "at" << m_path
+                                     << "is no longer listed: unplugged";
+        m_goneLogged = true;
+        return false;
+    }
     wchar_t manufacturer[kManufacturerChars];
-    return hidApi().getManufacturerString(m_handle, manufacturer, kManufacturerChars) >= 0;
+    if (hidApi().getManufacturerString(m_handle, manufacturer, kManufacturerChars) >= 0)
+        return true;
+    if (!m_goneLogged)
+        qCDebug(lcUsb).noquote() << ids(m_vendorId, m_productId) << "at" << m_path << "does not answer";
+    m_goneLogged = true;
+    return false;
 }
 
 qint32 CommUsbHid::close()
@@ -102,6 +137,7 @@ qint32 CommUsbHid::close()
     if (m_handle) {
         hidApi().close(m_handle);
         m_handle = nullptr;
+        qCDebug(lcUsb).noquote() << "closed" << m_path;
     }
     m_path.clear();
     return 0;
@@ -144,19 +180,32 @@ qint32 CommUsbHid::read(quint8 *buffer, quint32 length, qint32 timeoutMs)
         unsigned char report[kReportSize];
         const int reportWaitMs = int(std::max<qint64>(deadlineMs - clock.elapsed(), 0));
         const int got = hidApi().readTimeout(m_handle, report, kReportSize, reportWaitMs);
-        if (got == 0)
+        if (got == 0) {
+            qCDebug(lcUsb) << "read timeout:" << copied << "of" << length << "bytes after" << clock.elapsed()
+                           << "ms";
             return qint32(copied);
-        if (got != kReportSize)
+        }
+        if (got != kReportSize) {
+            if (got < 0)
+                qCDebug(lcUsb) << "read failed: hidapi error";
+            else
+                qCDebug(lcUsb) << "read failed: report of" << got << "bytes";
             return -1;
+        }
         const int payload = report[kInLengthByte];
-        if (payload > kMaxReportPayload)
+        if (payload > kMaxReportPayload) {
+            qCDebug(lcUsb) << "read failed: report announces" << payload << "payload bytes";
             return -1;
+        }
         std::memcpy(s_remainder, report + kInPayload, size_t(payload));
         s_remainderCount = quint32(payload);
         if (payload > 0)
             deadlineMs = clock.elapsed() + waitMs;
-        else if (clock.elapsed() >= deadlineMs)
+        else if (clock.elapsed() >= deadlineMs) {
+            qCDebug(lcUsb) << "read timeout (only empty reports):" << copied << "of" << length
+                           << "bytes after" << clock.elapsed() << "ms";
             return qint32(copied);
+        }
     }
 }
 
@@ -176,8 +225,10 @@ qint32 CommUsbHid::write(const quint8 *data, quint32 length)
         report[kOutReportId] = kNoReportId;
         report[kOutLengthByte] = static_cast<unsigned char>(chunk);
         std::memcpy(report + kOutPayload, data + offset, chunk);
-        if (hidApi().write(m_handle, report, kOutputReportSize) != kOutputReportSize)
+        if (hidApi().write(m_handle, report, kOutputReportSize) != kOutputReportSize) {
+            qCDebug(lcUsb) << "write failed after" << offset << "of" << length << "bytes";
             return -1;
+        }
     }
     return qint32(length);
 }

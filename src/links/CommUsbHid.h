@@ -88,4 +88,5 @@ private:
     quint16 m_productId = 0;
     hid_device *m_handle = nullptr;
     QByteArray m_path;
+    bool m_goneLogged = false; ///< the loss of this handle's device was logged
 };

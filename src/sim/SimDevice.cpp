@@ -1,6 +1,7 @@
 #include "sim/SimDevice.h"
 
 #include "common/Clock.h"
+#include "common/Logging.h"
 #include "device/Catalog.h"
 #include "device/ConfigFile.h"
 #include "device/Protocol.h"
@@ -292,8 +293,10 @@ QList<QByteArray> SimDevice::handleRequest(const QByteArray &request)
     req.command = quint8(request.at(kHdrCommand));
     const int length = quint8(request.at(kHdrLengthLow)) | (quint8(request.at(kHdrLengthHigh)) << 8);
     req.payload = request.mid(kHeaderSize);
-    if (req.payload.size() != length)
+    if (req.payload.size() != length) {
+        qCDebug(lcSim) << "malformed request of" << request.size() << "bytes: not answered";
         return {}; // a malformed request is not answered
+    }
     ++m_commandCounts[req.command];
 
     if (req.command == Protocol::kCmdParams) {
@@ -305,6 +308,8 @@ QList<QByteArray> SimDevice::handleRequest(const QByteArray &request)
                              : 0;
         }
     }
+
+    logRequest(req);
 
     auto scripted = m_scripted.find(req.command);
     if (scripted != m_scripted.end() && !scripted->isEmpty()) {
@@ -332,6 +337,27 @@ QList<QByteArray> SimDevice::handleRequest(const QByteArray &request)
         }
     }
     return applyTransportFaults(dispatch(req, faulty), faulty);
+}
+
+void SimDevice::logRequest(const Request &req) const
+{
+    if (!lcSim().isDebugEnabled())
+        return;
+    // Ids only: the values written may be keys.
+    QString what = QStringLiteral("received cmd %1").arg(req.command);
+    if (req.command == Protocol::kCmdParams && req.action > 0) {
+        what += QStringLiteral(" action %1").arg(req.action);
+    } else if (req.command == Protocol::kCmdParams && req.action == 0) {
+        what += QStringLiteral(" write");
+        for (const OrvParam &p : req.elements)
+            what += QLatin1Char(' ') + QString::number(p.id());
+    } else if (req.command == Protocol::kCmdParams) {
+        what += QStringLiteral(" undecodable frame");
+    }
+    what += QStringLiteral(", %1 bytes").arg(req.payload.size());
+    if (faultApplies(req))
+        what += QStringLiteral(", fault %1 applies").arg(int(m_fault.kind));
+    qCDebug(lcSim).noquote() << what;
 }
 
 bool SimDevice::faultApplies(const Request &req) const

@@ -223,6 +223,8 @@ private:
     };
 
     bool faultApplies(const Request &req) const;
+    /// One "pelm.sim" debug line per request: command, action or written ids, fault.
+    void logRequest(const Request &req) const;
     QList<QByteArray> dispatch(const Request &req, bool faulty);
     QList<QByteArray> handleParams(const Request &req, bool faulty);
     QByteArray runAction(quint8 action, const QByteArray &args, bool *ok, quint8 *errorCode);

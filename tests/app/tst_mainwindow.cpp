@@ -252,21 +252,28 @@ void TestMainWindow::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("simulate");
+    QTest::addColumn<bool>("verbose");
     QTest::addColumn<QString>("warning");
-    QTest::newRow("none") << QStringList{"pelm-configurator"} << false << QString();
-    QTest::newRow("simulate") << QStringList{"pelm-configurator", "--simulate"} << true << QString();
+    QTest::newRow("none") << QStringList{"pelm-configurator"} << false << false << QString();
+    QTest::newRow("simulate") << QStringList{"pelm-configurator", "--simulate"} << true << false << QString();
+    QTest::newRow("verbose") << QStringList{"pelm-configurator", "--verbose"} << false << true << QString();
+    QTest::newRow("verbose and simulate")
+        << QStringList{"pelm-configurator", "--simulate", "--verbose"} << true << true << QString();
     QTest::newRow("unknown option ignored") << QStringList{"pelm-configurator", "--bogus", "--simulate"}
-                                            << true << QStringLiteral("Unknown option 'bogus'.");
+                                            << true << false << QStringLiteral("Unknown option 'bogus'.");
 }
 
 void TestMainWindow::commandLine()
 {
     QFETCH(QStringList, arguments);
     QFETCH(bool, simulate);
+    QFETCH(bool, verbose);
     QFETCH(QString, warning);
     if (!warning.isEmpty())
         QTest::ignoreMessage(QtWarningMsg, qPrintable(warning));
-    QCOMPARE(Application::parseCommandLine(arguments).simulate, simulate);
+    const Application::StartOptions options = Application::parseCommandLine(arguments);
+    QCOMPARE(options.simulate, simulate);
+    QCOMPARE(options.verbose, verbose);
 }
 
 // ---------------------------------------------------------------------------------------------

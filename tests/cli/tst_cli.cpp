@@ -186,6 +186,9 @@ private slots:
     void deviceWatchUntilStopped();
     void deviceKeys_data();
     void deviceKeys();
+    void verboseTrace_data();
+    void verboseTrace();
+    void verboseKeyWriteMasksTheKeys();
 };
 
 void TestCli::packThenUnpackGivesTheFileBack_data()
@@ -679,6 +682,109 @@ void TestCli::deviceKeys()
     QVERIFY2(r.err.contains(err), qPrintable(r.err));
     QVERIFY2(!r.err.contains("No supported device"), qPrintable(r.err));
     // Nothing the program prints or logs holds a key, in any form, whole or in part.
+    const QString leak = SecretScan::find(r.out.split('\n') + r.err.split('\n'),
+                                          {QByteArray::fromHex(kAppEuiHex), QByteArray::fromHex(kAppKeyHex)});
+    QVERIFY2(leak.isEmpty(), qPrintable("a key was printed: " + leak));
+}
+
+namespace {
+/// pelm-cli with QT_LOGGING_RULES set to rules (empty: not set) and the default message format.
+Result runCliWithRules(const QStringList &args, const QString &rules, const QByteArray &input = QByteArray())
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_LOGGING_RULES"));
+    env.remove(QStringLiteral("QT_MESSAGE_PATTERN"));
+    if (!rules.isEmpty())
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), rules);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(PELM_BIN_DIR "/pelm-cli"), args);
+    if (!p.waitForStarted(5000))
+        return {};
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(20000)) {
+        p.kill();
+        return {};
+    }
+    Result r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+// The identification of the simulated device, as the protocol trace shows it.
+const QStringList kIdentifyTrace{
+    "pelm.protocol: send link 0x75 cmd 3 (buffer size) len 0: 75 03 00 00",
+    "pelm.protocol: recv link 0x75 cmd 3 (buffer size) status 1 (last) len 2: 75 01 02 00 40 00",
+    "pelm.protocol: send link 0x75 cmd 5 (action 2 identify) len 2: 75 05 02 00 01 02",
+    "pelm.protocol: recv link 0x75 cmd 5 (action 2 identify) status 1 (last) len 15: "
+    "75 01 0F 00 06 1C 00 01 0E 02 01 70 B3 D5 49 9A 0C 1E 2F",
+    "pelm.protocol: send link 0x75 cmd 5 (action 7 version) len 2: 75 05 02 00 01 07",
+    "pelm.protocol: recv link 0x75 cmd 5 (action 7 version) status 1 (last) len 3: 75 01 03 00 06 20 01",
+};
+const QString kProbeLine =
+    QStringLiteral("pelm.session: USB probe: accepted, type 28 rev 0x0100, module 14 rev 0x0102");
+} // namespace
+
+void TestCli::verboseTrace_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("rules"); // QT_LOGGING_RULES; empty: not set
+    QTest::addColumn<bool>("protocol"); // the protocol trace is on standard error
+    QTest::addColumn<bool>("session");  // the session's lines are
+
+    const QStringList info{"device", "info", "--simulate"};
+    QTest::newRow("--verbose after the command")
+        << info + QStringList{"--verbose"} << QString() << true << true;
+    QTest::newRow("--verbose first") << QStringList{"--verbose"} + info << QString() << true << true;
+    QTest::newRow("quiet without --verbose") << info << QString() << false << false;
+    QTest::newRow("--verbose, protocol switched off by the user")
+        << info + QStringList{"--verbose"} << "pelm.protocol.debug=false" << false << true;
+    QTest::newRow("only the protocol, by the user's rule")
+        << info << "pelm.protocol.debug=true" << true << false;
+}
+
+void TestCli::verboseTrace()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, rules);
+    QFETCH(bool, protocol);
+    QFETCH(bool, session);
+    const Result r = runCliWithRules(args, rules);
+    QCOMPARE(r.code, 0);
+    // The trace never mixes into the answer on standard output.
+    QVERIFY2(r.out.startsWith("identity: " + kSimIdentity + "\n"), qPrintable(r.out));
+    QVERIFY2(!r.out.contains("pelm."), qPrintable(r.out));
+
+    const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
+    if (!protocol && !session) {
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        return;
+    }
+    QCOMPARE(lines.filter(QRegularExpression("^pelm\\.protocol: ")),
+             protocol ? kIdentifyTrace : QStringList());
+    QCOMPARE(lines.contains(kProbeLine), session);
+    // Every line is a log line of one of our categories.
+    for (const QString &line : lines)
+        QVERIFY2(line.startsWith("pelm."), qPrintable(line));
+}
+
+void TestCli::verboseKeyWriteMasksTheKeys()
+{
+    const QByteArray keys = "AppEUI=" + kAppEuiHex + "\nAppKey=" + kAppKeyHex + "\n";
+    const Result r =
+        runCliWithRules({"--verbose", "device", "keys", "--keys", "-", "--simulate"}, QString(), keys);
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QStringLiteral("accepted 6 AppEUI\naccepted 7 AppKey\n"));
+    // The write is traced, its key values masked.
+    const QStringList writes = r.err.split('\n').filter(
+        QRegularExpression("^pelm\\.protocol: send link 0x75 cmd 5 \\(write 6 7\\)"));
+    QCOMPARE(writes.size(), 1);
+    QVERIFY2(writes.first().contains(" C6 09 ** ** ** ** ** ** ** ** ** C7 11 ** "),
+             qPrintable(writes.first()));
+    QVERIFY(r.err.contains("pelm.sim: received cmd 5 write 6 7"));
     const QString leak = SecretScan::find(r.out.split('\n') + r.err.split('\n'),
                                           {QByteArray::fromHex(kAppEuiHex), QByteArray::fromHex(kAppKeyHex)});
     QVERIFY2(leak.isEmpty(), qPrintable("a key was printed: " + leak));

@@ -1,10 +1,13 @@
 // The command protocol against a scripted transport: request bytes, answer header checks,
 // multi-packet reassembly, device errors, identification records, frames and the refusal
-// bitmap.
+// bitmap; the protocol trace (exact lines, and the LoRaWAN keys masked in it).
 
 #include "ScriptedComm.h"
+#include "device/LoRaWanKeys.h"
 #include "device/Protocol.h"
+#include "support/LogRecorder.h"
 #include "support/RecordingReporter.h"
+#include "support/SecretScan.h"
 
 #include <QThread>
 #include <QtTest>
@@ -98,6 +101,12 @@ private slots:
     void terminalAvailable_data();
     void terminalAvailable();
     void noTransport();
+
+    void trace_data();
+    void trace();
+    void keysNeverTraced_data();
+    void keysNeverTraced();
+    void traceOffByDefault();
 
 private:
     RecordingReporter m_rep;
@@ -675,6 +684,223 @@ void TestProtocol::noTransport()
     QVERIFY(!p.terminalAvailable());
     QVERIFY(!p.readLiveValue(Protocol::kCmdTemperature, nullptr));
     QVERIFY(m_rep.boxes.isEmpty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// trace
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+// Distinctive keys: no run of their bytes appears anywhere else by chance.
+const QByteArray kAppEui = QByteArray::fromHex("D0E1F2A3B4C5D6E7");
+const QByteArray kAppKey = QByteArray::fromHex("2B7E151628AED2A6ABF7158809CF4F3C");
+} // namespace
+
+void TestProtocol::trace_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QList<QByteArray>>("answers"); // the bytes answered to each request
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("identification")
+        << "identify"
+        << QList<QByteArray>{usb(1, "4000"), usb(1, "06 1C 00 01 0E 02 01 70B3D5499A0C1E2F"),
+                             usb(1, "06 2001")}
+        << QStringList{
+               "send link 0x75 cmd 3 (buffer size) len 0: 75 03 00 00",
+               "recv link 0x75 cmd 3 (buffer size) status 1 (last) len 2: 75 01 02 00 40 00",
+               "send link 0x75 cmd 5 (action 2 identify) len 2: 75 05 02 00 01 02",
+               "recv link 0x75 cmd 5 (action 2 identify) status 1 (last) len 15: "
+               "75 01 0F 00 06 1C 00 01 0E 02 01 70 B3 D5 49 9A 0C 1E 2F",
+               "send link 0x75 cmd 5 (action 7 version) len 2: 75 05 02 00 01 07",
+               "recv link 0x75 cmd 5 (action 7 version) status 1 (last) len 3: 75 01 03 00 06 20 01",
+           };
+    QTest::newRow("answer in two packets")
+        << "load" << QList<QByteArray>{usb(2, "06 03 05") + usb(1, "06 05 01")}
+        << QStringList{
+               "send link 0x75 cmd 5 (action 4 load configuration) len 2: 75 05 02 00 01 04",
+               "recv link 0x75 cmd 5 (action 4 load configuration) status 2 (more) len 3: 75 02 03 00 06 03 "
+               "05",
+               "recv link 0x75 cmd 5 (action 4 load configuration) status 1 (last) len 3: 75 01 03 00 06 05 "
+               "01",
+           };
+    // The AppEUI element runs over three packets: its value is masked in each, the element
+    // after it is not.
+    QTest::newRow("configuration answer with a key")
+        << "load"
+        << QList<QByteArray>{usb(2, "06 C6 09 00 D0 E1") + usb(2, "06 F2 A3 B4 C5 D6") +
+                             usb(1, "06 E7 03 05")}
+        << QStringList{
+               "send link 0x75 cmd 5 (action 4 load configuration) len 2: 75 05 02 00 01 04",
+               "recv link 0x75 cmd 5 (action 4 load configuration) status 2 (more) len 6: "
+               "75 02 06 00 06 C6 09 ** ** **",
+               "recv link 0x75 cmd 5 (action 4 load configuration) status 2 (more) len 6: "
+               "75 02 06 00 06 ** ** ** ** **",
+               "recv link 0x75 cmd 5 (action 4 load configuration) status 1 (last) len 4: "
+               "75 01 04 00 06 ** 03 05",
+           };
+    QTest::newRow("parameter write")
+        << "write" << QList<QByteArray>{usb(1, "06 00")}
+        << QStringList{
+               "send link 0x75 cmd 5 (write 10 11) len 4: 75 05 04 00 0A 00 0B 01",
+               "recv link 0x75 cmd 5 (write 10 11) status 1 (last) len 2: 75 01 02 00 06 00",
+           };
+    QTest::newRow("not acknowledged")
+        << "load" << QList<QByteArray>{usb(255, "")}
+        << QStringList{
+               "send link 0x75 cmd 5 (action 4 load configuration) len 2: 75 05 02 00 01 04",
+               "recv link 0x75 cmd 5 (action 4 load configuration) status 255 (not acknowledged) len 0: "
+               "75 FF 00 00",
+           };
+    QTest::newRow("silent device") << "temperature" << QList<QByteArray>()
+                                   << QStringList{
+                                          "send link 0x75 cmd 20 (temperature) len 0: 75 14 00 00",
+                                          "recv link 0x75 cmd 20 (temperature): nothing within 500 ms",
+                                      };
+    QTest::newRow("other link code") << "temperature"
+                                     << QList<QByteArray>{answerMsg(Comm::kLinkBle, 1, hex("3412"))}
+                                     << QStringList{
+                                            "send link 0x75 cmd 20 (temperature) len 0: 75 14 00 00",
+                                            "recv link 0x62 cmd 20 (temperature) status 1 (last) len 2: 62 "
+                                            "01 02 00 -- rejected: not link 0x75",
+                                            "recv link 0x75 cmd 20 (temperature): 2 bytes thrown away",
+                                        };
+    QTest::newRow("longer than an answer can be")
+        << "temperature" << QList<QByteArray>{answerMsg(Comm::kLinkUsbHid, 1, QByteArray(1025, 'x'))}
+        << QStringList{
+               "send link 0x75 cmd 20 (temperature) len 0: 75 14 00 00",
+               "recv link 0x75 cmd 20 (temperature) status 1 (last) len 1025: 75 01 01 04 "
+               "-- rejected: longer than 1024 bytes",
+               "recv link 0x75 cmd 20 (temperature): 1025 bytes thrown away",
+           };
+    QTest::newRow("short header")
+        << "temperature" << QList<QByteArray>{hex("75 01")}
+        << QStringList{
+               "send link 0x75 cmd 20 (temperature) len 0: 75 14 00 00",
+               "recv link 0x75 cmd 20 (temperature): 75 01 -- header incomplete (2 of 4 bytes)",
+           };
+    QTest::newRow("short payload")
+        << "temperature" << QList<QByteArray>{hex("75 01 02 00 34")}
+        << QStringList{
+               "send link 0x75 cmd 20 (temperature) len 0: 75 14 00 00",
+               "recv link 0x75 cmd 20 (temperature) status 1 (last) len 2: 75 01 02 00 34 "
+               "-- payload incomplete (1 of 2 bytes)",
+           };
+    QTest::newRow("raw answers of the terminal probe")
+        << "terminal" << QList<QByteArray>{usb(1, ""), usb(1, "")}
+        << QStringList{
+               "send link 0x75 cmd 6 (serial write) len 0: 75 06 00 00",
+               "recv link 0x75 cmd 6 (serial write) status 1 (last) len 0: 75 01 00 00",
+               "send link 0x75 cmd 7 (serial read) len 0: 75 07 00 00",
+               "recv link 0x75 cmd 7 (serial read) status 1 (last) len 0: 75 01 00 00",
+           };
+    QTest::newRow("raw answer too long for its room")
+        << "bootloader" << QList<QByteArray>{answerMsg(Comm::kLinkUsbHid, 1, QByteArray(256, '\x41'))}
+        << QStringList{
+               "send link 0x75 cmd 8 (bootloader) len 0: 75 08 00 00",
+               "recv link 0x75 cmd 8 (bootloader) status 1 (last) len 256: 75 01 00 01 "
+               "-- rejected: longer than 255 bytes",
+               "recv link 0x75 cmd 8 (bootloader): 256 bytes thrown away",
+           };
+    QTest::newRow("write not taken whole")
+        << "short write" << QList<QByteArray>()
+        << QStringList{
+               "send link 0x75 cmd 5 (action 2 identify) len 2: 75 05 02 00 01 02",
+               "send link 0x75 cmd 5 (action 2 identify): write failed (5 of 6 bytes taken)",
+           };
+}
+
+void TestProtocol::trace()
+{
+    QFETCH(QString, operation);
+    QFETCH(QList<QByteArray>, answers);
+    QFETCH(QStringList, lines);
+    ScriptedComm comm;
+    for (const QByteArray &a : answers)
+        comm.then(a);
+    Protocol p(&comm, &m_rep);
+    p.setBufferSize(64);
+
+    const LogRecorder log;
+    if (operation == "identify") {
+        DeviceInfo info;
+        QVERIFY(p.identify(&info, false));
+    } else if (operation == "load") {
+        p.runAction(Protocol::kActLoadConfig, QByteArray(), 500, false);
+    } else if (operation == "write") {
+        OrvParamList list = oneByteParams(2);
+        p.exchangeParams(list, nullptr, 500, false);
+    } else if (operation == "temperature") {
+        p.readLiveValue(Protocol::kCmdTemperature, nullptr);
+    } else if (operation == "terminal") {
+        QVERIFY(p.terminalAvailable());
+    } else if (operation == "bootloader") {
+        QVERIFY(p.bootloaderCaps().isEmpty());
+    } else if (operation == "short write") {
+        comm.shortWrite = true;
+        QCOMPARE(p.sendCommand(Protocol::kCmdParams, hex("01 02")), -1);
+    } else {
+        QFAIL("unknown operation");
+    }
+    QCOMPARE(log.lines("pelm.protocol"), lines);
+    m_rep.clear(); // boxes of the failures are not what this test is about
+}
+
+void TestProtocol::keysNeverTraced_data()
+{
+    QTest::addColumn<int>("bufferSize");
+    QTest::addColumn<QString>("firstLine"); // empty: not compared
+    QTest::newRow("both keys in one frame")
+        << 64
+        << "send link 0x75 cmd 5 (write 6 7) len 30: 75 05 1E 00 C6 09 ** ** ** ** ** ** ** ** ** "
+           "C7 11 ** ** ** ** ** ** ** ** ** ** ** ** ** ** ** ** **";
+    // Small frames cut the keys into chunks, each an element of its own.
+    QTest::newRow("chunks of 5 bytes")
+        << 8 << "send link 0x75 cmd 5 (write 6) len 8: 75 05 08 00 C6 06 ** ** ** ** ** **";
+    QTest::newRow("chunks of 10 bytes") << 13 << QString();
+}
+
+void TestProtocol::keysNeverTraced()
+{
+    QFETCH(int, bufferSize);
+    QFETCH(QString, firstLine);
+    ScriptedComm comm;
+    for (int i = 0; i < 32; ++i)
+        comm.then(usb(1, "06 00"));
+    Protocol p(&comm, &m_rep);
+    p.setBufferSize(bufferSize);
+    OrvParamList keys{OrvParam(LoRaWanKeys::kAppEuiParamId, kAppEui, 0),
+                      OrvParam(LoRaWanKeys::kAppKeyParamId, kAppKey, 0)};
+
+    const LogRecorder log;
+    p.exchangeParams(keys, nullptr, 500, false);
+    m_rep.clear();
+
+    // The keys did go out, and every request was traced.
+    QStringList written;
+    for (const QByteArray &w : comm.written)
+        written << QString::fromLatin1(w.toHex());
+    QVERIFY(!SecretScan::find(written, {kAppEui}).isEmpty());
+    QVERIFY(!SecretScan::find(written, {kAppKey}).isEmpty());
+    const QStringList lines = log.all();
+    QCOMPARE(log.lines("pelm.protocol").filter(QRegularExpression("^send ")).size(), comm.written.size());
+    if (!firstLine.isEmpty())
+        QCOMPARE(log.lines("pelm.protocol").first(), firstLine);
+
+    const QString leak = SecretScan::find(lines, {kAppEui, kAppKey});
+    QVERIFY2(leak.isEmpty(), qPrintable("a key was traced: " + leak));
+}
+
+void TestProtocol::traceOffByDefault()
+{
+    // Without a rule that switches it on, the trace writes nothing.
+    const LogRecorder log{QString()};
+    ScriptedComm comm;
+    comm.then(usb(1, "4000"));
+    Protocol p(&comm, &m_rep);
+    QVERIFY(p.sendCommand(Protocol::kCmdBufferSize) == 0);
+    QCOMPARE(int(p.receiveAnswer(500).status), 1);
+    QCOMPARE(log.all(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestProtocol)

@@ -11,6 +11,7 @@
 #include "links/CommUsbHid.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
+#include "support/LogRecorder.h"
 #include "support/RecordingReporter.h"
 
 #include <QTemporaryDir>
@@ -127,6 +128,7 @@ private slots:
     void liveValuesTerminalBootloaderClock();
     void transportOwnership();
     void simulatedDeviceHistoryIsBounded();
+    void sessionLog();
 
 private:
     /// Connects to m_dev through the USB factory (plain counting session).
@@ -1152,6 +1154,40 @@ void TestSession::simulatedDeviceHistoryIsBounded()
     QVERIFY(m_dev->moduleInput().endsWith("tail"));
     QCOMPARE(m_dev->param(58), QByteArray(1, char((plugs - 1) % 2)));
     takeStatuses();
+}
+
+void TestSession::sessionLog()
+{
+    const LogRecorder log;
+    const QString accepted = QStringLiteral("USB probe: accepted, type 28 rev 0x0100, module 14 rev 0x0102");
+    std::unique_ptr<CountingSession> s(connect());
+    QVERIFY(s);
+    s.reset();
+
+    // The poll that keeps finding nothing says so once.
+    DeviceFactory::setUsbTransportFactory([]() -> Comm * { return nullptr; });
+    bool failed = false;
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(!DeviceFactory::connectUsb(&failed, &m_window));
+    SimDevice *dev = m_dev.get();
+    DeviceFactory::setUsbTransportFactory([dev]() -> Comm * { return new SimComm(*dev); });
+
+    s.reset(connect());
+    QVERIFY(s);
+    QCOMPARE(s->loadFromDevice(), 0);
+    m_dev->setFault(SimFault(SimFault::Silent));
+    QCOMPARE(s->restoreDefaults(), -1);
+    QCOMPARE(m_rep.takeBox().title, QStringLiteral("Default configuration failed !"));
+
+    QCOMPARE(log.lines("pelm.session"), (QStringList{
+                                            accepted,
+                                            "USB probe: no device",
+                                            accepted,
+                                            "load: start",
+                                            "load: end, " + QString::number(kDeviceParamCount),
+                                            "restore defaults: start",
+                                            "restore defaults: end, failed",
+                                        }));
 }
 
 QTEST_GUILESS_MAIN(TestSession)

@@ -4,6 +4,7 @@
 #include "links/HidApi.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
+#include "support/LogRecorder.h"
 
 #include <QThread>
 #include <QtTest>
@@ -53,6 +54,7 @@ struct FakeHid
     int emptyReportFlood = 0; ///< with the script used up: this many empty reports, 1 ms apart
     int readDelayMs = 0;      ///< each scripted report arrives this long after the read starts
     int foreignHandles = 0;   ///< calls made with a handle the fake never gave out
+    bool openRefused = false; ///< listed, but opening fails (no access to the device file)
 
     /// Pulls the cable and plugs it back in before anyone looked.
     void replug()
@@ -137,7 +139,7 @@ hid_device *fakeOpenPath(const char *path)
     bool listed = false;
     for (const auto &id : qAsConst(g_fake->present))
         listed = listed || g_fake->pathOf(id) == path;
-    if (!g_fake->plugged || !listed)
+    if (!g_fake->plugged || !listed || g_fake->openRefused)
         return nullptr;
     g_fake->events << QStringLiteral("opened");
     g_fake->infoCached = false;
@@ -286,6 +288,8 @@ private slots:
     void openTriesIdentitiesInOrder_data();
     void openTriesIdentitiesInOrder();
     void openClosesFirst();
+
+    void logIsOneLinePerEvent();
 };
 
 void TestCommUsbHid::init()
@@ -697,6 +701,48 @@ void TestCommUsbHid::openClosesFirst()
                                           first,
                                           "opened",
                                           "close"}));
+}
+
+void TestCommUsbHid::logIsOneLinePerEvent()
+{
+    const LogRecorder log;
+    const QString path = QStringLiteral("hid:04d8:0240:0");
+    {
+        CommUsbHid comm;
+        // A device that can't be opened, found again by every poll: said once.
+        g_fake->openRefused = true;
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!comm.open(kFirst.first, kFirst.second));
+        g_fake->openRefused = false;
+        QVERIFY(comm.open());
+
+        // An answer in many reports: no line per report.
+        g_fake->reads << okReport("\x01\x02\x03\x04\x05\x06\x07") << okReport("\x08\x09\x0A\x0B\x0C\x0D\x0E")
+                      << okReport("\x0F");
+        int result = 0;
+        readBytes(comm, 15, &result);
+        QCOMPARE(result, 15);
+
+        // A device that does not answer.
+        readBytes(comm, 4, &result);
+        QCOMPARE(result, 0);
+
+        // The cable is pulled; the poll asks again and again.
+        g_fake->plugged = false;
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!comm.isConnected());
+    }
+    QStringList lines = log.lines("pelm.usb");
+    QCOMPARE(lines.size(), 5);
+    QVERIFY2(lines[2].startsWith("read timeout: 0 of 4 bytes after "), qPrintable(lines[2]));
+    QVERIFY2(lines[2].endsWith(" ms"), qPrintable(lines[2]));
+    lines.removeAt(2);
+    QCOMPARE(lines, (QStringList{
+                        "can't open 04d8:0240 at " + path + " (no access to the device file?)",
+                        "opened 04d8:0240 at " + path,
+                        "04d8:0240 at " + path + " is no longer listed: unplugged",
+                        "closed " + path,
+                    }));
 }
 
 // ---------------------------------------------------------------------------------------
