@@ -3,7 +3,7 @@
 // refusals named per key, no answer, keys of the wrong length never sent, keys split over
 // several frames).
 
-#include "device/SimComm.h"
+#include "support/SimComm.h"
 #include "device/DeviceFactory.h"
 #include "device/DeviceSession.h"
 #include "device/LoRaWanKeys.h"

@@ -2,7 +2,7 @@
 // multi-packet reassembly, device errors, identification records, frames and the refusal
 // bitmap; the protocol trace (exact lines, and the LoRaWAN keys masked in it).
 
-#include "ScriptedComm.h"
+#include "support/ScriptedComm.h"
 #include "device/LoRaWanKeys.h"
 #include "device/Protocol.h"
 #include "support/LogRecorder.h"

@@ -2,7 +2,7 @@
 // their boxes and status messages, refusals, the clock set, fault injection, the USB and BLE
 // retry rules, the re-entry guard, and the same flows through the USB plug and CommUsbHid.
 
-#include "SimComm.h"
+#include "support/SimComm.h"
 #include "common/Clock.h"
 #include "device/Catalog.h"
 #include "device/DeviceFactory.h"

@@ -5,7 +5,7 @@
 #include "device/FamilyParams.h"
 #include "editors/OrvObject.h"
 #include "device/Protocol.h"
-#include "device/SimComm.h"
+#include "support/SimComm.h"
 #include "editors/WdgOrv.h"
 #include "editors/WdgOrvVirtual.h"
 #include "sim/SimDevice.h"

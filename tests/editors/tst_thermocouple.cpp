@@ -5,7 +5,7 @@
 // LoRaWAN keys and the clock correction.
 
 #include "device/DeviceFactory.h"
-#include "device/SimComm.h"
+#include "support/SimComm.h"
 #include "common/Hex.h"
 #include "device/Catalog.h"
 #include "device/ConfigFile.h"

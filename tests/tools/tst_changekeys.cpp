@@ -4,7 +4,7 @@
 // clipboard, and not one log line of the whole run carries a key.
 
 #include "device/DeviceFactory.h"
-#include "device/SimComm.h"
+#include "support/SimComm.h"
 #include "device/LoRaWanKeys.h"
 #include "editors/OrvThermocouple.h"
 #include "sim/SimDevice.h"

@@ -3,7 +3,7 @@
 // request and response displays with their field checks, timeouts, refused requests, polling,
 // the input filter, and the device page's opener.
 
-#include "device/SimComm.h"
+#include "support/SimComm.h"
 #include "device/DeviceSession.h"
 #include "device/FamilyParams.h"
 #include "editors/OrvObject.h"
