@@ -5,6 +5,7 @@
 #include "device/ConfigFile.h"
 #include "device/Protocol.h"
 #include "frames/OrvFrame.h"
+#include "sim/SimBootloaders.h"
 
 #include <QtDebug>
 
@@ -134,7 +135,7 @@ int valueOf(const QByteArray &value, bool isSigned)
 
 } // namespace
 
-SimDevice::SimDevice()
+SimDevice::SimDevice() : m_bootloaders(std::make_unique<SimBootloaders>())
 {
     m_identifier = QByteArray::fromHex("70B3D5499A0C1E2F");
     m_bootCaps = QByteArray::fromHex("4263"); // device: kind 2, BLE module: kind 3
@@ -382,7 +383,9 @@ QList<QByteArray> SimDevice::dispatch(const Request &req, bool faulty)
         if (req.payload.isEmpty())
             return {answer(link, Protocol::kStatusComplete, m_bootCaps)};
         if (req.payload.size() == 1) {
-            m_bootRequests.append(quint8(req.payload.at(0)));
+            const quint8 code = quint8(req.payload.at(0));
+            m_bootRequests.append(code);
+            m_bootloaders->restartInto(code, Protocol::tagValue(m_bootCaps, code));
             return {answer(link, Protocol::kStatusComplete, QByteArray())};
         }
         return {answer(link, Protocol::kStatusNotAcknowledged, QByteArray())};

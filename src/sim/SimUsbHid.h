@@ -15,6 +15,8 @@
 // - readTimeout hands out the next queued report. With nothing queued it returns 0 at once
 //   instead of waiting: a simulated answer is queued during the write, so nothing can
 //   arrive later and sleeping through the timeout would only slow the callers down.
+//   Only while a controller runs its YMODEM bootloader (SimBootloaders) do the bytes go to
+//   and come from the bootloader, which waits for the timeout when it has nothing to send.
 // - Once the device is seen unplugged, every handle opened before is dead for good (as a
 //   real handle after the cable is pulled): write, readTimeout and the manufacturer string
 //   fail with -1 until the host closes and opens again.
