@@ -19,6 +19,8 @@ constexpr int kRssiUpdateMs = 1000;
 constexpr int kRssiSwingDbm = 2;
 /// Request header: link code, command, payload length (little-endian).
 constexpr int kRequestHeaderBytes = 4;
+/// How long a controller takes to restart (the link drops then).
+constexpr int kRestartMs = 50;
 
 QBluetoothUuid configServiceUuid()
 {
@@ -279,15 +281,15 @@ private:
             notifyBytes(m_backend->device()->bootloaders().pendingDeviceBytes());
     }
 
-    /// A controller restarted (into its bootloader or back): the link drops once what was
-    /// sent before has gone out.
+    /// A controller restarted (into its bootloader or back): the link drops a moment after
+    /// what was sent before has gone out.
     void followRestart()
     {
         const int generation = m_backend->device()->bootloaders().generation();
         if (generation == m_generation)
             return;
         m_generation = generation;
-        QTimer::singleShot(0, this, [this] { dropLink(); });
+        QTimer::singleShot(kRestartMs, this, [this] { dropLink(); });
     }
 
     /// Notifications leave one per event, in order, like packets over the air.

@@ -71,6 +71,7 @@ void SimYmodemReceiver::start()
     m_expected = 1;
     m_eotNacked = false;
     m_finished = false;
+    m_purging = false;
     send(kCrcRequest);
 }
 
@@ -84,6 +85,7 @@ QByteArray SimYmodemReceiver::take(int maxBytes, bool poll)
 {
     if (m_faults.silent)
         return QByteArray();
+    m_purging = false;
     if (m_out.isEmpty() && poll && (m_state == State::AwaitHeader || m_state == State::AwaitClosing))
         send(kCrcRequest);
     const QByteArray out = m_out.left(maxBytes);
@@ -93,7 +95,7 @@ QByteArray SimYmodemReceiver::take(int maxBytes, bool poll)
 
 void SimYmodemReceiver::receive(const QByteArray &bytes)
 {
-    if (m_faults.silent || m_state == State::Done)
+    if (m_faults.silent || m_state == State::Done || m_purging)
         return;
     m_in.append(bytes);
     while (!m_in.isEmpty()) {
@@ -140,8 +142,12 @@ void SimYmodemReceiver::receive(const QByteArray &bytes)
             const QByteArray data = block.mid(3, field);
             const quint16 crc = quint16((quint8(block.at(field + 3)) << 8) | quint8(block.at(field + 4)));
             if (quint8(block.at(2)) != quint8(~number) || crc16(data) != crc) {
+                // A broken block: throw away what else comes before the sender listens again
+                // (it reads the answer once it has sent everything), then ask again.
+                m_in.clear();
+                m_purging = true;
                 send(kNak);
-                continue;
+                return;
             }
             handleBlock(number, data);
             continue;
@@ -194,20 +200,17 @@ void SimYmodemReceiver::handleBlock(quint8 number, const QByteArray &data)
         m_blockSizes.append(data.size());
         m_data.append(data);
         ++m_expected;
-        if (m_faults.dropAnswerBlock == m_expected - 1 && m_faults.dropAnswerTimes > 0) {
-            --m_faults.dropAnswerTimes;
-            return; // taken, but the answer is lost
-        }
-        send(kAck);
+    } else if (number == quint8(m_expected - 1)) {
+        ++m_blocks; // a repeat of the block taken last: its answer was lost
+    } else {
+        send(kNak);
         return;
     }
-    if (number == quint8(m_expected - 1)) {
-        // A repeat of the block taken last: its answer was lost.
-        ++m_blocks;
-        send(kAck);
-        return;
+    if (m_faults.dropAnswerBlock == m_expected - 1 && m_faults.dropAnswerTimes > 0) {
+        --m_faults.dropAnswerTimes;
+        return; // taken, but the answer is lost
     }
-    send(kNak);
+    send(kAck);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -293,6 +296,8 @@ bool SimXcpTarget::program(const QByteArray &data)
 bool SimXcpTarget::handle(const QByteArray &packet, QByteArray *answer)
 {
     const int index = m_packets++;
+    if (!packet.isEmpty())
+        ++m_counts[quint8(packet.at(0))];
     if (m_config.silent)
         return false;
     const QByteArray a = answerOf(packet);
@@ -312,7 +317,6 @@ QByteArray SimXcpTarget::answerOf(const QByteArray &packet)
     if (packet.isEmpty())
         return QByteArray();
     const quint8 cmd = quint8(packet.at(0));
-    ++m_counts[cmd];
     const QByteArray ok(1, char(kPositive));
 
     if (cmd == kConnect) {
@@ -354,7 +358,9 @@ QByteArray SimXcpTarget::answerOf(const QByteArray &packet)
         if (quint8(packet.at(2)) != kResourcePgm)
             return error(kErrOutOfRange);
         QByteArray a = ok;
-        if (m_unlocked) {
+        if (m_unlocked || m_config.seed.isEmpty()) {
+            // No seed: the resource needs no key.
+            m_unlocked = true;
             a.append('\0');
             return a;
         }

@@ -89,6 +89,7 @@ private:
     int m_expected = 1;
     bool m_eotNacked = false;
     bool m_finished = false;
+    bool m_purging = false; ///< after a broken block: input dropped until the sender reads
     int m_blocks = 0;
     int m_cancels = 0;
     int m_eots = 0;

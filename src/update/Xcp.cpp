@@ -229,9 +229,10 @@ void XcpLoader::Stop()
         end.append(char(kCmdProgram)).append('\0');
         if (exchange(end, &rx, m_settings.t5) && positive(rx, kAckBytes))
             exchange(QByteArray(1, char(kCmdProgramReset)), &rx, kResetTimeoutMs);
+        if (m_settings.linkTable->close)
+            m_settings.linkTable->close();
     }
-    if (m_settings.linkTable && m_settings.linkTable->close)
-        m_settings.linkTable->close();
+    // Not connected: the link stays open for the next attempt.
     m_connected = false;
 }
 

@@ -89,8 +89,8 @@ public:
     /// Connects, unlocks the programming resource when protected and starts programming.
     /// 0 on success, otherwise a StartResult or the target's error code.
     int Start();
-    /// Ends programming (PROGRAM with no data, then PROGRAM_RESET when that was acknowledged)
-    /// and closes the link; nothing but the close when not connected.
+    /// When connected: ends programming (PROGRAM with no data, then PROGRAM_RESET when that
+    /// was acknowledged) and closes the link. Does nothing otherwise.
     void Stop();
     /// SET_MTA to address, then PROGRAM_CLEAR of length (up to 20 attempts).
     bool EraseRange(quint32 address, quint32 length);
