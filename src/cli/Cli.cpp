@@ -24,6 +24,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QTextStream>
 
 #include <csignal>
@@ -693,9 +694,14 @@ public:
         if (percent == m_last)
             return;
         m_last = percent;
+        if (percent <= 0) {
+            // A step starts or the update ended: no empty bar.
+            endBar();
+            m_last = 0;
+            return;
+        }
         if (!m_terminal) {
-            if (percent > 0)
-                m_err << "progress " << percent << "%\n";
+            m_err << "progress " << percent << "%\n";
             m_err.flush();
             return;
         }
@@ -704,7 +710,7 @@ public:
         m_err << '\r' << '[' << QString(filled, '#') << QString(kBarWidth - filled, '.') << "] "
               << QString::number(percent).rightJustified(3) << '%';
         m_err.flush();
-        m_barShown = percent > 0;
+        m_barShown = true;
     }
 
 private:
@@ -763,6 +769,10 @@ int deviceUpdate(const QStringList &args, QTextStream &out, QTextStream &err)
         simOption = simOption || p.isSet(QString::fromLatin1(o));
     if (simOption && !p.isSet(QStringLiteral("simulate")))
         return usage(err, QStringLiteral("the --sim-* options need --simulate"));
+
+    // The BLE link logs every packet: thousands of lines that would bury the updater's
+    // messages (QT_LOGGING_RULES still turns them on).
+    QLoggingCategory::setFilterRules(QStringLiteral("pelm.ble.debug=false"));
 
     Simulation sim;
     if (p.isSet(QStringLiteral("simulate")) &&

@@ -514,15 +514,16 @@ void SimBootloaders::stopPeer()
     m_peer.reset();
 }
 
-void SimBootloaders::checkFinished()
+void SimBootloaders::checkFinished(bool hostWrites)
 {
     if (m_mode != Mode::Ymodem)
         return;
     if (m_peer) {
-        // The program ends after the closing header; what it said last must reach the host first.
+        // The program ends after the closing header (or a cancel). What it said last reaches
+        // the host first, unless the host writes again: it no longer listens then.
         if (m_peer->state() != QProcess::NotRunning)
             m_peer->waitForFinished(0);
-        if (m_peer->state() == QProcess::NotRunning && m_peer->bytesAvailable() == 0)
+        if (m_peer->state() == QProcess::NotRunning && (hostWrites || m_peer->bytesAvailable() == 0))
             leave();
         return;
     }
@@ -542,7 +543,7 @@ bool SimBootloaders::hostBytes(const QByteArray &bytes)
         break;
     }
     if (m_peer) {
-        checkFinished();
+        checkFinished(true);
         if (m_mode != Mode::Ymodem)
             return false; // the program ended: the application takes the bytes
         m_peer->write(bytes);
@@ -569,7 +570,7 @@ QByteArray SimBootloaders::deviceBytes(int maxBytes, int timeoutMs)
         if (out.isEmpty() && timeoutMs > 0)
             QThread::msleep(ulong(timeoutMs)); // nothing will come: the read times out
     }
-    checkFinished();
+    checkFinished(false);
     return out;
 }
 
@@ -578,7 +579,7 @@ QByteArray SimBootloaders::pendingDeviceBytes()
     if (m_mode != Mode::Ymodem || m_peer)
         return QByteArray();
     const QByteArray out = m_ymodem.take(INT_MAX, false);
-    checkFinished();
+    checkFinished(false);
     return out;
 }
 

@@ -234,8 +234,9 @@ public:
 private:
     void startPeer();
     void stopPeer();
-    /// Leaves the bootloader when the transfer is over.
-    void checkFinished();
+    /// Leaves the bootloader when the transfer is over. hostWrites: the host is writing, so
+    /// what the external receiver left unread no longer matters.
+    void checkFinished(bool hostWrites = false);
 
     Mode m_mode = Mode::Application;
     quint8 m_controller = 0;

@@ -227,21 +227,25 @@ namespace SRecord {
 
 namespace {
 
-/// Value of a hex digit; any other character adds nothing.
-inline quint8 hexValue(char c)
+/// Values of the hex digits by character; any other character adds nothing (0).
+struct HexTable
 {
-    if (c >= '0' && c <= '9')
-        return quint8(c - '0');
-    if (c >= 'A' && c <= 'F')
-        return quint8(c - 'A' + 10);
-    if (c >= 'a' && c <= 'f')
-        return quint8(c - 'a' + 10);
-    return 0;
-}
+    quint8 value[256] = {};
+    constexpr HexTable()
+    {
+        for (int c = '0'; c <= '9'; ++c)
+            value[c] = quint8(c - '0');
+        for (int c = 'A'; c <= 'F'; ++c)
+            value[c] = quint8(c - 'A' + 10);
+        for (int c = 'a'; c <= 'f'; ++c)
+            value[c] = quint8(c - 'a' + 10);
+    }
+};
+constexpr HexTable kHex;
 
 inline quint8 hexByte(const char *at)
 {
-    return quint8((hexValue(at[0]) << 4) | hexValue(at[1]));
+    return quint8((kHex.value[quint8(at[0])] << 4) | kHex.value[quint8(at[1])]);
 }
 
 /// Characters before the byte pairs: "S", the type digit.
@@ -289,8 +293,11 @@ LineKind parseLine(const char *line, size_t length, quint32 addressOffset, Recor
     }
     const size_t dataBytes = size_t(count) - addressBytes - 1;
     const char *dataChars = pairs + 2 * addressBytes;
-    for (size_t i = 0; i < dataBytes; ++i)
-        sum += hexByte(dataChars + 2 * i);
+    quint8 data[SegmentStore::kMaxRecordChars / 2];
+    for (size_t i = 0; i < dataBytes; ++i) {
+        data[i] = hexByte(dataChars + 2 * i);
+        sum += data[i];
+    }
     const quint8 checksum = hexByte(dataChars + 2 * dataBytes);
     if (quint8(~sum) != checksum)
         return LineKind::Corrupt;
@@ -300,9 +307,7 @@ LineKind parseLine(const char *line, size_t length, quint32 addressOffset, Recor
         return LineKind::Corrupt;
     if (record) {
         record->address = quint32(start);
-        record->data.resize(dataBytes);
-        for (size_t i = 0; i < dataBytes; ++i)
-            record->data[i] = hexByte(dataChars + 2 * i);
+        record->data.assign(data, data + dataBytes);
     }
     return LineKind::Data;
 }

@@ -101,6 +101,7 @@ private slots:
     void secondRunRefused();
     void realReceiver_data();
     void realReceiver();
+    void realReceiverCancelledByStop();
 
 private:
     /// Puts the simulated device's main controller in its YMODEM bootloader and opens USB.
@@ -511,6 +512,34 @@ void TestYmodem::realReceiver()
     QTRY_VERIFY(!m_dev->bootloaders().hostBytes(QByteArray()));
     QCOMPARE(m_dev->bootloaders().mode(), SimBootloaders::Mode::Application);
     QVERIFY(m_dev->bootloaders().peerSucceeded());
+}
+
+void TestYmodem::realReceiverCancelledByStop()
+{
+    // A stop between blocks cancels rb's transfer: it gives up at once instead of waiting for
+    // the next block.
+    if (QStandardPaths::findExecutable(QStringLiteral("rb")).isEmpty())
+        QSKIP("rb (lrzsz) is not installed");
+    QTemporaryDir rxDir;
+    m_dev->bootloaders().setYmodemPeer(
+        QStringLiteral("exec env LD_PRELOAD=%1 rb -b -y").arg(QStringLiteral(PELM_RB_SHIM)), rxDir.path());
+    startUsb();
+    YmodemUpdate update(m_usb.get(), writeFirmware(randomBytes(20 * 1024, 3)));
+    Recorder rec;
+    rec.attach(&update);
+    connect(&update, &YmodemUpdate::updateProgressBar, &update, [&update](int v) {
+        if (v > 0)
+            update.requestAbort();
+    });
+    QVERIFY(update.run());
+    QCOMPARE(rec.aborted, 1);
+    QCOMPARE(rec.messages.last(), kStopped);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_dev->bootloaders().hostBytes(QByteArray()), 3000);
+    QVERIFY2(elapsed.elapsed() < 2000, qPrintable(QString::number(elapsed.elapsed())));
+    QVERIFY(!m_dev->bootloaders().peerSucceeded());
+    QVERIFY(!QFile::exists(rxDir.filePath(QStringLiteral("firmware.sfb"))));
 }
 
 QTEST_GUILESS_MAIN(TestYmodem)
