@@ -400,8 +400,9 @@ void TestXcp::stopWhileTargetSilent()
         update->requestAbort();
     });
     QVERIFY(update->run());
-    // Within the pause between attempts plus one attempt (CONNECT times out after T1).
-    QVERIFY2(elapsed.elapsed() < 100 + 200 + 300, qPrintable(QString::number(elapsed.elapsed())));
+    // Within the pause between attempts plus one attempt (CONNECT times out after T1), with
+    // room for a loaded machine; without the check the attempts would go on for ever.
+    QVERIFY2(elapsed.elapsed() < 1500, qPrintable(QString::number(elapsed.elapsed())));
     QCOMPARE(rec.aborted, 1);
     QCOMPARE(update->outcome(), Update::Outcome::Aborted);
     QCOMPARE(rec.fromConnecting(),
@@ -422,7 +423,7 @@ void TestXcp::connectTimeout()
     QElapsedTimer elapsed;
     elapsed.start();
     QVERIFY(update->run());
-    QVERIFY(elapsed.elapsed() < 2000);
+    QVERIFY(elapsed.elapsed() < 3000);
     QCOMPARE(rec.aborted, 1);
     QCOMPARE(update->outcome(), Update::Outcome::Failed);
     QCOMPARE(rec.fromConnecting().value(1),

@@ -434,7 +434,7 @@ void TestYmodem::stopWhileWaitingForReceiver()
     QElapsedTimer elapsed;
     elapsed.start();
     QVERIFY(update.run());
-    QVERIFY2(elapsed.elapsed() < 1500, qPrintable(QString::number(elapsed.elapsed())));
+    QVERIFY2(elapsed.elapsed() < 3000, qPrintable(QString::number(elapsed.elapsed()))); // not the 10 s
     QCOMPARE(rec.messages, (QStringList{"Waiting for bootloader detection...", kStopped}));
     QCOMPARE(rec.aborted, 1);
 }
@@ -536,8 +536,9 @@ void TestYmodem::realReceiverCancelledByStop()
     QCOMPARE(rec.messages.last(), kStopped);
     QElapsedTimer elapsed;
     elapsed.start();
-    QTRY_VERIFY_WITH_TIMEOUT(!m_dev->bootloaders().hostBytes(QByteArray()), 3000);
-    QVERIFY2(elapsed.elapsed() < 2000, qPrintable(QString::number(elapsed.elapsed())));
+    // Without the cancel rb would keep asking for the block (some 5 s here) before it gives up.
+    QTRY_VERIFY_WITH_TIMEOUT(!m_dev->bootloaders().hostBytes(QByteArray()), 4000);
+    QVERIFY2(elapsed.elapsed() < 4000, qPrintable(QString::number(elapsed.elapsed())));
     QVERIFY(!m_dev->bootloaders().peerSucceeded());
     QVERIFY(!QFile::exists(rxDir.filePath(QStringLiteral("firmware.sfb"))));
 }
