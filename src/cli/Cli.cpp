@@ -13,22 +13,35 @@
 #include "links/CommUsbHid.h"
 #include "sim/SimBle.h"
 #include "sim/SimDevice.h"
+#include "sim/SimBootloaders.h"
 #include "sim/SimUsbHid.h"
+#include "update/FirmwareUpdater.h"
+#include "update/SegmentStore.h"
+#include "links/Comm.h"
 
 #include <QCommandLineParser>
 #include <QElapsedTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QLoggingCategory>
 #include <QTextStream>
 #include <QThread>
 
 #include <signal.h>
 
 #include <csignal>
+
+#include <csignal>
+#include <cstdio>
+
+#include <unistd.h>
 
 namespace {
 
@@ -73,6 +86,24 @@ const char *kHelpText = R"(Commands:
       the lines AppEUI=<16 hex digits> and AppKey=<32 hex digits>; keys are
       never given on the command line. Incomplete keys are not sent. Prints one
       line per key: "accepted" or "REFUSED" with its id and name, never the key.
+  device update FILE [--target device|ble-module] [--seed-key LIB]
+                     [--connect-timeout SECONDS]
+      Updates the firmware of the device's main controller (default) or of its
+      BLE radio module: reads the bootloader kinds, checks that FILE suits the
+      bootloader (.sfb for "ST Ymodem", .srec for "BootQuor"), restarts the
+      controller into its bootloader, sends the file (YMODEM over the device
+      link, or XCP over BLE: the BLE module always needs --ble) and reconnects.
+      The updater's messages and the progress go to standard error; Ctrl+C
+      stops the update (the controller then stays in its bootloader).
+      --seed-key LIB: seed-and-key library for bootloaders that ask for a key
+      (default: the "SeedKeyLibrary" setting). --connect-timeout: how long to
+      keep trying to reach the XCP bootloader (default 30 s).
+
+  firmware info FILE.srec
+      Loads an S-record file as the updater does and prints "segments N",
+      "base 0x...", "size N", then one line per segment with its first and last
+      address ("0xXXXXXXXX-0xXXXXXXXX"). Corrupt lines are counted on standard
+      error.
 
 Device options:
   --ble ADDRESS     talk to the device over BLE instead of USB HID
@@ -90,6 +121,19 @@ Device options:
                     and plug@MS, in milliseconds after the start
                     (e.g. unplug@500,plug@1500; --sim-fault unplugged starts
                     with the cable pulled)
+  --sim-ymodem SPEC (device update) the simulated YMODEM bootloader misbehaves:
+                    comma list of silent, drop:N[xK] (answer to block N lost
+                    K times), nak:N[xK], ack-first-eot
+  --sim-ymodem-peer COMMAND
+                    (device update) an external YMODEM receiver (e.g.
+                    'rb -b -y') runs in the current folder instead
+  --sim-xcp SPEC    (device update) the simulated XCP bootloader: comma list of
+                    protected, motorola, require-encrypted, silent,
+                    unknown:N (N CONNECTs refused as unknown), max-cto-pgm:N,
+                    seed:HEX, drop:N (answer to packet N lost)
+  --sim-image FILE  (device update) writes what the simulated bootloader
+                    received: the YMODEM file's bytes, or the XCP memory as
+                    S-records
 
 Diagnostics:
   --verbose         (anywhere on the line) log every step on standard error: USB,
@@ -107,6 +151,7 @@ Exit codes:
   3  some input was invalid (frame lines, a key file), some parameters could not
      be packed, or the device refused some parameters or keys
   4  no device, the device did not answer, or it is not a supported device
+  5  the firmware update was refused, failed or was stopped
 )";
 
 /// Prints boxes and status messages to standard error; questions take their default button.
@@ -463,6 +508,9 @@ private:
     QString m_statePath;
     QList<CableEvent> m_schedule;
     bool m_installed = false;
+
+public:
+    SimDevice &device() { return m_device; }
 };
 
 /// Set by SIGINT or SIGTERM while a watch runs.
@@ -795,6 +843,327 @@ int deviceCommand(const QString &cmd, const QStringList &args, QTextStream &out,
     return rc;
 }
 
+// ---------------------------------------------------------------------------------------------
+// Firmware files and updates
+// ---------------------------------------------------------------------------------------------
+
+int firmwareInfo(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.size() != 1)
+        return usage(err, QStringLiteral("firmware info needs exactly one FILE.srec"));
+    const QString path = args.first();
+    if (!QFileInfo(path).isFile()) {
+        err << "Can't open file '" << path << "'!\n";
+        return Cli::kFileError;
+    }
+    SegmentStore store;
+    store.init(SegmentStore::kParserSRecord);
+    if (!store.loadFromFile(path, 0)) {
+        err << "Can't read the firmware file '" << path << "'!\n";
+        return Cli::kFileError;
+    }
+    if (store.lastLoadStats().corruptLines > 0)
+        err << store.lastLoadStats().corruptLines << " corrupt lines skipped\n";
+    const int count = store.segmentCount();
+    if (count == 0) {
+        err << "The file '" << path << "' holds no data records.\n";
+        return Cli::kFileError;
+    }
+    quint32 base = 0;
+    quint32 length = 0;
+    store.segment(0, &base, &length);
+    out << "segments " << count << '\n'
+        << QString::asprintf("base 0x%08x\n", base) << "size " << store.totalSize() << '\n';
+    for (int i = 0; i < count; ++i) {
+        store.segment(i, &base, &length);
+        out << QString::asprintf("0x%08x-0x%08x\n", base, quint32(base + (length - 1)));
+    }
+    return Cli::kOk;
+}
+
+/// Writes the store as S3 records of 16 bytes (what the simulated XCP target was given).
+bool writeSRecords(const SegmentStore &store, const QString &path)
+{
+    constexpr quint32 kRecordBytes = 16;
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray text;
+    for (int i = 0; i < store.segmentCount(); ++i) {
+        quint32 base = 0;
+        quint32 length = 0;
+        const quint8 *data = store.segment(i, &base, &length);
+        for (quint32 at = 0; at < length; at += kRecordBytes) {
+            const quint32 n = qMin(kRecordBytes, length - at);
+            QByteArray record;
+            const quint32 address = base + at;
+            record.append(char(n + 5));
+            for (int shift = 24; shift >= 0; shift -= 8)
+                record.append(char((address >> shift) & 0xFF));
+            record.append(reinterpret_cast<const char *>(data + at), int(n));
+            quint8 sum = 0;
+            for (const char c : record)
+                sum = quint8(sum + quint8(c));
+            record.append(char(quint8(~sum)));
+            text += "S3" + record.toHex().toUpper() + '\n';
+        }
+    }
+    return f.write(text) == text.size() && f.commit();
+}
+
+/// Sets the simulated bootloaders up from the --sim-ymodem, --sim-ymodem-peer and --sim-xcp options.
+bool setUpSimBootloaders(const QCommandLineParser &p, SimDevice &device, QTextStream &err)
+{
+    SimBootloaders &boot = device.bootloaders();
+    const auto bad = [&err](const QString &option, const QString &item) {
+        err << "pelm-cli: unknown " << option << " item '" << item << "'\n";
+        return false;
+    };
+    // N or NxK
+    const auto countSpec = [](const QString &text, int *n, int *times) {
+        bool ok1 = false;
+        bool ok2 = true;
+        *n = text.section('x', 0, 0).toInt(&ok1);
+        *times = text.contains('x') ? text.section('x', 1).toInt(&ok2) : 1;
+        return ok1 && ok2 && *n >= 0 && *times > 0;
+    };
+    SimYmodemReceiver::Faults faults;
+    for (const QString &item : p.value(QStringLiteral("sim-ymodem")).split(',', Qt::SkipEmptyParts)) {
+        const QString name = item.section(':', 0, 0);
+        const QString arg = item.section(':', 1);
+        if (name == QLatin1String("silent"))
+            faults.silent = true;
+        else if (name == QLatin1String("ack-first-eot"))
+            faults.ackFirstEot = true;
+        else if (name == QLatin1String("drop") &&
+                 countSpec(arg, &faults.dropAnswerBlock, &faults.dropAnswerTimes))
+            continue;
+        else if (name == QLatin1String("nak") && countSpec(arg, &faults.nakBlock, &faults.nakTimes))
+            continue;
+        else
+            return bad(QStringLiteral("--sim-ymodem"), item);
+    }
+    boot.ymodem().setFaults(faults);
+    if (p.isSet(QStringLiteral("sim-ymodem-peer")))
+        boot.setYmodemPeer(p.value(QStringLiteral("sim-ymodem-peer")), QDir::currentPath());
+
+    SimXcpTarget::Config config;
+    for (const QString &item : p.value(QStringLiteral("sim-xcp")).split(',', Qt::SkipEmptyParts)) {
+        const QString name = item.section(':', 0, 0);
+        const QString arg = item.section(':', 1);
+        bool ok = true;
+        if (name == QLatin1String("protected"))
+            config.protectedPgm = true;
+        else if (name == QLatin1String("motorola"))
+            config.motorola = true;
+        else if (name == QLatin1String("require-encrypted"))
+            config.requireEncrypted = true;
+        else if (name == QLatin1String("silent"))
+            config.silent = true;
+        else if (name == QLatin1String("unknown"))
+            config.unknownConnects = arg.toInt(&ok);
+        else if (name == QLatin1String("drop"))
+            config.dropAnswerAt = arg.toInt(&ok);
+        else if (name == QLatin1String("max-cto-pgm")) {
+            const int n = arg.toInt(&ok);
+            ok = ok && n >= 4 && n <= 255;
+            config.maxCtoPgm = quint8(n);
+        } else if (name == QLatin1String("seed")) {
+            config.seed = QByteArray::fromHex(arg.toLatin1());
+            ok = !config.seed.isEmpty();
+        } else
+            ok = false;
+        if (!ok)
+            return bad(QStringLiteral("--sim-xcp"), item);
+    }
+    boot.xcp().setConfig(config);
+    boot.xcp().reset();
+    return true;
+}
+
+/// Writes what the simulated bootloader received (--sim-image).
+bool writeSimImage(SimDevice &device, const QString &path, QTextStream &err)
+{
+    SimBootloaders &boot = device.bootloaders();
+    bool ok = false;
+    if (!boot.restarts().isEmpty() && boot.restarts().last().second == SimBootloaders::kKindXcp) {
+        ok = writeSRecords(boot.xcp().memory(), path);
+    } else {
+        QSaveFile f(path);
+        const QByteArray bytes = boot.ymodem().file();
+        ok = f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
+    }
+    if (!ok)
+        err << "Can't write file '" << path << "'!\n";
+    return ok;
+}
+
+/// Set by Ctrl+C while an update runs.
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void onInterrupt(int)
+{
+    g_interrupted = 1;
+    std::signal(SIGINT, SIG_DFL); // a second Ctrl+C ends the program
+}
+
+/// Shows the updater's progress on standard error: a bar on a terminal, lines otherwise.
+class ProgressPrinter
+{
+public:
+    explicit ProgressPrinter(QTextStream &err) : m_err(err), m_terminal(isatty(fileno(stderr)) != 0) {}
+
+    void message(const QString &text)
+    {
+        endBar();
+        m_err << text;
+        if (!text.endsWith('\n'))
+            m_err << '\n';
+        m_err.flush();
+    }
+
+    void progress(int percent)
+    {
+        if (percent == m_last)
+            return;
+        m_last = percent;
+        if (percent <= 0) {
+            // A step starts or the update ended: no empty bar.
+            endBar();
+            m_last = 0;
+            return;
+        }
+        if (!m_terminal) {
+            m_err << "progress " << percent << "%\n";
+            m_err.flush();
+            return;
+        }
+        constexpr int kBarWidth = 40;
+        const int filled = qBound(0, percent, 100) * kBarWidth / 100;
+        m_err << '\r' << '[' << QString(filled, '#') << QString(kBarWidth - filled, '.') << "] "
+              << QString::number(percent).rightJustified(3) << '%';
+        m_err.flush();
+        m_barShown = true;
+    }
+
+private:
+    void endBar()
+    {
+        if (m_barShown)
+            m_err << '\n';
+        m_barShown = false;
+        m_last = -1;
+    }
+
+    QTextStream &m_err;
+    const bool m_terminal;
+    bool m_barShown = false;
+    int m_last = -1;
+};
+
+int deviceUpdate(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    Q_UNUSED(out)
+    QCommandLineParser p;
+    p.addOption({QStringLiteral("simulate"), QStringLiteral("simulated device")});
+    p.addOption({QStringLiteral("ble"), QStringLiteral("BLE address"), QStringLiteral("ADDRESS")});
+    p.addOption({QStringLiteral("sim-state"), QStringLiteral("simulator state"), QStringLiteral("FILE")});
+    p.addOption({QStringLiteral("sim-fault"), QStringLiteral("simulator fault"), QStringLiteral("SPEC")});
+    p.addOption({QStringLiteral("sim-refuse"), QStringLiteral("refused id"), QStringLiteral("ID")});
+    p.addOption({QStringLiteral("sim-ymodem"), QStringLiteral("YMODEM bootloader"), QStringLiteral("SPEC")});
+    p.addOption(
+        {QStringLiteral("sim-ymodem-peer"), QStringLiteral("YMODEM receiver"), QStringLiteral("COMMAND")});
+    p.addOption({QStringLiteral("sim-xcp"), QStringLiteral("XCP bootloader"), QStringLiteral("SPEC")});
+    p.addOption({QStringLiteral("sim-image"), QStringLiteral("received image"), QStringLiteral("FILE")});
+    p.addOption({QStringLiteral("target"), QStringLiteral("controller"), QStringLiteral("TARGET"),
+                 QStringLiteral("device")});
+    p.addOption({QStringLiteral("seed-key"), QStringLiteral("seed-and-key library"), QStringLiteral("LIB")});
+    p.addOption({QStringLiteral("connect-timeout"), QStringLiteral("seconds"), QStringLiteral("SECONDS"),
+                 QStringLiteral("30")});
+    if (!p.parse(QStringList{QStringLiteral("device")} + args))
+        return usage(err, p.errorText());
+    const QStringList pos = p.positionalArguments();
+    if (pos.size() != 1)
+        return usage(err, QStringLiteral("device update needs exactly one firmware FILE"));
+    const QString target = p.value(QStringLiteral("target"));
+    if (target != QLatin1String("device") && target != QLatin1String("ble-module"))
+        return usage(err, QStringLiteral("--target is 'device' or 'ble-module'"));
+    bool ok = false;
+    const double timeoutS = p.value(QStringLiteral("connect-timeout")).toDouble(&ok);
+    if (!ok || timeoutS <= 0 || timeoutS > 24 * 3600)
+        return usage(err, QStringLiteral("--connect-timeout takes a number of seconds above 0"));
+    if (!QFileInfo(pos.first()).isFile()) {
+        err << "Can't open file '" << pos.first() << "'!\n";
+        return Cli::kFileError;
+    }
+    bool simOption = false;
+    for (const char *o :
+         {"sim-state", "sim-fault", "sim-refuse", "sim-ymodem", "sim-ymodem-peer", "sim-xcp", "sim-image"})
+        simOption = simOption || p.isSet(QString::fromLatin1(o));
+    if (simOption && !p.isSet(QStringLiteral("simulate")))
+        return usage(err, QStringLiteral("the --sim-* options need --simulate"));
+
+    // The BLE link logs every packet: thousands of lines that would bury the updater's
+    // messages (QT_LOGGING_RULES still turns them on).
+    QLoggingCategory::setFilterRules(QStringLiteral("pelm.ble.debug=false"));
+
+    Simulation sim;
+    if (p.isSet(QStringLiteral("simulate")) &&
+        (!sim.setUp(p, err) || !setUpSimBootloaders(p, sim.device(), err)))
+        return Cli::kUsage;
+
+    std::unique_ptr<DeviceSession> session = connectDevice(p, err);
+    if (!session)
+        return Cli::kNoDevice;
+
+    const QString address = p.value(QStringLiteral("ble"));
+    FirmwareUpdater updater(session.get(), address);
+    updater.setSeedKeyLibrary(p.isSet(QStringLiteral("seed-key"))
+                                  ? p.value(QStringLiteral("seed-key"))
+                                  : FirmwareUpdater::seedKeyLibraryFromSettings());
+    updater.setConnectTimeoutMs(int(timeoutS * 1000));
+    ProgressPrinter printer(err);
+    QObject::connect(&updater, &FirmwareUpdater::message,
+                     [&printer](const QString &t) { printer.message(t); });
+    QObject::connect(&updater, &FirmwareUpdater::progress, [&printer](int v) { printer.progress(v); });
+
+    const quint8 code = target == QLatin1String("device") ? FirmwareUpdater::kTargetDevice
+                                                          : FirmwareUpdater::kTargetBleModule;
+    updater.readBootloaders();
+    const QString section = updater.sectionText(code);
+    if (!section.isEmpty())
+        printer.message(section);
+
+    g_interrupted = 0;
+    std::signal(SIGINT, onInterrupt);
+    QTimer interruptPoll;
+    QObject::connect(&interruptPoll, &QTimer::timeout, [&updater] {
+        if (g_interrupted)
+            updater.requestAbort();
+    });
+    interruptPoll.start(100);
+    const bool updated = updater.start(code, pos.first());
+    interruptPoll.stop();
+    std::signal(SIGINT, SIG_DFL);
+
+    int rc = updated ? Cli::kOk : Cli::kUpdateFailed;
+    if (updated) {
+        // The device again, as the updater page reads it after an update.
+        Comm *link = session->transport();
+        if (link && (link->isConnected() || link->open()) && session->identify(false))
+            printer.message(QStringLiteral("Device after the update: ") + session->identityText());
+        else
+            printer.message(QStringLiteral("The device did not answer after the update."));
+    }
+    if (p.isSet(QStringLiteral("sim-image")) &&
+        !writeSimImage(sim.device(), p.value(QStringLiteral("sim-image")), err) && rc == Cli::kOk)
+        rc = Cli::kFileError;
+    session.reset();
+    if (!sim.saveState(err) && rc == Cli::kOk)
+        rc = Cli::kFileError;
+    return rc;
+}
+
 } // namespace
 
 int Cli::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -827,6 +1196,10 @@ int Cli::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         rc = framesUnpack(rest, out, err);
     else if (group == QLatin1String("file") && cmd == QLatin1String("info"))
         rc = fileInfo(rest, out, err, rep);
+    else if (group == QLatin1String("firmware") && cmd == QLatin1String("info"))
+        rc = firmwareInfo(rest, out, err);
+    else if (group == QLatin1String("device") && cmd == QLatin1String("update"))
+        rc = deviceUpdate(rest, out, err);
     else if (group == QLatin1String("device") && !cmd.isEmpty())
         rc = deviceCommand(cmd, rest, out, err);
     else

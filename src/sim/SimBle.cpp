@@ -1,5 +1,6 @@
 #include "sim/SimBle.h"
 
+#include "sim/SimBootloaders.h"
 #include "sim/SimDevice.h"
 
 #include <QPointer>
@@ -18,6 +19,8 @@ constexpr int kRssiUpdateMs = 1000;
 constexpr int kRssiSwingDbm = 2;
 /// Request header: link code, command, payload length (little-endian).
 constexpr int kRequestHeaderBytes = 4;
+/// How long a controller takes to restart (the link drops then).
+constexpr int kRestartMs = 50;
 
 QBluetoothUuid configServiceUuid()
 {
@@ -162,7 +165,12 @@ public:
                m_state == QLowEnergyController::DiscoveredState;
     }
 
-    void setNotificationsEnabled(bool enabled) { m_notify = enabled; }
+    void setNotificationsEnabled(bool enabled)
+    {
+        m_notify = enabled;
+        if (enabled)
+            pushBootloaderBytes();
+    }
 
     /// One write of the data characteristic: a length-byte frame carrying request bytes.
     void receiveFrame(const QByteArray &frame)
@@ -176,6 +184,22 @@ public:
         }
         if (frame.isEmpty() || quint8(frame.at(0)) != frame.size() - 1)
             return; // a broken frame: the device ignores it
+        SimBootloaders &boot = device->bootloaders();
+        if (boot.mode() == SimBootloaders::Mode::Xcp) {
+            // One XCP packet per frame, behind its length byte; the answer goes back the same way.
+            const QByteArray body = frame.mid(1);
+            QByteArray answer;
+            if (!body.isEmpty() && quint8(body.at(0)) == body.size() - 1 &&
+                boot.xcpPacket(body.mid(1), &answer))
+                queueNotification(char(answer.size() + 1) + (char(answer.size()) + answer));
+            followRestart();
+            return;
+        }
+        if (boot.hostBytes(frame.mid(1))) {
+            pushBootloaderBytes();
+            followRestart();
+            return;
+        }
         m_request.append(frame.mid(1));
         while (m_request.size() >= kRequestHeaderBytes) {
             const int payload = quint8(m_request.at(2)) | (quint8(m_request.at(3)) << 8);
@@ -186,13 +210,10 @@ public:
             m_request.remove(0, total);
             m_backend->countRequest();
             const QList<QByteArray> answers = device->handleRequest(request);
-            for (const QByteArray &answer : answers) {
-                for (int at = 0; at < answer.size(); at += SimBleBackend::kNotifyPayloadBytes) {
-                    const QByteArray piece = answer.mid(at, SimBleBackend::kNotifyPayloadBytes);
-                    queueNotification(char(piece.size()) + piece);
-                }
-            }
+            for (const QByteArray &answer : answers)
+                notifyBytes(answer);
         }
+        followRestart();
     }
 
 private:
@@ -222,6 +243,7 @@ private:
         m_request.clear();
         m_pending.clear();
         m_notify = false;
+        m_generation = m_backend->device()->bootloaders().generation();
         setState(QLowEnergyController::ConnectedState);
         emit connected();
         m_plugPoll.start();
@@ -241,6 +263,33 @@ private:
         m_services.clear();
         setState(QLowEnergyController::UnconnectedState);
         emit disconnected();
+    }
+
+    /// Bytes as notifications of at most kNotifyPayloadBytes behind their length byte.
+    void notifyBytes(const QByteArray &bytes)
+    {
+        for (int at = 0; at < bytes.size(); at += SimBleBackend::kNotifyPayloadBytes) {
+            const QByteArray piece = bytes.mid(at, SimBleBackend::kNotifyPayloadBytes);
+            queueNotification(char(piece.size()) + piece);
+        }
+    }
+
+    /// What a running YMODEM bootloader has to send.
+    void pushBootloaderBytes()
+    {
+        if (linkUp())
+            notifyBytes(m_backend->device()->bootloaders().pendingDeviceBytes());
+    }
+
+    /// A controller restarted (into its bootloader or back): the link drops a moment after
+    /// what was sent before has gone out.
+    void followRestart()
+    {
+        const int generation = m_backend->device()->bootloaders().generation();
+        if (generation == m_generation)
+            return;
+        m_generation = generation;
+        QTimer::singleShot(kRestartMs, this, [this] { dropLink(); });
     }
 
     /// Notifications leave one per event, in order, like packets over the air.
@@ -269,6 +318,7 @@ private:
     QByteArray m_request;
     QQueue<QByteArray> m_pending;
     bool m_notify = false;
+    int m_generation = 0; ///< restarts of the device's controllers seen by this link
     QTimer m_plugPoll;
 };
 

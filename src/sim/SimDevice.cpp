@@ -6,6 +6,7 @@
 #include "device/ConfigFile.h"
 #include "device/Protocol.h"
 #include "frames/OrvFrame.h"
+#include "sim/SimBootloaders.h"
 
 #include <QtDebug>
 
@@ -152,7 +153,7 @@ template <class List, class T> void keepLatest(List &list, const T &value)
 
 } // namespace
 
-SimDevice::SimDevice()
+SimDevice::SimDevice() : m_bootloaders(std::make_unique<SimBootloaders>())
 {
     m_identifier = QByteArray::fromHex("70B3D5499A0C1E2F");
     m_bootCaps = QByteArray::fromHex("4263"); // device: kind 2, BLE module: kind 3
@@ -429,7 +430,9 @@ QList<QByteArray> SimDevice::dispatch(const Request &req, bool faulty)
         if (req.payload.isEmpty())
             return {answer(link, Protocol::kStatusComplete, m_bootCaps)};
         if (req.payload.size() == 1) {
-            keepLatest(m_bootRequests, quint8(req.payload.at(0)));
+            const quint8 code = quint8(req.payload.at(0));
+            keepLatest(m_bootRequests, code);
+            m_bootloaders->restartInto(code, Protocol::tagValue(m_bootCaps, code));
             return {answer(link, Protocol::kStatusComplete, QByteArray())};
         }
         return {answer(link, Protocol::kStatusNotAcknowledged, QByteArray())};

@@ -21,6 +21,10 @@
 #include <QMap>
 #include <QSet>
 
+#include <memory>
+
+class SimBootloaders;
+
 /// A fault the simulated device shows until it is cleared.
 struct SimFault
 {
@@ -195,6 +199,9 @@ public:
     const QByteArray &moduleInput() const { return m_moduleIn; }
     /// Controller codes of the latest restart-into-bootloader requests (command 8 with one byte).
     const QList<quint8> &bootloaderRequests() const { return m_bootRequests; }
+    /// The bootloaders: a restart request switches the device into the one its capability
+    /// byte names for that controller (see SimBootloaders).
+    SimBootloaders &bootloaders() { return *m_bootloaders; }
     void resetCounters();
 
     /// CRC-16/MODBUS (initial FFFF, reflected polynomial A001) of bytes.
@@ -285,4 +292,5 @@ private:
     QList<quint32> m_clockSets;
     QList<qint16> m_clockShifts;
     QList<quint8> m_bootRequests;
+    std::unique_ptr<SimBootloaders> m_bootloaders;
 };

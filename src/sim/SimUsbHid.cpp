@@ -2,6 +2,7 @@
 
 #include "links/CommUsbHid.h"
 #include "links/HidApi.h"
+#include "sim/SimBootloaders.h"
 #include "sim/SimDevice.h"
 
 #include <QtDebug>
@@ -196,18 +197,27 @@ int simWrite(hid_device *dev, const unsigned char *data, size_t length)
         return -1;
     const int payload = data[kOutLengthByte];
     if (payload <= CommUsbHid::kMaxReportPayload) {
-        state().request.append(reinterpret_cast<const char *>(data + kOutPayload), payload);
-        deliverWholeRequests();
+        const QByteArray bytes(reinterpret_cast<const char *>(data + kOutPayload), payload);
+        // A controller in its bootloader takes the link's bytes as they come.
+        if (!state().device->bootloaders().hostBytes(bytes)) {
+            state().request.append(bytes);
+            deliverWholeRequests();
+        }
     }
     return int(length);
 }
 
 int simReadTimeout(hid_device *dev, unsigned char *data, size_t length, int milliseconds)
 {
-    Q_UNUSED(milliseconds) // see the header: nothing can arrive later, so no waiting
     if (!usable(dev) || !data)
         return -1;
     State &s = state();
+    if (s.reports.isEmpty()) {
+        // Only a bootloader may send later (or never): it waits for the timeout itself.
+        const QByteArray bytes =
+            s.device->bootloaders().deviceBytes(CommUsbHid::kMaxReportPayload, milliseconds);
+        s.reports += SimUsbHid::toInputReports(bytes);
+    }
     if (s.reports.isEmpty())
         return 0;
     const QByteArray report = s.reports.takeFirst();

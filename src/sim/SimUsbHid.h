@@ -18,6 +18,8 @@
 // - readTimeout hands out the next queued report. With nothing queued it returns 0 at once
 //   instead of waiting: a simulated answer is queued during the write, so nothing can
 //   arrive later and sleeping through the timeout would only slow the callers down.
+//   Only while a controller runs its YMODEM bootloader (SimBootloaders) do the bytes go to
+//   and come from the bootloader, which waits for the timeout when it has nothing to send.
 // - A handle lives as long as the plug-in it was opened in (as a real handle after the
 //   cable is pulled): once the device is unplugged, write and readTimeout fail with -1 for
 //   good, also when the device is plugged back in; the host must close and open again.

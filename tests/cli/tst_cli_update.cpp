@@ -1,0 +1,397 @@
+// pelm-cli's firmware commands run as a process: `firmware info` against srec_info on
+// random sparse images, and `device update` into the simulated bootloaders and into the
+// real `rb` receiver over the simulated USB link.
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Result
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Result run(const QString &program, const QStringList &args, const QString &workDir = QString(),
+           int timeoutMs = 60000)
+{
+    QProcess p;
+    if (!workDir.isEmpty())
+        p.setWorkingDirectory(workDir);
+    p.start(program, args);
+    if (!p.waitForStarted(5000))
+        return {};
+    p.closeWriteChannel();
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished(2000);
+        return {};
+    }
+    Result r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+Result runCli(const QStringList &args, const QString &workDir = QString())
+{
+    return run(QStringLiteral(PELM_BIN_DIR "/pelm-cli"), args, workDir);
+}
+
+QByteArray randomBytes(int n, QRandomGenerator &rng)
+{
+    QByteArray b(n, '\0');
+    for (char &c : b)
+        c = char(rng.bounded(256));
+    return b;
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool haveTools(const QStringList &tools)
+{
+    for (const QString &t : tools) {
+        if (QStandardPaths::findExecutable(t).isEmpty())
+            return false;
+    }
+    return true;
+}
+
+/// Data ranges ("first-last", hex) as srec_info lists them.
+QStringList srecInfoRanges(const QString &path, QString *error)
+{
+    const Result r = run(QStringLiteral("srec_info"), {path});
+    if (r.code != 0) {
+        *error = r.err;
+        return {};
+    }
+    QStringList ranges;
+    const QRegularExpression range(QStringLiteral("([0-9A-Fa-f]+) - ([0-9A-Fa-f]+)"));
+    for (const QString &line : r.out.split('\n')) {
+        const QRegularExpressionMatch m = range.match(line);
+        if (m.hasMatch())
+            ranges << QStringLiteral("%1-%2")
+                          .arg(m.captured(1).toUInt(nullptr, 16), 8, 16, QLatin1Char('0'))
+                          .arg(m.captured(2).toUInt(nullptr, 16), 8, 16, QLatin1Char('0'));
+    }
+    return ranges;
+}
+
+} // namespace
+
+class TestCliUpdate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firmwareInfoAgreesWithSrecInfo_data();
+    void firmwareInfoAgreesWithSrecInfo();
+    void firmwareInfoOutput();
+    void firmwareInfoFailures();
+
+    void updateSimulated_data();
+    void updateSimulated();
+    void updateIntoRealReceiver();
+    void updateRefusals_data();
+    void updateRefusals();
+    void updateFailures_data();
+    void updateFailures();
+};
+
+void TestCliUpdate::firmwareInfoAgreesWithSrecInfo_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("addressBytes");
+    QTest::addColumn<bool>("crlf");
+    QTest::addColumn<bool>("rewrites");
+    for (quint32 seed = 1; seed <= 4; ++seed) {
+        QTest::addRow("S1 LF %u", seed) << seed << 2 << false << false;
+        QTest::addRow("S2 CRLF %u", seed) << seed + 10 << 3 << true << false;
+        QTest::addRow("S3 LF rewrites %u", seed) << seed + 20 << 4 << false << true;
+        QTest::addRow("S3 CRLF rewrites %u", seed) << seed + 30 << 4 << true << true;
+    }
+}
+
+void TestCliUpdate::firmwareInfoAgreesWithSrecInfo()
+{
+    QFETCH(quint32, seed);
+    QFETCH(int, addressBytes);
+    QFETCH(bool, crlf);
+    QFETCH(bool, rewrites);
+    if (!haveTools({QStringLiteral("srec_cat"), QStringLiteral("srec_info")}))
+        QSKIP("srecord is not installed");
+    QTemporaryDir dir;
+    QRandomGenerator rng(seed);
+    // Random blocks at random places, some touching, with gaps between the others.
+    const quint32 span = addressBytes == 2 ? 0xF000 : (addressBytes == 3 ? 0xF00000 : 0xF0000000);
+    QStringList args;
+    quint32 at = rng.bounded(span / 16);
+    const int blocks = 2 + int(rng.bounded(6));
+    for (int i = 0; i < blocks && at < span; ++i) {
+        const int size = 1 + int(rng.bounded(3000));
+        const QString bin = dir.filePath(QStringLiteral("b%1.bin").arg(i));
+        QVERIFY(writeFile(bin, randomBytes(size, rng)));
+        args << bin << QStringLiteral("-binary") << QStringLiteral("-offset") << QString::number(at);
+        at += quint32(size) + (rng.bounded(3) == 0 ? 0 : 1 + rng.bounded(span / 64));
+    }
+    const QString srec = dir.filePath(QStringLiteral("image.srec"));
+    args << QStringLiteral("-o") << srec << QStringLiteral("-motorola")
+         << QStringLiteral("-address-length=%1").arg(addressBytes) << QStringLiteral("-disable=data-count")
+         << QStringLiteral("-disable=exec-start-address");
+    if (crlf)
+        args << QStringLiteral("-line-termination") << QStringLiteral("crlf");
+    Result made = run(QStringLiteral("srec_cat"), args);
+    QVERIFY2(made.code == 0, qPrintable(made.err));
+    if (rewrites) {
+        // Records written again further down the file, partly over the image, partly past it.
+        QByteArray text = readFile(srec);
+        const QByteArray first = text.split('\n').value(1).trimmed();
+        const quint32 base = first.mid(4, 2 * addressBytes).toUInt(nullptr, 16);
+        const QString bin = dir.filePath(QStringLiteral("rw.bin"));
+        QVERIFY(writeFile(bin, randomBytes(100, rng)));
+        const QString part = dir.filePath(QStringLiteral("rw.srec"));
+        made = run(QStringLiteral("srec_cat"),
+                   {bin, QStringLiteral("-binary"), QStringLiteral("-offset"), QString::number(base + 50),
+                    "-o", part, QStringLiteral("-motorola"),
+                    QStringLiteral("-address-length=%1").arg(addressBytes), QStringLiteral("-disable=header"),
+                    QStringLiteral("-disable=data-count"), QStringLiteral("-disable=exec-start-address")});
+        QVERIFY2(made.code == 0, qPrintable(made.err));
+        QVERIFY(writeFile(srec, text + readFile(part)));
+    }
+
+    QString error;
+    const QStringList expected = srecInfoRanges(srec, &error);
+    QVERIFY2(!expected.isEmpty(), qPrintable(error));
+    const Result info = runCli({QStringLiteral("firmware"), QStringLiteral("info"), srec});
+    QCOMPARE(info.code, 0);
+    QStringList lines = info.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.value(0), QStringLiteral("segments %1").arg(expected.size()));
+    QCOMPARE(lines.value(1), QStringLiteral("base 0x%1").arg(expected.first().left(8)));
+    quint64 size = 0;
+    for (const QString &r : expected)
+        size += r.section('-', 1).toUInt(nullptr, 16) - r.section('-', 0, 0).toUInt(nullptr, 16) + 1;
+    QCOMPARE(lines.value(2), QStringLiteral("size %1").arg(size));
+    QStringList ranges;
+    for (const QString &l : lines.mid(3))
+        ranges << QString(l).remove(QStringLiteral("0x"));
+    QCOMPARE(ranges, expected);
+    QCOMPARE(info.err, QString());
+}
+
+void TestCliUpdate::firmwareInfoOutput()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.srec"));
+    // Two touching records, one apart, a corrupt one (bad checksum) and a header.
+    QVERIFY(writeFile(path, "S00600004844521B\n"
+                            "S107100000010203E2\n"
+                            "S107100404050607CF\n" // wrong checksum
+                            "S107100404050607CE\n"
+                            "S10520000A0BC5\n"));
+    const Result r = runCli({QStringLiteral("firmware"), QStringLiteral("info"), path});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QStringLiteral("segments 2\nbase 0x00001000\nsize 10\n0x00001000-0x00001007\n"
+                                   "0x00002000-0x00002001\n"));
+    QCOMPARE(r.err, QStringLiteral("1 corrupt lines skipped\n"));
+}
+
+void TestCliUpdate::firmwareInfoFailures()
+{
+    QTemporaryDir dir;
+    Result r = runCli(
+        {QStringLiteral("firmware"), QStringLiteral("info"), dir.filePath(QStringLiteral("none.srec"))});
+    QCOMPARE(r.code, 2);
+    QVERIFY(r.err.contains(QStringLiteral("Can't open file")));
+    r = runCli({QStringLiteral("firmware"), QStringLiteral("info"), dir.path()});
+    QCOMPARE(r.code, 2);
+    const QString empty = dir.filePath(QStringLiteral("empty.srec"));
+    QVERIFY(writeFile(empty, "S00600004844521B\nS9030000FC\n"));
+    r = runCli({QStringLiteral("firmware"), QStringLiteral("info"), empty});
+    QCOMPARE(r.code, 2);
+    QVERIFY(r.err.contains(QStringLiteral("holds no data records")));
+    QCOMPARE(r.out, QString());
+    r = runCli({QStringLiteral("firmware"), QStringLiteral("info")});
+    QCOMPARE(r.code, 1);
+}
+
+void TestCliUpdate::updateSimulated_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("lastStep");
+    const QString ble = QString::fromLatin1("00:80:E1:26:00:01");
+    QTest::newRow("main controller, YMODEM over USB") << QStringList{} << "fw.sfb"
+                                                      << "Firmware sent";
+    QTest::newRow("main controller, YMODEM over BLE") << QStringList{"--ble", ble} << "fw.sfb"
+                                                      << "Firmware sent";
+    QTest::newRow("YMODEM, lost answer sent again") << QStringList{"--sim-ymodem", "drop:2"} << "fw.sfb"
+                                                    << "Firmware sent";
+    QTest::newRow("BLE module, XCP") << QStringList{"--ble", ble, "--target", "ble-module"} << "fw.srec"
+                                     << "Finishing programming session...[OK]";
+    QTest::newRow("BLE module, XCP, protected, Motorola") << QStringList{"--ble",      ble,
+                                                                         "--target",   "ble-module",
+                                                                         "--sim-xcp",  "protected,motorola",
+                                                                         "--seed-key", PELM_SEEDKEY_LIB}
+                                                          << "fw.srec"
+                                                          << "Finishing programming session...[OK]";
+}
+
+void TestCliUpdate::updateSimulated()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, file);
+    QFETCH(QString, lastStep);
+    QTemporaryDir dir;
+    QRandomGenerator rng(42);
+    const QByteArray image = randomBytes(4000, rng);
+    const QString path = dir.filePath(file);
+    QByteArray content = image;
+    if (file.endsWith(QLatin1String(".srec"))) {
+        // The image as S-records at 0x08000000 (S3, 16 bytes each).
+        content.clear();
+        for (int at = 0; at < image.size(); at += 16) {
+            const QByteArray piece = image.mid(at, 16);
+            QByteArray body;
+            body.append(char(piece.size() + 5));
+            const quint32 address = 0x08000000u + quint32(at);
+            for (int shift = 24; shift >= 0; shift -= 8)
+                body.append(char((address >> shift) & 0xFF));
+            body.append(piece);
+            quint8 sum = 0;
+            for (const char c : body)
+                sum = quint8(sum + quint8(c));
+            body.append(char(quint8(~sum)));
+            content += "S3" + body.toHex().toUpper() + "\n";
+        }
+    }
+    QVERIFY(writeFile(path, content));
+    const QString received = dir.filePath(QStringLiteral("received"));
+    const Result r =
+        runCli(QStringList{"device", "update", path, "--simulate", "--sim-image", received} + options);
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY2(r.err.contains(lastStep + "\n"), qPrintable(r.err));
+    QVERIFY(r.err.contains(QStringLiteral("progress 100%\n")));
+    QVERIFY(r.err.contains(QStringLiteral("Device after the update: ")));
+    if (file.endsWith(QLatin1String(".sfb"))) {
+        QVERIFY(readFile(received) == image);
+    } else {
+        // What the bootloader was given, read back as the updater reads a file.
+        const Result info = runCli({QStringLiteral("firmware"), QStringLiteral("info"), received});
+        QCOMPARE(info.out, QStringLiteral("segments 1\nbase 0x08000000\nsize 4000\n0x08000000-0x08000f9f\n"));
+        QVERIFY(readFile(received) == content);
+    }
+}
+
+void TestCliUpdate::updateIntoRealReceiver()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("rb")).isEmpty())
+        QSKIP("rb (lrzsz) is not installed");
+    QTemporaryDir dir;
+    QTemporaryDir rxDir;
+    QRandomGenerator rng(7);
+    const QByteArray image = randomBytes(70000, rng);
+    const QString path = dir.filePath(QStringLiteral("product-v3.sfb"));
+    QVERIFY(writeFile(path, image));
+    const Result r =
+        runCli({"device", "update", path, "--simulate", "--sim-ymodem-peer",
+                QStringLiteral("exec env LD_PRELOAD=%1 rb -b -y").arg(QStringLiteral(PELM_RB_SHIM))},
+               rxDir.path());
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY(r.err.contains(QStringLiteral("Firmware sent\n")));
+    QVERIFY(readFile(rxDir.filePath(QStringLiteral("firmware.sfb"))) == image);
+}
+
+void TestCliUpdate::updateRefusals_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("S-record for the YMODEM bootloader")
+        << QStringList{"--simulate"} << "fw.srec" << 5
+        << "The file fw.srec is not a firmware file for the bootloader \"ST Ymodem\" (ST Ymodem (*.sfb)).";
+    QTest::newRow("BLE module over USB")
+        << QStringList{"--simulate", "--target", "ble-module"} << "fw.srec" << 5
+        << "This controller is updated over BLE: connect to the device over BLE.";
+    QTest::newRow("unknown target") << QStringList{"--simulate", "--target", "radio"} << "fw.sfb" << 1
+                                    << "--target is 'device' or 'ble-module'";
+    QTest::newRow("simulator option without --simulate")
+        << QStringList{"--sim-xcp", "silent"} << "fw.sfb" << 1 << "the --sim-* options need --simulate";
+    QTest::newRow("bad simulator option") << QStringList{"--simulate", "--sim-ymodem", "sometimes"}
+                                          << "fw.sfb" << 1 << "unknown --sim-ymodem item 'sometimes'";
+    QTest::newRow("bad timeout") << QStringList{"--simulate", "--connect-timeout", "0"} << "fw.sfb" << 1
+                                 << "--connect-timeout takes a number of seconds above 0";
+    QTest::newRow("missing file") << QStringList{"--simulate"} << "" << 2 << "Can't open file";
+}
+
+void TestCliUpdate::updateRefusals()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, file);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("missing.sfb"));
+    if (!file.isEmpty()) {
+        path = dir.filePath(file);
+        QVERIFY(writeFile(path, "S1050000414277\n"));
+    }
+    const Result r = runCli(QStringList{"device", "update", path} + args);
+    QCOMPARE(r.code, code);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(!r.err.contains(QStringLiteral("Waiting for bootloader detection")));
+}
+
+void TestCliUpdate::updateFailures_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("message");
+    const QString ble = QString::fromLatin1("00:80:E1:26:00:01");
+    QTest::newRow("YMODEM answers lost for good") << QStringList{"--sim-ymodem", "drop:1x3"} << "fw.sfb"
+                                                  << "Error: communication failed";
+    QTest::newRow("XCP target silent")
+        << QStringList{"--ble",     ble,      "--target",          "ble-module",
+                       "--sim-xcp", "silent", "--connect-timeout", "1"}
+        << "fw.srec"
+        << "[ERROR] The bootloader did not answer within 1 s.";
+    QTest::newRow("XCP key needed") << QStringList{"--ble",      ble,         "--target",
+                                                   "ble-module", "--sim-xcp", "protected"}
+                                    << "fw.srec"
+                                    << "[ERROR] (Authentification failed. Need -sk option.)";
+}
+
+void TestCliUpdate::updateFailures()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(file);
+    QVERIFY(writeFile(path, file.endsWith(QLatin1String(".srec")) ? QByteArray("S1050000414277\n")
+                                                                  : QByteArray(3000, 'x')));
+    const Result r = runCli(QStringList{"device", "update", path, "--simulate"} + options);
+    QCOMPARE(r.code, 5);
+    QVERIFY2(r.err.contains(message + "\n"), qPrintable(r.err));
+    QVERIFY(!r.err.contains(QStringLiteral("Device after the update")));
+}
+
+QTEST_GUILESS_MAIN(TestCliUpdate)
+#include "tst_cli_update.moc"
