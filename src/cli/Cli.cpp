@@ -49,32 +49,37 @@ using Cli::usage;
 
 namespace {
 
-/// Loads a configuration file as an offline device of the file's own identity would.
+/// Loads a configuration file as an offline device of the file's own identity would, reading
+/// the file once.
 int loadFile(const QString &path, DeviceIdentity &id, OrvParamList &params, Reporter &rep)
 {
+    ConfigFile::Document doc;
+    if (ConfigFile::load(path, path, &doc, rep) != ConfigFile::LoadError::None)
+        return Cli::kFileError;
     ConfigFile::Info info;
-    if (ConfigFile::readInfo(path, &info, rep) != 0)
+    if (ConfigFile::readInfo(doc, &info, rep) != 0)
         return Cli::kFileError;
     id.orvType = info.orvType;
     id.orvRev = info.orvRev;
     id.kivType = info.kivType;
     id.kivRev = info.kivRev;
-    if (ConfigFile::read(path, false, id, params, rep) < 1)
+    if (ConfigFile::read(doc, false, id, params, rep) < 1)
         return Cli::kFileError;
     return Cli::kOk;
 }
 
-int framesPack(const QStringList &args, QTextStream &out, QTextStream &err, Reporter &rep)
+/// The --max-payload option of the frames commands.
+void addMaxPayloadOption(QCommandLineParser &p)
 {
-    QCommandLineParser p;
-    p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("configuration file"));
     p.addOption(
         {QStringLiteral("max-payload"), QStringLiteral("largest frame in bytes"), QStringLiteral("N")});
-    if (!p.parse(QStringList{QStringLiteral("pack")} + args))
-        return usage(err, p.errorText());
-    if (p.positionalArguments().size() != 1)
-        return usage(err, QStringLiteral("frames pack needs exactly one FILE.ocf"));
+}
 
+/// Loads the file of a frames command and packs its parameters into frames of --max-payload
+/// bytes (default: the device's). Parameters that can't be packed are named on err. Returns
+/// kOk, or the exit code of a file or option that was refused.
+int packFile(const QCommandLineParser &p, QTextStream &err, Reporter &rep, FrameBuild *built)
+{
     DeviceIdentity id;
     OrvParamList params;
     const int rc = loadFile(p.positionalArguments().first(), id, params, rep);
@@ -91,14 +96,31 @@ int framesPack(const QStringList &args, QTextStream &out, QTextStream &err, Repo
 
     ParamTables tables;
     FamilyParams::registerThermocouple(tables, id.kivType);
-    const FrameBuild built = buildFrames(params, maxPayload);
-    for (const OrvFrame &f : built.frames)
-        out << f.toHexString() << '\n';
-    for (const OrvParam &r : built.rejected) {
+    *built = buildFrames(params, maxPayload);
+    for (const OrvParam &r : built->rejected) {
         const QString name = tables.name(r.id());
         err << "Parameter " << r.id() << (name.isEmpty() ? QString() : " (" + name + ")")
             << " can't be packed into frames of " << maxPayload << " bytes\n";
     }
+    return Cli::kOk;
+}
+
+int framesPack(const QStringList &args, QTextStream &out, QTextStream &err, Reporter &rep)
+{
+    QCommandLineParser p;
+    p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("configuration file"));
+    addMaxPayloadOption(p);
+    if (!p.parse(QStringList{QStringLiteral("pack")} + args))
+        return usage(err, p.errorText());
+    if (p.positionalArguments().size() != 1)
+        return usage(err, QStringLiteral("frames pack needs exactly one FILE.ocf"));
+
+    FrameBuild built;
+    const int rc = packFile(p, err, rep, &built);
+    if (rc != Cli::kOk)
+        return rc;
+    for (const OrvFrame &f : built.frames)
+        out << f.toHexString() << '\n';
     return built.rejected.isEmpty() ? Cli::kOk : Cli::kIncomplete;
 }
 
@@ -109,8 +131,7 @@ int framesQr(const QStringList &args, QTextStream &err, Reporter &rep)
     QCommandLineParser p;
     p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("configuration file"));
     p.addOption({QStringLiteral("o"), QStringLiteral("image to write"), QStringLiteral("OUT.png")});
-    p.addOption(
-        {QStringLiteral("max-payload"), QStringLiteral("largest frame in bytes"), QStringLiteral("N")});
+    addMaxPayloadOption(p);
     if (!p.parse(QStringList{QStringLiteral("qr")} + args))
         return usage(err, p.errorText());
     if (p.positionalArguments().size() != 1)
@@ -119,28 +140,10 @@ int framesQr(const QStringList &args, QTextStream &err, Reporter &rep)
     if (outPath.isEmpty())
         return usage(err, QStringLiteral("frames qr needs -o OUT.png"));
 
-    DeviceIdentity id;
-    OrvParamList params;
-    const int rc = loadFile(p.positionalArguments().first(), id, params, rep);
+    FrameBuild built;
+    const int rc = packFile(p, err, rep, &built);
     if (rc != Cli::kOk)
         return rc;
-
-    int maxPayload = Catalog::defaultFramePayload(id.kivType);
-    if (p.isSet(QStringLiteral("max-payload"))) {
-        bool ok = false;
-        maxPayload = p.value(QStringLiteral("max-payload")).toInt(&ok);
-        if (!ok || maxPayload < OrvFrame::kMinPayload || maxPayload > OrvFrame::kMaxPayload)
-            return usage(err, QStringLiteral("--max-payload must be a number from 8 to 1024"));
-    }
-
-    ParamTables tables;
-    FamilyParams::registerThermocouple(tables, id.kivType);
-    const FrameBuild built = buildFrames(params, maxPayload);
-    for (const OrvParam &r : built.rejected) {
-        const QString name = tables.name(r.id());
-        err << "Parameter " << r.id() << (name.isEmpty() ? QString() : " (" + name + ")")
-            << " can't be packed into frames of " << maxPayload << " bytes\n";
-    }
     const FrameQr::Encoded qr = FrameQr::encode(exportText(built.frames));
     if (!qr.ok()) {
         FrameQr::reportFailure(rep, qr.error);
