@@ -1,6 +1,7 @@
 // pelm-cli run as a process, as operators use it.
 
 #include <QElapsedTimer>
+#include "support/RunProcess.h"
 #include "support/SecretScan.h"
 
 #include <QJsonArray>
@@ -17,41 +18,18 @@
 #include <csignal>
 
 namespace {
+using Result = ProcessResult;
+
+/// pelm-cli fed input on standard input.
+Result runCli(const QStringList &args, const QByteArray &input)
+{
+    ProcessOptions o;
+    o.input = input;
+    return ::runCli(args, o);
+}
+
 const QString kDefaultConfig =
     QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
-
-struct Result
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-/// Runs pelm-cli, or another program that runs it when launcher is given.
-Result runCli(const QStringList &args, const QByteArray &input = QByteArray(),
-              const QStringList &launcher = QStringList())
-{
-    const QString cli = QStringLiteral(PELM_BIN_DIR "/pelm-cli");
-    QProcess p;
-    if (launcher.isEmpty())
-        p.start(cli, args);
-    else
-        p.start(launcher.first(), launcher.mid(1) + QStringList{cli} + args);
-    if (!p.waitForStarted(5000))
-        return {};
-    if (!input.isEmpty())
-        p.write(input);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(20000)) {
-        p.kill();
-        return {};
-    }
-    Result r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 /// The identity line of the simulated device.
 const QString kSimIdentity = QStringLiteral("Pelm-PTC-CT:1.0.0 | KIV-:102 | DevEUI:70B3D5499A0C1E2F");
@@ -485,12 +463,12 @@ void TestCli::deviceReadIntoAFolderNotWritable()
     // The user may write the file but not the folder (no room for a temporary file beside it):
     // the save writes the file in place. Root writes anywhere, so root runs the program as an
     // unprivileged user.
-    QStringList launcher;
+    ProcessOptions launched;
     if (::geteuid() == 0) {
         const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
         if (setpriv.isEmpty())
             QSKIP("running as root without setpriv: no unprivileged user to run the save as");
-        launcher = QStringList{setpriv, "--reuid=65534", "--regid=65534", "--clear-groups"};
+        launched.launcher = QStringList{setpriv, "--reuid=65534", "--regid=65534", "--clear-groups"};
     }
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -505,7 +483,7 @@ void TestCli::deviceReadIntoAFolderNotWritable()
     QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
     QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
 
-    const Result r = runCli({"device", "read", "--simulate", "-o", saved}, QByteArray(), launcher);
+    const Result r = ::runCli({"device", "read", "--simulate", "-o", saved}, launched);
     ::chmod(QFile::encodeName(folder).constData(), 0755);
     QCOMPARE(r.code, 0);
     QVERIFY2(r.err.contains("Save configuration to '" + saved + "' has succeeded !"), qPrintable(r.err));
@@ -602,28 +580,6 @@ namespace {
 const QByteArray kAppEuiHex = "D0E1F2A3B4C5D6E7";
 const QByteArray kAppKeyHex = "2B7E151628AED2A6ABF7158809CF4F3C";
 
-/// pelm-cli with every category's debug output on, fed input on standard input.
-Result runCliDebug(const QStringList &args, const QByteArray &input)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*.debug=true"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(PELM_BIN_DIR "/pelm-cli"), args);
-    if (!p.waitForStarted(5000))
-        return {};
-    p.write(input);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(20000)) {
-        p.kill();
-        return {};
-    }
-    Result r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 } // namespace
 
 void TestCli::deviceKeys_data()
@@ -676,7 +632,10 @@ void TestCli::deviceKeys()
     QFETCH(int, code);
     QFETCH(QString, out);
     QFETCH(QString, err);
-    const Result r = runCliDebug(args, input);
+    ProcessOptions debug;
+    debug.input = input;
+    debug.environment = QStringList{QStringLiteral("QT_LOGGING_RULES=*.debug=true")};
+    const Result r = ::runCli(args, debug);
     QCOMPARE(r.code, code);
     QCOMPARE(r.out, out);
     QVERIFY2(r.err.contains(err), qPrintable(r.err));

@@ -7,44 +7,22 @@
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include "support/RunProcess.h"
+
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-const QString kDefaultConfig =
-    QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
-
-struct Result
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Result = ProcessResult;
 
 Result run(const QString &program, const QStringList &args)
 {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForStarted(5000))
-        return {};
-    p.closeWriteChannel();
-    if (!p.waitForFinished(20000)) {
-        p.kill();
-        return {};
-    }
-    Result r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runProcess(program, args);
 }
-
-Result runCli(const QStringList &args)
-{
-    return run(QStringLiteral(PELM_BIN_DIR "/pelm-cli"), args);
-}
+const QString kDefaultConfig =
+    QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
 
 QString zxingText(const QString &path)
 {

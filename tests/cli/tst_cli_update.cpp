@@ -2,6 +2,8 @@
 // random sparse images, and `device update` into the simulated bootloaders and into the
 // real `rb` receiver over the simulated USB link.
 
+#include "support/RunProcess.h"
+
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -10,34 +12,17 @@
 #include <QtTest>
 
 namespace {
+using Result = ProcessResult;
 
-struct Result
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
+/// Tools and pelm-cli get a minute: an update over the simulated link takes seconds.
+constexpr int kRunTimeoutMs = 60000;
 
-Result run(const QString &program, const QStringList &args, const QString &workDir = QString(),
-           int timeoutMs = 60000)
+Result run(const QString &program, const QStringList &args, const QString &workDir = QString())
 {
-    QProcess p;
-    if (!workDir.isEmpty())
-        p.setWorkingDirectory(workDir);
-    p.start(program, args);
-    if (!p.waitForStarted(5000))
-        return {};
-    p.closeWriteChannel();
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished(2000);
-        return {};
-    }
-    Result r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    ProcessOptions o;
+    o.workDir = workDir;
+    o.timeoutMs = kRunTimeoutMs;
+    return runProcess(program, args, o);
 }
 
 Result runCli(const QStringList &args, const QString &workDir = QString())
