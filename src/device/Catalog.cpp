@@ -146,7 +146,7 @@ QString Catalog::identifierLabel(int kivType)
 
 bool Catalog::kivRevThreePart(int kivType)
 {
-    return kivType == 5 || kivType == 11;
+    return kivType == kKivLoRaWan || kivType == kKivSigfoxC;
 }
 
 QString Catalog::versionText(int rev, bool threePart)

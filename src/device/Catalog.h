@@ -22,6 +22,14 @@ constexpr int kAcceptedType = 28;
 constexpr int kAcceptedMinRev = 0x0100;
 constexpr int kAcceptedKiv = 14;
 
+/// Radio-module types the family's pages tell apart.
+constexpr int kKivSigfoxA = 3;
+constexpr int kKivSigfoxB = 4;
+constexpr int kKivLoRaWan = 5;
+constexpr int kKivSigfoxC = 11;
+constexpr int kKivDualA = 13; ///< LoRaWAN and Sigfox
+constexpr int kKivDualB = 14; ///< LoRaWAN and Sigfox
+
 /// Device type display name; "XXX" for codes without one.
 QString typeName(int orvType);
 /// Radio-module display name; "XXXX" for codes outside 1..14.
@@ -43,7 +51,7 @@ QString brand();
 /// Largest frame of the frames tool by default: 51 bytes for LoRaWAN radio modules (type 5),
 /// otherwise the smallest frame.
 int defaultFramePayload(int kivType);
-constexpr int kLoRaWanKivType = 5;
+constexpr int kLoRaWanKivType = kKivLoRaWan;
 constexpr int kLoRaWanFramePayload = 51;
 /// Type 28, revision >= 0x0100, module 14.
 bool isAccepted(int orvType, int orvRev, int kivType);

@@ -7,6 +7,31 @@
 
 namespace FamilyParams {
 
+/// Parameter ids of the family.
+enum ParamId : quint8
+{
+    ParamKeepAlive = 3,
+    ParamRadioConfig = 4,
+    ParamRadioTechnology = 5,
+    ParamAppEui = 6,
+    ParamAppKey = 7,
+    ParamTimestamp = 11,
+    ParamDataLogging = 20,
+    ParamTemperatureThreshold = 22,
+    ParamCurrentThreshold = 23,
+    ParamTemperatureOffset = 24,
+    ParamTemperatureCoef = 25,
+    ParamVBatThreshold = 26,
+    ParamThresholdCheckPeriod = 27,
+    ParamBlePeriod = 28,
+    ParamCurrentCoef = 29,
+    ParamCurrentOffset = 30,
+    ParamSpireResistance = 31,
+    ParamStop1Duration = 32,
+    ParamThermocoupleState = 58,
+    ParamSendingInterface = 59,
+};
+
 struct Entry
 {
     quint8 id;

@@ -6,6 +6,8 @@
 // The keys are secrets: nothing here logs, stores or prints them, and no text made here
 // quotes a key or any part of one (not even a malformed line of a key file).
 
+#include "device/FamilyParams.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVector>
@@ -14,8 +16,8 @@ class DeviceSession;
 
 namespace LoRaWanKeys {
 
-constexpr quint8 kAppEuiParamId = 6;
-constexpr quint8 kAppKeyParamId = 7;
+constexpr quint8 kAppEuiParamId = FamilyParams::ParamAppEui;
+constexpr quint8 kAppKeyParamId = FamilyParams::ParamAppKey;
 constexpr int kAppEuiBytes = 8;
 constexpr int kAppKeyBytes = 16;
 /// Answer timeout of the key write, for each read of the answer.

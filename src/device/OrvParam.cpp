@@ -1,5 +1,7 @@
 #include "device/OrvParam.h"
 
+#include "common/Bytes.h"
+
 OrvParam::OrvParam(quint8 id, const QByteArray &value) : m_id(id), m_value(value) {}
 
 OrvParam::OrvParam(quint8 id, const QByteArray &value, quint8 index)
@@ -11,8 +13,7 @@ OrvParam::OrvParam(quint8 id, quint8 value) : m_id(id), m_value(1, char(value)) 
 
 OrvParam::OrvParam(quint8 id, quint16 value) : m_id(id)
 {
-    m_value.append(char(value & 0xFF));
-    m_value.append(char(value >> 8));
+    Bytes::appendLe16(m_value, value);
 }
 
 OrvParam::OrvParam(quint8 id, const char *bytes, quint8 count)
@@ -29,7 +30,7 @@ quint16 OrvParam::toUInt16() const
 {
     if (m_isBuf || m_value.size() != 2)
         return 0;
-    return quint16(quint8(m_value[0]) | (quint8(m_value[1]) << 8));
+    return Bytes::le16(m_value, 0);
 }
 
 qint16 OrvParam::toInt16() const

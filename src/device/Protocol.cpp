@@ -1,5 +1,6 @@
 #include "device/Protocol.h"
 
+#include "common/Bytes.h"
 #include "frames/OrvFrame.h"
 #include "links/Comm.h"
 
@@ -10,15 +11,6 @@ namespace {
 
 const char *const kContext = "OrvObject";
 
-/// Header bytes of a request and of an answer.
-enum HeaderByte : int
-{
-    kHdrLinkCode = 0,
-    kHdrCommandOrStatus = 1,
-    kHdrLengthLow = 2,
-    kHdrLengthHigh = 3
-};
-
 /// Most bytes thrown away after a rejected answer (largest length a header can announce).
 constexpr int kMaxDiscardBytes = 0xFFFF + Protocol::kHeaderSize;
 constexpr int kIdsPerBitmapByte = 8;
@@ -28,10 +20,7 @@ QString tr(const char *text)
     return QCoreApplication::translate(kContext, text);
 }
 
-quint16 le16(const QByteArray &bytes, int pos)
-{
-    return quint16(quint8(bytes.at(pos)) | (quint8(bytes.at(pos + 1)) << 8));
-}
+using Bytes::le16;
 
 } // namespace
 
@@ -56,8 +45,7 @@ int Protocol::sendCommand(quint8 command, const quint8 *data, int length)
     QByteArray request(kHeaderSize, '\0');
     request[kHdrLinkCode] = char(m_comm->linkCode());
     request[kHdrCommandOrStatus] = char(command);
-    request[kHdrLengthLow] = char(length & 0xFF);
-    request[kHdrLengthHigh] = char((length >> 8) & 0xFF);
+    Bytes::putLe16(request.data() + kHdrLengthLow, quint16(length));
     if (length > 0)
         request.append(reinterpret_cast<const char *>(data), length);
     m_trace.sending(request);
@@ -107,7 +95,7 @@ Protocol::Answer Protocol::receiveAnswer(int timeoutMs)
         return answer;
     }
     const QByteArray headerBytes(reinterpret_cast<const char *>(header), kHeaderSize);
-    const int length = header[kHdrLengthLow] | (header[kHdrLengthHigh] << 8);
+    const int length = Bytes::le16(reinterpret_cast<const char *>(header) + kHdrLengthLow);
     if (length > kMaxAnswerPayload || header[kHdrLinkCode] != m_comm->linkCode()) {
         m_trace.received(headerBytes,
                          length > kMaxAnswerPayload ? ProtocolTrace::Verdict::TooLong
@@ -148,7 +136,7 @@ int Protocol::receiveRaw(quint8 *buffer, int capacity, int timeoutMs, quint8 *st
         return -1;
     }
     const QByteArray headerBytes(reinterpret_cast<const char *>(header), kHeaderSize);
-    const int length = header[kHdrLengthLow] | (header[kHdrLengthHigh] << 8);
+    const int length = Bytes::le16(reinterpret_cast<const char *>(header) + kHdrLengthLow);
     if (length > capacity || header[kHdrLinkCode] != m_comm->linkCode() || (length > 0 && !buffer)) {
         m_trace.received(headerBytes,
                          header[kHdrLinkCode] != m_comm->linkCode() ? ProtocolTrace::Verdict::WrongLink

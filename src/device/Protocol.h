@@ -121,6 +121,14 @@ public:
     static constexpr quint8 kTagMask = 0xE0;
     static constexpr quint8 kTagValueMask = 0x1F;
 
+    /// Bytes of the header of a request and of an answer.
+    enum HeaderByte : int
+    {
+        kHdrLinkCode = 0,        ///< the transport's link code
+        kHdrCommandOrStatus = 1, ///< command of a request, status of an answer
+        kHdrLengthLow = 2,       ///< payload length, little-endian
+        kHdrLengthHigh = 3,
+    };
     static constexpr int kHeaderSize = 4;
     /// Largest answer payload the general receive operation takes.
     static constexpr int kMaxAnswerPayload = 1024;

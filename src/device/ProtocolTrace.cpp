@@ -1,20 +1,16 @@
 #include "device/ProtocolTrace.h"
 
+#include "common/Bytes.h"
 #include "common/Logging.h"
 #include "device/LoRaWanKeys.h"
 #include "device/Protocol.h"
 
 namespace {
 
-/// Bytes of a request or answer header: link code, command or status, length (little-endian).
 constexpr int kHeaderSize = Protocol::kHeaderSize;
-enum HeaderByte : int
-{
-    kHdrLinkCode = 0,
-    kHdrCommandOrStatus = 1,
-    kHdrLengthLow = 2,
-    kHdrLengthHigh = 3
-};
+constexpr int kHdrLinkCode = Protocol::kHdrLinkCode;
+constexpr int kHdrCommandOrStatus = Protocol::kHdrCommandOrStatus;
+constexpr int kHdrLengthLow = Protocol::kHdrLengthLow;
 
 // Element header: length code in bits 7..6, id in bits 5..0.
 constexpr quint8 kIdMask = 0x3F;
@@ -91,7 +87,7 @@ const char *statusName(quint8 status)
 
 int announcedLength(const QByteArray &header)
 {
-    return quint8(header.at(kHdrLengthLow)) | (quint8(header.at(kHdrLengthHigh)) << 8);
+    return Bytes::le16(header, kHdrLengthLow);
 }
 
 } // namespace

@@ -1,26 +1,29 @@
 #include "editors/OrvThermocouple.h"
 
+#include "common/Bytes.h"
+
 #include "common/Hex.h"
+#include "device/Catalog.h"
 #include "device/FamilyParams.h"
 #include "device/LoRaWanKeys.h"
 #include "editors/FixedPoint.h"
 #include "ui_OrvThermocouple.h"
 
-#include <QtEndian>
-
 #include <algorithm>
 #include <functional>
 #include <iterator>
 
+using namespace FamilyParams;
+
 namespace {
 
 /// Radio-module types whose data logging follows Sigfox or LoRaWAN rules.
-constexpr int kKivSigfoxA = 3;
-constexpr int kKivSigfoxB = 4;
-constexpr int kKivLoRaWan = 5;
-constexpr int kKivSigfoxC = 11;
-constexpr int kKivDualA = 13;
-constexpr int kKivDualB = 14;
+using Catalog::kKivDualA;
+using Catalog::kKivDualB;
+using Catalog::kKivLoRaWan;
+using Catalog::kKivSigfoxA;
+using Catalog::kKivSigfoxB;
+using Catalog::kKivSigfoxC;
 
 /// Payload bytes of one data logging frame, without and with a timestamp.
 constexpr int kSigfoxFrameBytes = 12;
@@ -51,14 +54,9 @@ constexpr unsigned kRadioClassMask = 16;
 
 QByteArray le16(quint16 v)
 {
-    QByteArray b(2, '\0');
-    qToLittleEndian<quint16>(v, b.data());
+    QByteArray b;
+    Bytes::appendLe16(b, v);
     return b;
-}
-
-quint16 readU16(const QByteArray &b)
-{
-    return qFromLittleEndian<quint16>(b.constData());
 }
 
 /// Fixed-point bytes of a box's shown value.
@@ -509,7 +507,7 @@ void OrvThermocouple::updateValues()
         if (isBusy())
             return;
         QByteArray value;
-        label->setText(readLiveValue(command, &value) ? text(readU16(value)) : tr("N/A"));
+        label->setText(readLiveValue(command, &value) ? text(Bytes::le16(value, 0)) : tr("N/A"));
     };
 
     if (m_ui->checkBox_temp->isChecked()) {

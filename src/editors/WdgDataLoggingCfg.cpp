@@ -1,5 +1,7 @@
 #include "editors/WdgDataLoggingCfg.h"
 
+#include "common/Bytes.h"
+
 #include "common/Hex.h"
 #include "ui_WdgDataLoggingCfg.h"
 
@@ -225,8 +227,7 @@ QByteArray WdgDataLoggingCfg::toConfig() const
     const unsigned period = statementPeriod();
     QByteArray value(kValueSize, '\0');
     value[0] = char(((samples - 1) & kSamplesMask) | (((depth - 1) & kDepthMask) << kDepthShift));
-    value[1] = char(period & 0xFF);
-    value[2] = char((period >> 8) & 0xFF);
+    Bytes::putLe16(value.data() + 1, quint16(period));
     return value;
 }
 

@@ -1,5 +1,7 @@
 #include "editors/WdgRadioCfg.h"
 
+#include "common/Bytes.h"
+
 #include "common/Hex.h"
 #include "ui_WdgRadioCfg.h"
 
@@ -275,10 +277,7 @@ QByteArray WdgRadioCfg::toConfig() const
         return QByteArray(1, char(zoneCode()));
 
     QByteArray value(1, char(quint8(index)));
-    const auto append16 = [&value](quint16 v) {
-        value.append(char(v & 0xFF));
-        value.append(char(v >> 8));
-    };
+    const auto append16 = [&value](quint16 v) { Bytes::appendLe16(value, v); };
     if (mode.contains(tr("Local"))) {
         const int entry = m_ui->comboBoxRadioChannel->currentIndex();
         if (entry >= 0 && entry < m_channels.size())
@@ -321,7 +320,7 @@ void WdgRadioCfg::selectChannel(const QByteArray &value)
 {
     int entry = -1;
     if (value.size() >= 3)
-        entry = m_channels.indexOf(quint16(quint8(value[1]) | quint8(value[2]) << 8));
+        entry = m_channels.indexOf(Bytes::le16(value, 1));
     m_ui->comboBoxRadioChannel->setCurrentIndex(entry);
 }
 

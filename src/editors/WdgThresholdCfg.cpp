@@ -1,5 +1,7 @@
 #include "editors/WdgThresholdCfg.h"
 
+#include "common/Bytes.h"
+
 #include "editors/FixedPoint.h"
 #include "ui_WdgThresholdCfg.h"
 
@@ -26,13 +28,12 @@ constexpr double kStepTolerance = 1e-6;
 
 qint16 readInt16(const QByteArray &b, int offset)
 {
-    return qint16(quint16(quint8(b[offset]) | quint8(b[offset + 1]) << 8));
+    return qint16(Bytes::le16(b, offset));
 }
 
 void writeInt16(QByteArray &b, int offset, qint16 v)
 {
-    b[offset] = char(quint16(v) & 0xFF);
-    b[offset + 1] = char(quint16(v) >> 8);
+    Bytes::putLe16(b.data() + offset, quint16(v));
 }
 
 int decimalsOfScale(int scale)

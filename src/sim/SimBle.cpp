@@ -1,4 +1,6 @@
 #include "sim/SimBle.h"
+#include "device/Protocol.h"
+#include "common/Bytes.h"
 
 #include "sim/SimBootloaders.h"
 #include "sim/SimDevice.h"
@@ -18,7 +20,7 @@ constexpr int kRssiUpdateMs = 1000;
 /// The RSSI wanders by up to this much around the configured value, in dBm.
 constexpr int kRssiSwingDbm = 2;
 /// Request header: link code, command, payload length (little-endian).
-constexpr int kRequestHeaderBytes = 4;
+constexpr int kRequestHeaderBytes = Protocol::kHeaderSize;
 /// How long a controller takes to restart (the link drops then).
 constexpr int kRestartMs = 50;
 
@@ -202,7 +204,7 @@ public:
         }
         m_request.append(frame.mid(1));
         while (m_request.size() >= kRequestHeaderBytes) {
-            const int payload = quint8(m_request.at(2)) | (quint8(m_request.at(3)) << 8);
+            const int payload = Bytes::le16(m_request, Protocol::kHdrLengthLow);
             const int total = kRequestHeaderBytes + payload;
             if (m_request.size() < total)
                 break;

@@ -1,9 +1,11 @@
 #include "sim/SimDevice.h"
+#include "common/Bytes.h"
 
 #include "common/Clock.h"
 #include "common/Logging.h"
 #include "device/Catalog.h"
 #include "device/ConfigFile.h"
+#include "device/FamilyParams.h"
 #include "device/Protocol.h"
 #include "frames/OrvFrame.h"
 #include "sim/SimBootloaders.h"
@@ -12,13 +14,8 @@
 
 namespace {
 
-enum HeaderByte : int
-{
-    kHdrLink = 0,
-    kHdrCommand = 1,
-    kHdrLengthLow = 2,
-    kHdrLengthHigh = 3
-};
+using namespace FamilyParams;
+
 constexpr int kHeaderSize = Protocol::kHeaderSize;
 constexpr int kOversizedLength = Protocol::kMaxAnswerPayload + 1;
 /// Element id the corrupted configuration answer uses when the fault names none.
@@ -58,27 +55,27 @@ struct Rule
 
 // clang-format off
 const Rule kRules[] = {
-    // id  buf    len     signed  range             config
-    {3,  false, 1, 1,   false, 0, 255,            true},  // keep alive
-    {4,  true,  0, 3,   false, 0, 0,              true},  // radio configuration
-    {5,  false, 1, 1,   false, 0, 1,              true},  // radio technology
-    {6,  true,  0, 8,   false, 0, 0,              false}, // AppEUI
-    {7,  true,  0, 16,  false, 0, 0,              false}, // AppKey
-    {11, false, 1, 1,   false, 0, 1,              true},  // timestamp
-    {20, true,  0, 3,   false, 0, 0,              true},  // data logging
-    {22, true,  0, 8,   false, 0, 0,              true},  // temperature threshold
-    {23, true,  0, 8,   false, 0, 0,              true},  // current threshold
-    {24, false, 2, 2,   true,  -1000, 1000,       true},  // temperature offset (1/100 degree)
-    {25, false, 2, 2,   false, 0, 65535,          true},  // temperature coefficient
-    {26, true,  0, 8,   false, 0, 0,              true},  // VBat threshold
-    {27, false, 2, 2,   false, 1, 65535,          true},  // threshold check period
-    {28, false, 2, 2,   false, 0, 65535,          true},  // BLE period
-    {29, false, 2, 2,   false, 900, 1100,         true},  // current coefficient (1/1000)
-    {30, false, 2, 2,   true,  -5000, 5000,       true},  // current offset (1/1000 A)
-    {31, false, 1, 1,   false, 0, 4,              true},  // coil/resistance couple
-    {32, false, 2, 2,   false, 0, 65535,          true},  // stop1 duration
-    {58, false, 1, 1,   false, 0, 1,              true},  // thermocouple state
-    {59, false, 1, 2,   false, 0x01, 0x11,        true},  // sending interface (0x01 or 0x11)
+    // id                        buf    len     signed  range          config
+    {ParamKeepAlive,             false, 1, 1,   false, 0,     255,    true},
+    {ParamRadioConfig,           true,  0, 3,   false, 0,     0,      true},
+    {ParamRadioTechnology,       false, 1, 1,   false, 0,     1,      true},
+    {ParamAppEui,                true,  0, 8,   false, 0,     0,      false},
+    {ParamAppKey,                true,  0, 16,  false, 0,     0,      false},
+    {ParamTimestamp,             false, 1, 1,   false, 0,     1,      true},
+    {ParamDataLogging,           true,  0, 3,   false, 0,     0,      true},
+    {ParamTemperatureThreshold,  true,  0, 8,   false, 0,     0,      true},
+    {ParamCurrentThreshold,      true,  0, 8,   false, 0,     0,      true},
+    {ParamTemperatureOffset,     false, 2, 2,   true,  -1000, 1000,   true}, // 1/100 degree
+    {ParamTemperatureCoef,       false, 2, 2,   false, 0,     65535,  true},
+    {ParamVBatThreshold,         true,  0, 8,   false, 0,     0,      true},
+    {ParamThresholdCheckPeriod,  false, 2, 2,   false, 1,     65535,  true},
+    {ParamBlePeriod,             false, 2, 2,   false, 0,     65535,  true},
+    {ParamCurrentCoef,           false, 2, 2,   false, 900,   1100,   true}, // 1/1000
+    {ParamCurrentOffset,         false, 2, 2,   true,  -5000, 5000,   true}, // 1/1000 A
+    {ParamSpireResistance,       false, 1, 1,   false, 0,     4,      true},
+    {ParamStop1Duration,         false, 2, 2,   false, 0,     65535,  true},
+    {ParamThermocoupleState,     false, 1, 1,   false, 0,     1,      true},
+    {ParamSendingInterface,      false, 1, 2,   false, 0x01,  0x11,   true}, // 0x01 or 0x11
 };
 // clang-format on
 
@@ -94,20 +91,20 @@ const Rule *ruleOf(quint8 id)
 /// Values of the family's parameters that its default configuration file does not hold.
 // clang-format off
 const struct { quint8 id; const char *hex; } kExtraDefaults[] = {
-    {26, "6810e40c64000000"}, // VBat threshold: 4.2 V high, 3.3 V low, 0.1 V hysteresis
-    {27, "3c00"},             // threshold check period: 60
-    {29, "e803"},             // current coefficient 1.000
-    {30, "0000"},             // current offset 0
-    {31, "00"},               // 1000 spires / 15 ohms
-    {32, "0000"},             // stop1 duration 0
+    {ParamVBatThreshold, "6810e40c64000000"}, // VBat threshold: 4.2 V high, 3.3 V low, 0.1 V hysteresis
+    {ParamThresholdCheckPeriod, "3c00"},             // threshold check period: 60
+    {ParamCurrentCoef, "e803"},             // current coefficient 1.000
+    {ParamCurrentOffset, "0000"},             // current offset 0
+    {ParamSpireResistance, "00"},               // 1000 spires / 15 ohms
+    {ParamStop1Duration, "0000"},             // stop1 duration 0
 };
 // clang-format on
 
 /// The fallback when the default configuration resource can't be read.
 // clang-format off
 const struct { quint8 id; const char *hex; } kFileDefaults[] = {
-    {3, "00"}, {4, "00"}, {5, "01"}, {11, "00"}, {20, "000100"}, {22, "8813000032000000"},
-    {23, "dc0532000a000000"}, {24, "0000"}, {25, "0000"}, {28, "d40d"}, {58, "00"}, {59, "1100"},
+    {ParamKeepAlive, "00"}, {ParamRadioConfig, "00"}, {ParamRadioTechnology, "01"}, {ParamTimestamp, "00"}, {ParamDataLogging, "000100"}, {ParamTemperatureThreshold, "8813000032000000"},
+    {ParamCurrentThreshold, "dc0532000a000000"}, {ParamTemperatureOffset, "0000"}, {ParamTemperatureCoef, "0000"}, {ParamBlePeriod, "d40d"}, {ParamThermocoupleState, "00"}, {ParamSendingInterface, "1100"},
 };
 // clang-format on
 
@@ -122,8 +119,7 @@ public:
 QByteArray le16(quint16 v)
 {
     QByteArray b;
-    b.append(char(v & 0xFF));
-    b.append(char(v >> 8));
+    Bytes::appendLe16(b, v);
     return b;
 }
 
@@ -139,7 +135,7 @@ int valueOf(const QByteArray &value, bool isSigned)
 {
     if (value.size() == 1)
         return isSigned ? int(qint8(value.at(0))) : int(quint8(value.at(0)));
-    const quint16 u = quint16(quint8(value.at(0)) | (quint8(value.at(1)) << 8));
+    const quint16 u = Bytes::le16(value, 0);
     return isSigned ? int(qint16(u)) : int(u);
 }
 
@@ -245,10 +241,9 @@ void SimDevice::scriptAnswers(quint8 command, const QList<QByteArray> &answers)
 QByteArray SimDevice::answer(quint8 linkCode, quint8 status, const QByteArray &payload)
 {
     QByteArray msg(kHeaderSize, '\0');
-    msg[kHdrLink] = char(linkCode);
-    msg[kHdrCommand] = char(status);
-    msg[kHdrLengthLow] = char(payload.size() & 0xFF);
-    msg[kHdrLengthHigh] = char((payload.size() >> 8) & 0xFF);
+    msg[Protocol::kHdrLinkCode] = char(linkCode);
+    msg[Protocol::kHdrCommandOrStatus] = char(status);
+    Bytes::putLe16(msg.data() + Protocol::kHdrLengthLow, quint16(payload.size()));
     return msg + payload;
 }
 
@@ -290,9 +285,9 @@ QList<QByteArray> SimDevice::handleRequest(const QByteArray &request)
         return {};
 
     Request req;
-    req.link = quint8(request.at(kHdrLink));
-    req.command = quint8(request.at(kHdrCommand));
-    const int length = quint8(request.at(kHdrLengthLow)) | (quint8(request.at(kHdrLengthHigh)) << 8);
+    req.link = quint8(request.at(Protocol::kHdrLinkCode));
+    req.command = quint8(request.at(Protocol::kHdrCommandOrStatus));
+    const int length = Bytes::le16(request, Protocol::kHdrLengthLow);
     req.payload = request.mid(kHeaderSize);
     if (req.payload.size() != length) {
         qCDebug(lcSim) << "malformed request of" << request.size() << "bytes: not answered";
@@ -379,13 +374,11 @@ QList<QByteArray> SimDevice::applyTransportFaults(QList<QByteArray> answers, boo
     switch (m_fault.kind) {
     case SimFault::WrongLinkCode:
         for (QByteArray &a : answers)
-            a[kHdrLink] = char(quint8(a.at(kHdrLink)) == 0x75 ? 0x62 : 0x75);
+            a[Protocol::kHdrLinkCode] = char(quint8(a.at(Protocol::kHdrLinkCode)) == 0x75 ? 0x62 : 0x75);
         break;
     case SimFault::OversizedAnswer:
-        for (QByteArray &a : answers) {
-            a[kHdrLengthLow] = char(kOversizedLength & 0xFF);
-            a[kHdrLengthHigh] = char(kOversizedLength >> 8);
-        }
+        for (QByteArray &a : answers)
+            Bytes::putLe16(a.data() + Protocol::kHdrLengthLow, quint16(kOversizedLength));
         break;
     case SimFault::DropAfterPackets:
         answers = answers.mid(0, qMax(0, m_fault.arg));
@@ -533,14 +526,13 @@ QByteArray SimDevice::runAction(quint8 action, const QByteArray &args, bool *ok,
         if (args.isEmpty())
             return le32(quint32(clockSeconds()));
         if (args.size() == 4) {
-            const quint32 t = quint32(quint8(args.at(0))) | (quint32(quint8(args.at(1))) << 8) |
-                              (quint32(quint8(args.at(2))) << 16) | (quint32(quint8(args.at(3))) << 24);
+            const quint32 t = Bytes::le32(args, 0);
             keepLatest(m_clockSets, t);
             m_clockOffset = qint64(t) - Clock::now().toSecsSinceEpoch();
             return QByteArray();
         }
         if (args.size() == 2) {
-            const qint16 shift = qint16(quint16(quint8(args.at(0)) | (quint8(args.at(1)) << 8)));
+            const qint16 shift = qint16(Bytes::le16(args, 0));
             keepLatest(m_clockShifts, shift);
             m_clockOffset += shift;
             return QByteArray();
@@ -660,7 +652,8 @@ void SimDevice::moduleReceive(const QByteArray &bytes)
     // only its own address; anything else is echoed as the module's console does with text.
     if (bytes.size() == kModbusRequestSize) {
         const quint16 crc = modbusCrc(bytes.left(kModbusRequestSize - 2));
-        const quint16 sent = quint16(quint8(bytes.at(6)) | (quint8(bytes.at(7)) << 8));
+        const quint16 sent =
+            Bytes::le16(bytes, kModbusRequestSize - 2); // Modbus sends its CRC low byte first
         if (crc == sent) {
             if (quint8(bytes.at(0)) == m_modbusSlave)
                 m_moduleOut.append(modbusResponse(bytes));

@@ -1,4 +1,6 @@
 #include "sim/SimUsbHid.h"
+#include "common/Bytes.h"
+#include "device/Protocol.h"
 
 #include "links/CommUsbHid.h"
 #include "links/HidApi.h"
@@ -17,13 +19,7 @@
 
 namespace {
 
-/// Request header: link code, command, payload length (low, high).
-enum RequestHeaderByte : int
-{
-    kReqLengthLow = 2,
-    kReqLengthHigh = 3,
-    kRequestHeaderSize = 4
-};
+constexpr int kRequestHeaderSize = Protocol::kHeaderSize;
 enum OutputReportByte : int
 {
     kOutReportId = 0,
@@ -149,7 +145,7 @@ void deliverWholeRequests()
 {
     State &s = state();
     while (s.request.size() >= kRequestHeaderSize) {
-        const int payload = quint8(s.request.at(kReqLengthLow)) | (quint8(s.request.at(kReqLengthHigh)) << 8);
+        const int payload = Bytes::le16(s.request, Protocol::kHdrLengthLow);
         const int total = kRequestHeaderSize + payload;
         if (s.request.size() < total)
             return;

@@ -25,7 +25,8 @@ Result run(const QString &program, const QStringList &args, const QString &workD
     return runProcess(program, args, o);
 }
 
-Result runCli(const QStringList &args, const QString &workDir = QString())
+/// pelm-cli with the minute an update may take.
+Result runCliLong(const QStringList &args, const QString &workDir = QString())
 {
     return run(QStringLiteral(PELM_BIN_DIR "/pelm-cli"), args, workDir);
 }
@@ -164,7 +165,7 @@ void TestCliUpdate::firmwareInfoAgreesWithSrecInfo()
     QString error;
     const QStringList expected = srecInfoRanges(srec, &error);
     QVERIFY2(!expected.isEmpty(), qPrintable(error));
-    const Result info = runCli({QStringLiteral("firmware"), QStringLiteral("info"), srec});
+    const Result info = runCliLong({QStringLiteral("firmware"), QStringLiteral("info"), srec});
     QCOMPARE(info.code, 0);
     QStringList lines = info.out.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.value(0), QStringLiteral("segments %1").arg(expected.size()));
@@ -190,7 +191,7 @@ void TestCliUpdate::firmwareInfoOutput()
                             "S107100404050607CF\n" // wrong checksum
                             "S107100404050607CE\n"
                             "S10520000A0BC5\n"));
-    const Result r = runCli({QStringLiteral("firmware"), QStringLiteral("info"), path});
+    const Result r = runCliLong({QStringLiteral("firmware"), QStringLiteral("info"), path});
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out, QStringLiteral("segments 2\nbase 0x00001000\nsize 10\n0x00001000-0x00001007\n"
                                    "0x00002000-0x00002001\n"));
@@ -200,19 +201,19 @@ void TestCliUpdate::firmwareInfoOutput()
 void TestCliUpdate::firmwareInfoFailures()
 {
     QTemporaryDir dir;
-    Result r = runCli(
+    Result r = runCliLong(
         {QStringLiteral("firmware"), QStringLiteral("info"), dir.filePath(QStringLiteral("none.srec"))});
     QCOMPARE(r.code, 2);
     QVERIFY(r.err.contains(QStringLiteral("Can't open file")));
-    r = runCli({QStringLiteral("firmware"), QStringLiteral("info"), dir.path()});
+    r = runCliLong({QStringLiteral("firmware"), QStringLiteral("info"), dir.path()});
     QCOMPARE(r.code, 2);
     const QString empty = dir.filePath(QStringLiteral("empty.srec"));
     QVERIFY(writeFile(empty, "S00600004844521B\nS9030000FC\n"));
-    r = runCli({QStringLiteral("firmware"), QStringLiteral("info"), empty});
+    r = runCliLong({QStringLiteral("firmware"), QStringLiteral("info"), empty});
     QCOMPARE(r.code, 2);
     QVERIFY(r.err.contains(QStringLiteral("holds no data records")));
     QCOMPARE(r.out, QString());
-    r = runCli({QStringLiteral("firmware"), QStringLiteral("info")});
+    r = runCliLong({QStringLiteral("firmware"), QStringLiteral("info")});
     QCOMPARE(r.code, 1);
 }
 
@@ -269,7 +270,7 @@ void TestCliUpdate::updateSimulated()
     QVERIFY(writeFile(path, content));
     const QString received = dir.filePath(QStringLiteral("received"));
     const Result r =
-        runCli(QStringList{"device", "update", path, "--simulate", "--sim-image", received} + options);
+        runCliLong(QStringList{"device", "update", path, "--simulate", "--sim-image", received} + options);
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QVERIFY2(r.err.contains(lastStep + "\n"), qPrintable(r.err));
     QVERIFY(r.err.contains(QStringLiteral("progress 100%\n")));
@@ -278,7 +279,7 @@ void TestCliUpdate::updateSimulated()
         QVERIFY(readFile(received) == image);
     } else {
         // What the bootloader was given, read back as the updater reads a file.
-        const Result info = runCli({QStringLiteral("firmware"), QStringLiteral("info"), received});
+        const Result info = runCliLong({QStringLiteral("firmware"), QStringLiteral("info"), received});
         QCOMPARE(info.out, QStringLiteral("segments 1\nbase 0x08000000\nsize 4000\n0x08000000-0x08000f9f\n"));
         QVERIFY(readFile(received) == content);
     }
@@ -295,7 +296,7 @@ void TestCliUpdate::updateIntoRealReceiver()
     const QString path = dir.filePath(QStringLiteral("product-v3.sfb"));
     QVERIFY(writeFile(path, image));
     const Result r =
-        runCli({"device", "update", path, "--simulate", "--sim-ymodem-peer",
+        runCliLong({"device", "update", path, "--simulate", "--sim-ymodem-peer",
                 QStringLiteral("exec env LD_PRELOAD=%1 rb -b -y").arg(QStringLiteral(PELM_RB_SHIM))},
                rxDir.path());
     QVERIFY2(r.code == 0, qPrintable(r.err));
@@ -338,7 +339,7 @@ void TestCliUpdate::updateRefusals()
         path = dir.filePath(file);
         QVERIFY(writeFile(path, "S1050000414277\n"));
     }
-    const Result r = runCli(QStringList{"device", "update", path} + args);
+    const Result r = runCliLong(QStringList{"device", "update", path} + args);
     QCOMPARE(r.code, code);
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
     QVERIFY(!r.err.contains(QStringLiteral("Waiting for bootloader detection")));
@@ -372,7 +373,7 @@ void TestCliUpdate::updateFailures()
     const QString path = dir.filePath(file);
     QVERIFY(writeFile(path, file.endsWith(QLatin1String(".srec")) ? QByteArray("S1050000414277\n")
                                                                   : QByteArray(3000, 'x')));
-    const Result r = runCli(QStringList{"device", "update", path, "--simulate"} + options);
+    const Result r = runCliLong(QStringList{"device", "update", path, "--simulate"} + options);
     QCOMPARE(r.code, 5);
     QVERIFY2(r.err.contains(message + "\n"), qPrintable(r.err));
     QVERIFY(!r.err.contains(QStringLiteral("Device after the update")));

@@ -875,7 +875,7 @@ void TestThermocouple::restoredDefaultsKeepTheNote()
     // not hide what the next Apply will write instead.
     auto page = connect();
     QVERIFY(page);
-    m_dev->setDefaultParam(OrvThermocouple::ParamSpireResistance, hex("07"));
+    m_dev->setDefaultParam(FamilyParams::ParamSpireResistance, hex("07"));
     QCOMPARE(page->restoreDefaults(), 0);
     const QString note = QStringLiteral("Couple Spire/Resistance 07 will be written as 00");
     QCOMPARE(page->loadAdjustments(), QStringList{note});
@@ -883,7 +883,7 @@ void TestThermocouple::restoredDefaultsKeepTheNote()
              QStringLiteral("Default configuration from Pelm, has succeeded ! ") + kAdjustedPrefix + note);
 
     // Restored values shown as they are: the success alone.
-    m_dev->setDefaultParam(OrvThermocouple::ParamSpireResistance, hex("02"));
+    m_dev->setDefaultParam(FamilyParams::ParamSpireResistance, hex("02"));
     QCOMPARE(page->restoreDefaults(), 0);
     QCOMPARE(page->loadAdjustments(), QStringList());
     QCOMPARE(page->statusBar()->currentMessage(),
@@ -1143,7 +1143,7 @@ void TestThermocouple::liveReadingsKeptDuringAnotherExchange()
 
     // The refresh falls inside the box of an apply: the readings keep their last values and
     // the device is not asked.
-    m_dev->setRefused(OrvThermocouple::ParamSpireResistance);
+    m_dev->setRefused(FamilyParams::ParamSpireResistance);
     int requestsInBox = -1;
     QStringList shownInBox;
     m_rep.onBox = [&] {
