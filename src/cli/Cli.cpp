@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "cli/CliDoctor.h"
 #include "cli/CliHelp.h"
 #include "cli/CliReporter.h"
 
@@ -1069,6 +1070,8 @@ int Cli::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         rc = firmwareInfo(rest, out, err);
     else if (group == QLatin1String("device") && cmd == QLatin1String("update"))
         rc = deviceUpdate(rest, out, err);
+    else if (group == QLatin1String("doctor"))
+        rc = Cli::doctor(args.mid(1), out, err);
     else if (group == QLatin1String("device") && !cmd.isEmpty())
         rc = deviceCommand(cmd, rest, out, err);
     else
