@@ -25,6 +25,8 @@ namespace {
 const char kOrganizationName[] = "Pelm";
 const char kOrganizationDomain[] = "www.pelm-sensors.com";
 const char kApplicationName[] = "Pelm Configurator";
+/// The installed desktop entry (packaging/linux): Wayland shells find the icon through it.
+const char kDesktopFileName[] = "com.pelm_sensors.PelmConfigurator";
 const char kLockFileName[] = "/orv-lockfile";
 const char kStyleName[] = "Fusion";
 const QColor kWindowColour(240, 240, 240);
@@ -95,6 +97,7 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
     int count = argc;
     QApplication app(count, args.data());
     setIdentity();
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
     const StartOptions options = parseCommandLine(QCoreApplication::arguments());
     if (options.verbose)
         Logging::enableVerbose();

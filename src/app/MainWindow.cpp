@@ -5,6 +5,7 @@
 #include "app/FileDialogs.h"
 #include "app/WdgMain.h"
 #include "common/Reporter.h"
+#include "common/Translations.h"
 #include "device/Catalog.h"
 #include "device/ConfigFile.h"
 #include "editors/OrvObject.h"
@@ -38,7 +39,6 @@ constexpr int kPollIntervalMs = 500;
 /// Connection modes of the connected configuration page.
 constexpr int kModeBle = 0;
 constexpr int kModeUsb = 1;
-const char kTranslationPrefix[] = "orv_cfg_";
 const char kQtTranslationPrefix[] = "qt_";
 const char kAppIcon[] = ":MainWindow/img/pelm/iconpelm";
 const char kLanguageIconDir[] = ":/MainWindow/img/lang";
@@ -109,7 +109,7 @@ QString MainWindow::translationsDir()
 {
     if (!s_translationsDir.isEmpty())
         return s_translationsDir;
-    return QCoreApplication::applicationDirPath() + QLatin1String("/translations");
+    return Translations::dir();
 }
 
 void MainWindow::setTranslationsDir(const QString &dir)
@@ -326,12 +326,9 @@ void MainWindow::createLanguageMenu()
     connect(m_langGroup, &QActionGroup::triggered, this, &MainWindow::slotLanguageChanged);
 
     QStringList codes{QLatin1String(kDefaultLanguage)};
-    const QDir dir(translationsDir());
-    const QString prefix = QLatin1String(kTranslationPrefix);
-    const QStringList files = dir.entryList({prefix + QLatin1String("*.qm")}, QDir::Files, QDir::Name);
-    for (const QString &file : files) {
-        const QString code = QFileInfo(file).completeBaseName().mid(prefix.size());
-        if (!code.isEmpty() && !codes.contains(code))
+    const QStringList found = Translations::languages(translationsDir());
+    for (const QString &code : found) {
+        if (!codes.contains(code))
             codes << code;
     }
 
@@ -360,8 +357,9 @@ void MainWindow::loadLanguage(const QString &code)
 {
     m_currLang = code;
     QLocale::setDefault(QLocale(code));
-    switchTranslator(m_translator, translationsDir() + QLatin1Char('/') + QLatin1String(kTranslationPrefix) +
-                                       code + QLatin1String(".qm"));
+    switchTranslator(m_translator, translationsDir() + QLatin1Char('/') +
+                                       QLatin1String(Translations::kFilePrefix) + code +
+                                       QLatin1String(Translations::kFileSuffix));
     switchTranslator(m_translatorQt, QLibraryInfo::location(QLibraryInfo::TranslationsPath) +
                                          QLatin1Char('/') + QLatin1String(kQtTranslationPrefix) + code +
                                          QLatin1String(".qm"));

@@ -38,8 +38,9 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    /// The folder holding the program's translations ("orv_cfg_<code>.qm"): "translations"
-    /// beside the executable unless overridden.
+    /// The folder holding the program's translations ("orv_cfg_<code>.qm"): the first of
+    /// Translations::searchDirs that holds one ("translations" beside the executable, then the
+    /// installed data folder) unless overridden.
     static QString translationsDir();
     /// Overrides the translations folder (empty: back to the folder beside the executable).
     static void setTranslationsDir(const QString &dir);

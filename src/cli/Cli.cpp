@@ -2,6 +2,7 @@
 #include "cli/Cli.h"
 
 #include "cli/CliCommands.h"
+#include "cli/CliDoctor.h"
 #include "cli/CliHelp.h"
 #include "cli/CliReporter.h"
 
@@ -47,6 +48,8 @@ int Cli::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         rc = firmwareInfo(rest, out, err);
     else if (group == QLatin1String("device") && cmd == QLatin1String("update"))
         rc = deviceUpdate(rest, out, err);
+    else if (group == QLatin1String("doctor"))
+        rc = Cli::doctor(args.mid(1), out, err);
     else if (group == QLatin1String("device") && !cmd.isEmpty())
         rc = deviceCommand(cmd, rest, out, err);
     else

@@ -61,6 +61,13 @@ const char *const kHelpText = R"(Commands:
       (default: the "SeedKeyLibrary" setting). --connect-timeout: how long to
       keep trying to reach the XCP bootloader (default 30 s).
 
+  doctor
+      Checks this machine: the USB HID devices of both device identities and
+      whether this user may open each (with the fix when not), the Bluetooth
+      adapter and its state ("none" without one), the translations found and
+      the folders looked in, and the settings file. Exit code 4 when a device
+      is plugged in but can't be opened.
+
   firmware info FILE.srec
       Loads an S-record file as the updater does and prints "segments N",
       "base 0x...", "size N", then one line per segment with its first and last
@@ -113,6 +120,7 @@ Exit codes:
   3  some input was invalid (frame lines, a key file), some parameters could not
      be packed, or the device refused some parameters or keys
   4  no device, the device did not answer, or it is not a supported device
+     (doctor: a device is plugged in but can't be opened)
   5  the firmware update was refused, failed or was stopped
 )";
 

@@ -20,8 +20,13 @@ public:
             return b.defaultButton;
         return (b.buttons & Cancel) ? Cancel : ((b.buttons & No) ? No : Ok);
     }
-    /// Status messages are printed too: they say whether a transaction succeeded.
-    void status(const QString &text, int) override { m_err << text << '\n'; }
+    /// Status messages are printed too: they say whether a transaction succeeded. An empty
+    /// one only takes a message back: nothing to print.
+    void status(const QString &text, int) override
+    {
+        if (!text.isEmpty())
+            m_err << text << '\n';
+    }
 
 private:
     QTextStream &m_err;

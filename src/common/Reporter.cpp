@@ -67,7 +67,11 @@ public:
             return b.defaultButton;
         return b.buttons & Cancel ? Cancel : (b.buttons & No ? No : Ok);
     }
-    void status(const QString &text, int) override { qInfo().noquote() << text; }
+    void status(const QString &text, int) override
+    {
+        if (!text.isEmpty())
+            qInfo().noquote() << text;
+    }
 };
 
 LogReporter g_logReporter;

@@ -53,7 +53,8 @@ public:
     /// Shows a box and returns the button chosen (one of Box::buttons).
     virtual int box(const Box &b) = 0;
 
-    /// Shows a status-bar message for timeoutMs milliseconds (0: until replaced).
+    /// Shows a status-bar message for timeoutMs milliseconds (0: until replaced). An empty
+    /// text takes back the message shown (nothing to print where messages are printed).
     virtual void status(const QString &text, int timeoutMs) = 0;
 
     // Conveniences for the common one-button boxes.

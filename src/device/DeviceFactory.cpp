@@ -7,14 +7,23 @@
 #include "links/CommBle.h"
 #include "links/CommUsbHid.h"
 
+#include <QCoreApplication>
+
 namespace DeviceFactory {
 
 namespace {
+
+const char kContext[] = "DeviceFactory";
+
+/// A device the default USB factory found plugged in but could not open, during the probe
+/// that runs; the probe clears it before it asks the factory.
+UsbHidDevice g_usbRefused;
 
 Comm *openUsbHid()
 {
     auto *comm = new CommUsbHid;
     if (!comm->openFirst()) {
+        g_usbRefused = comm->refused();
         delete comm;
         return nullptr;
     }
@@ -56,6 +65,19 @@ void showUnknown(const DeviceInfo &info, QObject *parent, Reporter &rep)
 /// No device was found on USB, and logged so: the poll that keeps finding none says it once.
 bool g_usbNothingLogged = false;
 
+/// The path of the device last reported as plugged in but not to be opened (empty: none).
+QByteArray g_usbRefusedReported;
+
+/// Tells, once per plug-in, that a device is there but can't be opened; takes the message
+/// back once it no longer holds (the device is gone or opens).
+void reportRefused(const UsbHidDevice &refused, Reporter &rep)
+{
+    if (refused.path == g_usbRefusedReported)
+        return;
+    g_usbRefusedReported = refused.path;
+    rep.status(refused.isNull() ? QString() : noAccessText(refused), 0);
+}
+
 /// One "pelm.session" line per probe (with nothingLogged, "no device" only once in a row).
 void logProbe(const QString &where, const Probe &probe, bool *nothingLogged = nullptr)
 {
@@ -68,6 +90,9 @@ void logProbe(const QString &where, const Probe &probe, bool *nothingLogged = nu
         *nothingLogged = nothing;
     }
     QString line = where + QStringLiteral(" probe: ") + QLatin1String(kOutcomes[int(probe.outcome)]);
+    if (!probe.usbRefused.isNull())
+        line += QStringLiteral(", %1 at %2 can't be opened")
+                    .arg(probe.usbRefused.ids(), QString::fromLocal8Bit(probe.usbRefused.path));
     if (probe.outcome == ProbeOutcome::Unknown || probe.outcome == ProbeOutcome::Accepted)
         line += QStringLiteral(", type %1 rev 0x%2, module %3 rev 0x%4")
                     .arg(probe.info.orvType)
@@ -106,6 +131,16 @@ void resetUsbAttemptCounter()
 {
     g_usbAttempts = 0;
     g_usbUnknownReported = false;
+    g_usbRefusedReported.clear();
+}
+
+QString noAccessText(const UsbHidDevice &device)
+{
+    return QCoreApplication::translate(kContext,
+                                       "A device is plugged in, but this user may not open it: %1 (USB %2). "
+                                       "Install the device rules %3 (the package does), then unplug the "
+                                       "device and plug it in again.")
+        .arg(QString::fromLocal8Bit(device.path), device.ids(), QLatin1String(kUdevRulesFile));
 }
 
 DeviceSession *createPlainSession(std::unique_ptr<Comm> transport, const DeviceInfo &info)
@@ -126,13 +161,17 @@ Probe probeUsb(QObject *parent, Reporter *rep)
     }
     Reporter &messages = pick(rep);
 
+    g_usbRefused = UsbHidDevice();
     probe.transport.reset(usbFactory() ? usbFactory()() : nullptr);
     if (!probe.transport) {
         g_usbAttempts = 0;
         g_usbUnknownReported = false;
         probe.outcome = ProbeOutcome::NoDevice;
+        probe.usbRefused = g_usbRefused;
+        reportRefused(probe.usbRefused, messages);
         return probe;
     }
+    reportRefused(UsbHidDevice(), messages);
 
     if (const auto *usb = dynamic_cast<const CommUsbHid *>(probe.transport.get())) {
         probe.usbVendorId = usb->vendorId();

@@ -3,6 +3,7 @@
 // message rules, and the factories that turn an accepted device into a session object.
 
 #include "device/DeviceSession.h"
+#include "links/CommUsbHid.h"
 
 #include <functional>
 #include <memory>
@@ -29,7 +30,7 @@ void setBleTransportFactory(BleTransportFactory factory);
 
 /// Consecutive failed USB identifications; a failure is shown when it is 8 or more.
 int usbAttemptCounter();
-/// Also forgets that an unknown device was reported.
+/// Also forgets that an unknown device, or one that can't be opened, was reported.
 void resetUsbAttemptCounter();
 /// Failed USB identifications stay silent while the counter is below this.
 constexpr int kUsbSilentAttempts = 8;
@@ -38,7 +39,8 @@ constexpr int kBleAttempts = 3;
 /// How a probe ended.
 enum class ProbeOutcome
 {
-    NoDevice, ///< no transport could be opened
+    NoDevice, ///< no transport could be opened (usbRefused names a device plugged in that this user may not
+              ///< open)
     Busy,     ///< another transaction or factory is running: nothing was touched
     Failed,   ///< the device did not identify itself
     Unknown,  ///< identified, but not an accepted device ("Device unknown" was shown)
@@ -56,14 +58,25 @@ struct Probe
     quint16 usbVendorId = 0;
     quint16 usbProductId = 0;
     QByteArray usbPath;
+    /// With NoDevice: a device of ours that is plugged in but could not be opened (no access
+    /// to its device node, as a rule); null otherwise.
+    UsbHidDevice usbRefused;
 };
+
+/// The file of device rules that gives the user at the seat access to the devices.
+constexpr char kUdevRulesFile[] = "70-pelm-configurator.rules";
+
+/// What the user is told about a device that is plugged in but can't be opened, with the fix.
+QString noAccessText(const UsbHidDevice &device);
 
 /// Creates the default session object: a plain session with the family's parameter tables.
 DeviceSession *createPlainSession(std::unique_ptr<Comm> transport, const DeviceInfo &info);
 
 /// One USB attempt: open, identify (errors shown only when the attempt counter is 8 or
 /// more; the counter then wraps to 0), accept. Boxes are parented to parent. An unknown device
-/// is reported once while it stays plugged in (the poll finds it again every 500 ms).
+/// is reported once while it stays plugged in (the poll finds it again every 500 ms). So is a
+/// device that is plugged in but can't be opened (noAccessText, as a status message that
+/// stays; it is cleared, with an empty status, once that device is gone or opens).
 Probe probeUsb(QObject *parent = nullptr, Reporter *rep = nullptr);
 /// A BLE connection: open, then up to 3 identification attempts (errors shown on the third),
 /// accept. One "Device unknown" box for an unaccepted device.

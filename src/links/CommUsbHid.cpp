@@ -31,21 +31,37 @@ constexpr unsigned char kNoReportId = 0;
 
 constexpr quint32 kMaxMessageLength = quint32(std::numeric_limits<qint32>::max());
 
+/// The devices the enumeration lists for exactly these ids, in its order (not opened).
+QList<UsbHidDevice> listedDevices(quint16 vendorId, quint16 productId)
+{
+    QList<UsbHidDevice> found;
+    // hidapi takes 0 as "any id"; no device of ours has id 0.
+    if (vendorId == 0 || productId == 0)
+        return found;
+    const HidApi &api = hidApi();
+    hid_device_info *devices = api.enumerate(vendorId, productId);
+    for (const hid_device_info *d = devices; d; d = d->next) {
+        if (d->vendor_id != vendorId || d->product_id != productId || !d->path)
+            continue;
+        UsbHidDevice device;
+        device.vendorId = vendorId;
+        device.productId = productId;
+        device.path = QByteArray(d->path);
+        if (d->product_string)
+            device.product = QString::fromWCharArray(d->product_string);
+        found.append(device);
+    }
+    if (devices)
+        api.freeEnumeration(devices);
+    return found;
+}
+
 /// The paths the enumeration lists for exactly these ids, in its order.
 QList<QByteArray> listedPaths(quint16 vendorId, quint16 productId)
 {
     QList<QByteArray> paths;
-    // hidapi takes 0 as "any id"; no device of ours has id 0.
-    if (vendorId == 0 || productId == 0)
-        return paths;
-    const HidApi &api = hidApi();
-    hid_device_info *devices = api.enumerate(vendorId, productId);
-    for (const hid_device_info *d = devices; d; d = d->next) {
-        if (d->vendor_id == vendorId && d->product_id == productId && d->path)
-            paths.append(QByteArray(d->path));
-    }
-    if (devices)
-        api.freeEnumeration(devices);
+    for (const UsbHidDevice &d : listedDevices(vendorId, productId))
+        paths.append(d.path);
     return paths;
 }
 
@@ -66,6 +82,11 @@ QString ids(quint16 vendorId, quint16 productId)
 
 } // namespace
 
+QString UsbHidDevice::ids() const
+{
+    return ::ids(vendorId, productId);
+}
+
 CommUsbHid::CommUsbHid() : Comm(kLinkUsbHid) {}
 
 CommUsbHid::~CommUsbHid()
@@ -76,20 +97,23 @@ CommUsbHid::~CommUsbHid()
 bool CommUsbHid::open()
 {
     close();
-    const QList<QByteArray> paths = listedPaths(m_vendorId, m_productId);
-    if (paths.isEmpty())
+    m_refused = UsbHidDevice();
+    const QList<UsbHidDevice> devices = listedDevices(m_vendorId, m_productId);
+    if (devices.isEmpty())
         return false;
-    m_handle = hidApi().openPath(paths.first().constData());
+    const QByteArray &path = devices.first().path;
+    m_handle = hidApi().openPath(path.constData());
     m_goneLogged = false;
     if (!m_handle) {
-        if (s_failedPath != paths.first())
-            qCDebug(lcUsb).noquote() << "can't open" << ids(m_vendorId, m_productId) << "at" << paths.first()
+        if (s_failedPath != path)
+            qCDebug(lcUsb).noquote() << "can't open" << ids(m_vendorId, m_productId) << "at" << path
                                      << "(no access to the device file?)";
-        s_failedPath = paths.first();
+        s_failedPath = path;
+        m_refused = devices.first();
         return false;
     }
     s_failedPath.clear();
-    m_path = paths.first();
+    m_path = path;
     qCDebug(lcUsb).noquote() << "opened" << ids(m_vendorId, m_productId) << "at" << m_path;
     if (s_remainderCount > 0)
         qCDebug(lcUsb) << s_remainderCount << "bytes of an earlier answer wait for the next read";
@@ -105,10 +129,14 @@ bool CommUsbHid::open(quint16 vendorId, quint16 productId)
 
 bool CommUsbHid::openFirst()
 {
+    UsbHidDevice refused;
     for (const UsbHidIdentity &id : kIdentities) {
         if (open(id.vendorId, id.productId))
             return true;
+        if (refused.isNull())
+            refused = m_refused;
     }
+    m_refused = refused;
     return false;
 }
 
@@ -146,6 +174,21 @@ qint32 CommUsbHid::close()
 bool CommUsbHid::isListed(quint16 vendorId, quint16 productId, const QByteArray &path)
 {
     return !path.isEmpty() && listedPaths(vendorId, productId).contains(path);
+}
+
+QList<UsbHidDevice> CommUsbHid::survey()
+{
+    QList<UsbHidDevice> found;
+    for (const UsbHidIdentity &id : kIdentities) {
+        for (UsbHidDevice device : listedDevices(id.vendorId, id.productId)) {
+            if (hid_device *handle = hidApi().openPath(device.path.constData())) {
+                device.opens = true;
+                hidApi().close(handle);
+            }
+            found.append(device);
+        }
+    }
+    return found;
 }
 
 qint32 CommUsbHid::read(quint8 *buffer, quint32 length, qint32 timeoutMs)

@@ -10,6 +10,8 @@
 #include "links/HidApi.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QString>
 
 #include <array>
 
@@ -18,6 +20,20 @@ struct UsbHidIdentity
 {
     quint16 vendorId;
     quint16 productId;
+};
+
+/// A HID device of one of the device identities, as the enumeration lists it.
+struct UsbHidDevice
+{
+    quint16 vendorId = 0;
+    quint16 productId = 0;
+    QByteArray path; ///< empty: no device
+    QString product; ///< the product string the enumeration gives (may be empty)
+    bool opens = false;
+
+    bool isNull() const { return path.isEmpty(); }
+    /// The ids as "04d8:0240".
+    QString ids() const;
 };
 
 class CommUsbHid : public Comm
@@ -46,6 +62,9 @@ public:
     bool open(quint16 vendorId, quint16 productId);
     /// Tries the identities of kIdentities in order and keeps the first that opens.
     bool openFirst();
+    /// The device the last open (or openFirst) found listed but could not open, typically
+    /// because this user has no access to its device node; null when it found none such.
+    const UsbHidDevice &refused() const { return m_refused; }
 
     /// False without a handle; otherwise whether the enumeration still lists the opened path
     /// with the stored ids and the manufacturer string request succeeds. The enumeration is
@@ -75,6 +94,10 @@ public:
 
     /// Whether hidapi's enumeration lists a device with these ids at path.
     static bool isListed(quint16 vendorId, quint16 productId, const QByteArray &path);
+    /// Every device the enumeration lists with one of kIdentities, in their order, each
+    /// opened once and closed again to tell whether it opens. Never call it while a transport
+    /// holds one of them open.
+    static QList<UsbHidDevice> survey();
 
     /// Payload bytes waiting in the process-wide receive remainder.
     static quint32 remainderCount();
@@ -88,5 +111,6 @@ private:
     quint16 m_productId = 0;
     hid_device *m_handle = nullptr;
     QByteArray m_path;
+    UsbHidDevice m_refused;
     bool m_goneLogged = false; ///< the loss of this handle's device was logged
 };

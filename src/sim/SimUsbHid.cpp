@@ -45,6 +45,7 @@ struct State
     QByteArray request;        ///< payload bytes of the request being received
     QList<QByteArray> reports; ///< input reports waiting for the host
     int requestCount = 0;
+    bool accessDenied = false; ///< the device nodes refuse this user: listed, never opened
 };
 
 State &state()
@@ -166,7 +167,7 @@ hid_device *simOpenPath(const char *path)
     const bool listed =
         std::any_of(CommUsbHid::kIdentities.begin(), CommUsbHid::kIdentities.end(),
                     [path](const UsbHidIdentity &id) { return pathOf(id) == QByteArray(path); });
-    if (!listed)
+    if (!listed || s.accessDenied)
         return nullptr;
     resetTraffic();
     auto handle = std::make_unique<SimHandle>();
@@ -260,7 +261,13 @@ void uninstall()
     s.handles.clear();
     resetTraffic();
     s.device = nullptr;
+    s.accessDenied = false;
     setHidApi(nullptr);
+}
+
+void setAccessDenied(bool denied)
+{
+    state().accessDenied = denied;
 }
 
 bool isInstalled()

@@ -8,8 +8,9 @@
 //   while a device is attached and plugged, one entry per identity that matches the ids
 //   asked for (0 matches any). Each plug-in of the device gets new paths, as a re-plugged
 //   device gets a new device node.
-// - openPath opens a path the enumeration lists right now. Opening starts with an empty
-//   input queue and no partly received request.
+// - openPath opens a path the enumeration lists right now, unless access is denied (as a
+//   device node without the udev rules refuses the user: listed, but never opened). Opening starts with an
+//   empty input queue and no partly received request.
 // - write takes 9-byte output reports (report id 0, length 0..7, payload); payload bytes
 //   are gathered until a whole request (4-byte header, payload length in bytes 2..3, low
 //   byte first) is in, which goes to SimDevice::handleRequest. A report with a length byte
@@ -40,6 +41,9 @@ void install(SimDevice *device);
 /// Restores the real HID library. Close every transport opened through the simulator first:
 /// its handle means nothing to the real library.
 void uninstall();
+/// Makes the device's nodes refuse this user (true) or let it in again (false); uninstall
+/// lets it in again.
+void setAccessDenied(bool denied);
 /// Whether the simulated table is the one in use.
 bool isInstalled();
 /// The attached device, or null.

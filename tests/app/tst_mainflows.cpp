@@ -2,6 +2,7 @@
 // refusals, unplug, offline work, files, and the pending-device question.
 
 #include "app/FileDialogs.h"
+#include "app/GuiReporter.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
 #include "editors/OrvObject.h"
@@ -113,6 +114,7 @@ private slots:
     void pollDoesNotRunInsideABoxOfAnExchange();
     void reloadOfflineWithoutFileOffersTheDefault();
     void deviceThatDoesNotIdentifyKeepsTheConnectionPage();
+    void deviceWithoutAccessIsSaidInTheStatusBar();
     void bleDeviceClosedFromItsPage();
     void offlinePickDuringBleConnectionWins();
     void pageShownOnlyWithTheDeviceValues_data();
@@ -708,6 +710,41 @@ void TestMainFlows::deviceThatDoesNotIdentifyKeepsTheConnectionPage()
         QStringLiteral("Can't get the buffer size from orv device. Please disconnect the orv and retry."));
     QVERIFY(!m_window->device());
     QCOMPARE(m_window->centralWidget(), page.data());
+}
+
+void TestMainFlows::deviceWithoutAccessIsSaidInTheStatusBar()
+{
+    // A device this user may not open (no udev rules): the connection page stays, and its
+    // status bar says what is wrong until the device is unplugged; no box, however many polls.
+    GuiReporter gui;
+    gui.setWindow(m_window.get());
+    setReporter(&gui);
+    SimUsbHid::setAccessDenied(true);
+    m_dev->setPlugged(true);
+    QPointer<QWidget> page = m_window->centralWidget();
+    QVERIFY(qobject_cast<WdgMain *>(page));
+    for (int i = 0; i < 10; ++i)
+        poll();
+    const QString shown = m_window->statusBar()->currentMessage();
+    setReporter(&m_rep);
+    QCOMPARE(shown, QStringLiteral("A device is plugged in, but this user may not open it: "
+                                   "sim-hid:04d8:0240:%1 (USB 04d8:0240). Install the device rules "
+                                   "70-pelm-configurator.rules (the package does), then unplug the "
+                                   "device and plug it in again.")
+                        .arg(m_dev->plugIns()));
+    QCOMPARE(m_window->centralWidget(), page.data());
+    QVERIFY(!m_window->device());
+
+    setReporter(&gui);
+    m_dev->setPlugged(false);
+    poll();
+    const QString afterUnplug = m_window->statusBar()->currentMessage();
+    setReporter(&m_rep);
+    QCOMPARE(afterUnplug, QString());
+    SimUsbHid::setAccessDenied(false);
+    m_dev->setPlugged(true);
+    poll();
+    QVERIFY(m_window->device()); // the rules in place: the device's page opens
 }
 
 void TestMainFlows::bleDeviceClosedFromItsPage()

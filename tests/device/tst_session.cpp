@@ -124,6 +124,7 @@ private slots:
     void throughUsbPlug();
     void probeNamesTheUsbDevice_data();
     void probeNamesTheUsbDevice();
+    void usbDeviceWithoutAccessIsSaidOncePerPlugIn();
     void offlineSessionAndFiles();
     void liveValuesTerminalBootloaderClock();
     void transportOwnership();
@@ -933,6 +934,60 @@ void TestSession::probeNamesTheUsbDevice()
     QVERIFY(!CommUsbHid::isListed(probe.usbVendorId, probe.usbProductId, probe.usbPath));
 
     probe.transport.reset();
+    SimUsbHid::uninstall();
+    CommUsbHid::resetRemainder();
+}
+
+void TestSession::usbDeviceWithoutAccessIsSaidOncePerPlugIn()
+{
+    // Plugged in, listed, but its device node refuses this user (no udev rules): every poll
+    // finds no device, the user is told once per plug-in what is wrong and what to do, and
+    // the message is taken back once the device is gone or opens.
+    SimUsbHid::install(m_dev.get());
+    SimUsbHid::setAccessDenied(true);
+    DeviceFactory::setUsbTransportFactory({});
+    const auto noAccess = [this] {
+        return QStringLiteral("A device is plugged in, but this user may not open it: sim-hid:04d8:0240:%1 "
+                              "(USB 04d8:0240). Install the device rules 70-pelm-configurator.rules (the "
+                              "package does), then unplug the device and plug it in again.")
+            .arg(m_dev->plugIns());
+    };
+    using Statuses = QList<QPair<QString, int>>;
+    const auto poll = [this](int times) {
+        for (int i = 0; i < times; ++i) {
+            bool failed = true;
+            QVERIFY(!DeviceFactory::connectUsb(&failed, &m_window));
+            QVERIFY(!failed);
+        }
+    };
+
+    poll(3);
+    QCOMPARE(m_rep.statuses, (Statuses{{noAccess(), 0}}));
+    m_rep.statuses.clear();
+    const DeviceFactory::Probe probe = DeviceFactory::probeUsb(&m_window);
+    QCOMPARE(int(probe.outcome), int(DeviceFactory::ProbeOutcome::NoDevice));
+    QCOMPARE(probe.usbRefused.ids(), QStringLiteral("04d8:0240"));
+    QVERIFY(CommUsbHid::isListed(0x04D8, 0x0240, probe.usbRefused.path));
+
+    m_dev->setPlugged(false);
+    poll(2);
+    QCOMPARE(m_rep.statuses, (Statuses{{QString(), 0}}));
+    m_rep.statuses.clear();
+
+    m_dev->setPlugged(true); // plugged in again: told again
+    poll(2);
+    QCOMPARE(m_rep.statuses, (Statuses{{noAccess(), 0}}));
+    m_rep.statuses.clear();
+
+    SimUsbHid::setAccessDenied(false); // the rules are in place and the device was replugged
+    bool failed = true;
+    std::unique_ptr<DeviceSession> s(DeviceFactory::connectUsb(&failed, &m_window));
+    QVERIFY(s);
+    QCOMPARE(m_rep.statuses, (Statuses{{QString(), 0}}));
+    m_rep.statuses.clear();
+    QVERIFY(m_rep.boxes.isEmpty());
+
+    s.reset();
     SimUsbHid::uninstall();
     CommUsbHid::resetRemainder();
 }

@@ -205,6 +205,7 @@ const HidApi kFakeHidApi = {fakeEnumerate, fakeFreeEnumeration, fakeOpenPath,   
                             fakeRead,      fakeWrite,           fakeManufacturer};
 
 const QPair<quint16, quint16> kFirst(0x04D8, 0x0240);
+using IdList = QList<QPair<quint16, quint16>>;
 const QPair<quint16, quint16> kSecond(0x0483, 0xA236);
 
 ScriptedRead okReport(const QByteArray &payload, int lengthByte = -1)
@@ -288,6 +289,11 @@ private slots:
     void openTriesIdentitiesInOrder_data();
     void openTriesIdentitiesInOrder();
     void openClosesFirst();
+    void refusedDeviceIsNamed_data();
+    void refusedDeviceIsNamed();
+    void surveyTriesEveryListedDevice_data();
+    void surveyTriesEveryListedDevice();
+    void udevRulesGrantEveryIdentity();
 
     void logIsOneLinePerEvent();
 };
@@ -1030,6 +1036,102 @@ void TestSimUsbHid::uninstallRestores()
     QVERIFY(!SimUsbHid::isInstalled());
     QVERIFY(!SimUsbHid::device());
     SimUsbHid::install(m_device); // cleanup uninstalls again
+}
+
+void TestCommUsbHid::refusedDeviceIsNamed_data()
+{
+    QTest::addColumn<IdList>("present");
+    QTest::addColumn<bool>("openRefused");
+    QTest::addColumn<QString>("refusedIds"); // empty: no device refused
+    QTest::newRow("first identity refused") << IdList{kFirst} << true << "04d8:0240";
+    QTest::newRow("second identity refused") << IdList{kSecond} << true << "0483:a236";
+    QTest::newRow("both refused: the first is named") << IdList{kFirst, kSecond} << true << "04d8:0240";
+    QTest::newRow("opens") << IdList{kFirst} << false << QString();
+    QTest::newRow("nothing plugged in") << IdList{} << true << QString();
+}
+
+void TestCommUsbHid::refusedDeviceIsNamed()
+{
+    // A device the enumeration lists but this user may not open: the transport says which,
+    // so the user can be told instead of seeing nothing at all.
+    QFETCH(IdList, present);
+    QFETCH(bool, openRefused);
+    QFETCH(QString, refusedIds);
+    g_fake->present = present;
+    g_fake->openRefused = openRefused;
+    CommUsbHid comm;
+
+    QCOMPARE(comm.openFirst(), !openRefused && !present.isEmpty());
+    QCOMPARE(comm.refused().isNull(), refusedIds.isEmpty());
+    if (!refusedIds.isEmpty()) {
+        QCOMPARE(comm.refused().ids(), refusedIds);
+        QCOMPARE(comm.refused().path, g_fake->pathOf(present.first()));
+        QVERIFY(!comm.refused().opens);
+    }
+
+    // A later open that succeeds forgets the refusal.
+    g_fake->present = {kFirst};
+    g_fake->openRefused = false;
+    QVERIFY(comm.openFirst());
+    QVERIFY(comm.refused().isNull());
+}
+
+void TestCommUsbHid::surveyTriesEveryListedDevice_data()
+{
+    QTest::addColumn<bool>("openRefused");
+    QTest::addColumn<QStringList>("events");
+    QTest::newRow("both open") << false
+                               << QStringList{
+                                      "enumerate 04d8:0240", "open hid:04d8:0240:0", "opened", "close",
+                                      "enumerate 0483:a236", "open hid:0483:a236:0", "opened", "close"};
+    QTest::newRow("both refused") << true
+                                  << QStringList{"enumerate 04d8:0240", "open hid:04d8:0240:0",
+                                                 "enumerate 0483:a236", "open hid:0483:a236:0"};
+}
+
+void TestCommUsbHid::surveyTriesEveryListedDevice()
+{
+    QFETCH(bool, openRefused);
+    QFETCH(QStringList, events);
+    g_fake->present = {kSecond, kFirst}; // the enumeration's order is not the identities' order
+    g_fake->openRefused = openRefused;
+
+    const QList<UsbHidDevice> found = CommUsbHid::survey();
+    QCOMPARE(found.size(), 2);
+    QCOMPARE(found[0].ids(), QStringLiteral("04d8:0240"));
+    QCOMPARE(found[0].path, g_fake->pathOf(kFirst));
+    QCOMPARE(found[1].ids(), QStringLiteral("0483:a236"));
+    QCOMPARE(found[1].path, g_fake->pathOf(kSecond));
+    QCOMPARE(found[0].opens, !openRefused);
+    QCOMPARE(found[1].opens, !openRefused);
+    QCOMPARE(g_fake->events, events); // every handle opened is closed again
+
+    g_fake->plugged = false;
+    QVERIFY(CommUsbHid::survey().isEmpty());
+}
+
+void TestCommUsbHid::udevRulesGrantEveryIdentity()
+{
+    // The rules file the package installs must let the user at the seat open the hidraw node
+    // of every identity the transport tries, and name no other device.
+    QFile rules(QStringLiteral(PELM_SOURCE_DIR "/packaging/linux/70-pelm-configurator.rules"));
+    QVERIFY2(rules.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(rules.fileName()));
+    const QRegularExpression rule(
+        QStringLiteral("^SUBSYSTEM==\"hidraw\", ATTRS\\{idVendor\\}==\"([0-9a-f]{4})\", "
+                       "ATTRS\\{idProduct\\}==\"([0-9a-f]{4})\", TAG\\+=\"uaccess\"$"));
+    QStringList granted;
+    while (!rules.atEnd()) {
+        const QString line = QString::fromUtf8(rules.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const QRegularExpressionMatch m = rule.match(line);
+        QVERIFY2(m.hasMatch(), qPrintable("not a hidraw uaccess rule: " + line));
+        granted << m.captured(1) + QLatin1Char(':') + m.captured(2);
+    }
+    QStringList identities;
+    for (const UsbHidIdentity &id : CommUsbHid::kIdentities)
+        identities << UsbHidDevice{id.vendorId, id.productId, {}, {}, false}.ids();
+    QCOMPARE(granted, identities);
 }
 
 int main(int argc, char **argv)

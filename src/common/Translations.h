@@ -1,0 +1,24 @@
+#pragma once
+// Where the program's translations ("orv_cfg_<code>.qm") are found: in "translations" beside
+// the executable (a build folder, a program copied with its translations), then in the data
+// folder of an installation ("share/pelm-configurator/translations" beside the "bin" folder).
+
+#include <QString>
+#include <QStringList>
+
+namespace Translations {
+
+/// File name prefix and extension of a translation: kFilePrefix + code + kFileSuffix.
+constexpr char kFilePrefix[] = "orv_cfg_";
+constexpr char kFileSuffix[] = ".qm";
+/// The folder of an installation, relative to the folder of the executable.
+constexpr char kInstalledDir[] = "../share/pelm-configurator/translations";
+
+/// The folders looked in, in order, as absolute clean paths.
+QStringList searchDirs();
+/// The first folder of searchDirs that holds a translation; the first folder when none does.
+QString dir();
+/// The language codes of the translations in folder, sorted by file name.
+QStringList languages(const QString &folder);
+
+} // namespace Translations
