@@ -45,6 +45,14 @@ void checkOrder(const QString &a, const QString &b, const QString &c)
 
 } // namespace
 
+// Qt 5.15's JSON parser loses the earlier value of a key repeated in one object when that value
+// is an object or an array (see fuzz_configfile.cpp): what Qt itself allocates is kept out of
+// the leak reports; a leak of this program's objects is still reported.
+extern "C" const char *__lsan_default_suppressions()
+{
+    return "leak:libQt5Core.so\n";
+}
+
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     Fuzz::init(argc, argv);
