@@ -79,12 +79,18 @@ StartOptions parseCommandLine(const QStringList &arguments)
         QStringLiteral("verbose"),
         QCoreApplication::translate("Application", "Log every step on standard error (a trace to send)."));
     parser.addOption(verbose);
+    const QCommandLineOption updateUrl(
+        QStringLiteral("update-url"),
+        QCoreApplication::translate("Application", "Ask URL for the release information (update check)."),
+        QStringLiteral("URL"));
+    parser.addOption(updateUrl);
     if (!parser.parse(arguments))
         qWarning().noquote() << parser.errorText();
 
     StartOptions options;
     options.simulate = parser.isSet(simulate);
     options.verbose = parser.isSet(verbose);
+    options.updateUrl = parser.value(updateUrl);
     return options;
 }
 
@@ -125,6 +131,8 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
     {
         MainWindow window;
         window.setSimulated(options.simulate);
+        if (!options.updateUrl.isEmpty())
+            window.setUpdateUrl(options.updateUrl);
         gui.setWindow(&window);
         window.show();
         code = app.exec();

@@ -46,6 +46,9 @@ struct StartOptions
     bool simulate = false;
     /// Every log category on (standard error).
     bool verbose = false;
+    /// --update-url: address of the release information for the update check, instead of the
+    /// "UpdateUrl" setting (empty: the setting).
+    QString updateUrl;
 };
 
 /// Reads the options from the application's arguments (the first one is the program);

@@ -14,6 +14,7 @@
 #include "links/Comm.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
+#include "tools/dlgUpdateChecker.h"
 
 #include "ui_MainWindow.h"
 
@@ -76,6 +77,13 @@ MainWindow::MainWindow(QWidget *parent)
     m_pollTimer.setInterval(kPollIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &MainWindow::on_orvManager);
     m_pollTimer.start();
+
+    m_updateChecker = new dlgUpdateChecker(this);
+    m_updateChecker->apply(ReleaseCheckSettings::load(m_settings));
+    m_updateChecker->setCurrentVersion(QCoreApplication::applicationVersion());
+    // Queued: the dialog runs modally once the network reply that ended the check is done with.
+    connect(m_updateChecker, &dlgUpdateChecker::checkingFinished, this, &MainWindow::_checkingUpdateFinished,
+            Qt::QueuedConnection);
 }
 
 MainWindow::~MainWindow()
@@ -110,6 +118,11 @@ QString MainWindow::translationsDir()
     if (!s_translationsDir.isEmpty())
         return s_translationsDir;
     return Translations::dir();
+}
+
+void MainWindow::setUpdateUrl(const QString &url)
+{
+    m_updateChecker->setUrl(url);
 }
 
 void MainWindow::setTranslationsDir(const QString &dir)
@@ -700,10 +713,18 @@ void MainWindow::on_actionAuto_Conf_triggered()
 
 void MainWindow::on_actionCheck_for_updates_triggered()
 {
-    notAvailableYet();
+    m_updateChecker->setUserCheck(true);
+    m_updateChecker->checkForUpdates();
 }
 
-void MainWindow::_checkingUpdateFinished() {}
+void MainWindow::_checkingUpdateFinished()
+{
+    // A newer release is always worth the dialog; anything else only when the user asked.
+    const bool show = m_updateChecker->updateAvailable() || m_updateChecker->userCheck();
+    m_updateChecker->setUserCheck(false);
+    if (show)
+        m_updateChecker->exec();
+}
 
 void MainWindow::_onOrvPicked(int orvType, int orvRev, int kivType)
 {

@@ -14,6 +14,7 @@
 
 class QActionGroup;
 class OrvObject;
+class dlgUpdateChecker;
 
 namespace Ui {
 class MainWindow;
@@ -74,6 +75,10 @@ public:
     /// Marks the window as running on the simulated device (demo mode): the title says so and
     /// a Simulator menu plugs and unplugs the simulated device.
     void setSimulated(bool simulated);
+    /// The online update checker (owned by the window; shown when a check has something to say).
+    dlgUpdateChecker *updateChecker() const { return m_updateChecker; }
+    /// Asks the release information at url instead of the address in the settings.
+    void setUpdateUrl(const QString &url);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -150,6 +155,7 @@ private:
     QString m_lastBleAddress;
     bool m_inPoll = false; ///< a poll is running (its question box spins the event loop)
     bool m_simulated = false;
+    dlgUpdateChecker *m_updateChecker = nullptr; ///< child of the window
 
     static QString s_translationsDir;
 };

@@ -5,6 +5,7 @@
 #include "cli/CliDoctor.h"
 #include "cli/CliHelp.h"
 #include "cli/CliReporter.h"
+#include "cli/CliUpdateCheck.h"
 
 #include "common/Logging.h"
 #include "common/Reporter.h"
@@ -46,6 +47,8 @@ int Cli::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         rc = fileInfo(rest, out, err, rep);
     else if (group == QLatin1String("firmware") && cmd == QLatin1String("info"))
         rc = firmwareInfo(rest, out, err);
+    else if (group == QLatin1String("update-check"))
+        rc = updateCheck(args.mid(1), out, err);
     else if (group == QLatin1String("device") && cmd == QLatin1String("update"))
         rc = deviceUpdate(rest, out, err);
     else if (group == QLatin1String("doctor"))

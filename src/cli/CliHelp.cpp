@@ -74,6 +74,14 @@ const char *const kHelpText = R"(Commands:
       address ("0xXXXXXXXX-0xXXXXXXXX"). Corrupt lines are counted on standard
       error.
 
+  update-check [--url URL] [--product KEY]
+      Asks the release service whether a newer release of this program exists
+      and prints "up to date" or "update available: VERSION URL" (no URL when
+      the answer has no http or https download address). A failed check prints
+      "Network error N" or "JSON error" on standard error (exit code 4).
+      Defaults from the settings: UpdateUrl, UpdateProduct, UpdateUserAgent,
+      UpdateTimeoutMs (15000).
+
 Device options:
   --ble ADDRESS     talk to the device over BLE instead of USB HID
   --simulate        talk to the simulated device instead of real hardware
@@ -119,8 +127,9 @@ Exit codes:
   2  a file could not be read, written, or is not a configuration file
   3  some input was invalid (frame lines, a key file), some parameters could not
      be packed, or the device refused some parameters or keys
-  4  no device, the device did not answer, or it is not a supported device
-     (doctor: a device is plugged in but can't be opened)
+  4  no device, the device did not answer, or it is not a supported device;
+     doctor: a device is plugged in but can't be opened;
+     update-check: no answer from the release service, or not a release document
   5  the firmware update was refused, failed or was stopped
 )";
 

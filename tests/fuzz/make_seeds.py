@@ -187,8 +187,30 @@ def configfile_seeds():
     shutil.copy(DEFAULT_CONFIG, os.path.join(folder, "default_PTC-CT.ocf"))
 
 
+def release_seeds():
+    def entry(version, url, product="pelm-configurator"):
+        return json.dumps({"updates": {product: {"latest-version": version, "download-url": url}}},
+                          indent=1).encode()
+    seeds = {
+        "newer.json": entry("1.0.8", "https://www.pelm-sensors.com/download?v=1.0.8&os=linux"),
+        "same.json": entry("1.0.7", "http://example.com/dl"),
+        "short.json": entry("1.2", "https://example.com/", product="p"),
+        "javascript.json": entry("2.0", "javascript:alert(1)"),
+        "markup.json": entry("2.0", 'https://example.com/"><img src=x onerror=alert(1)>'),
+        "odd_versions.json": entry("1..x.99999999999999999999", "ftp://example.com/"),
+        "two_products.json": json.dumps({"updates": {
+            "pelm-configurator": {"latest-version": "1.10.0", "download-url": "https://a.example/"},
+            "p": {"latest-version": 3, "download-url": ["https://b.example/"]}}}).encode(),
+        "versions.txt": b"1.10.0\n1.9.3\n1.2.0\n",
+        "array.json": b"[{\"updates\": {}}]",
+    }
+    for name, data in seeds.items():
+        write("release", name, data)
+
+
 if __name__ == "__main__":
     configfile_seeds()
     frames_seeds()
     protocol_seeds()
     ble_seeds()
+    release_seeds()

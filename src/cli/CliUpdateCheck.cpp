@@ -1,0 +1,53 @@
+#include "cli/CliUpdateCheck.h"
+
+#include "cli/Cli.h"
+#include "cli/CliHelp.h"
+#include "net/ReleaseCheck.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+#include <QTextStream>
+
+namespace Cli {
+
+int updateCheck(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    ReleaseCheckSettings settings = ReleaseCheckSettings::load(QSettings());
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        const bool hasValue = i + 1 < args.size();
+        if (arg == QLatin1String("--url") && hasValue)
+            settings.url = args.at(++i);
+        else if (arg == QLatin1String("--product") && hasValue)
+            settings.product = args.at(++i);
+        else if (arg == QLatin1String("--url") || arg == QLatin1String("--product"))
+            return usage(err, QStringLiteral("%1 needs a value").arg(arg));
+        else
+            return usage(err, QStringLiteral("unexpected argument '%1'").arg(arg));
+    }
+
+    ReleaseChecker checker;
+    checker.apply(settings);
+    checker.setCurrentVersion(QCoreApplication::applicationVersion());
+    checker.run();
+    switch (checker.outcome()) {
+    case ReleaseChecker::Outcome::UpdateAvailable: {
+        const ReleaseInfo::Entry entry = checker.entry();
+        out << "update available: " << entry.latestVersion;
+        if (!entry.downloadUrl.isEmpty())
+            out << ' ' << entry.downloadUrl;
+        out << '\n';
+        return kOk;
+    }
+    case ReleaseChecker::Outcome::UpToDate:
+        out << "up to date\n";
+        return kOk;
+    case ReleaseChecker::Outcome::Failed:
+    case ReleaseChecker::Outcome::None:
+        break;
+    }
+    err << checker.error() << '\n';
+    return kUpdateCheckFailed;
+}
+
+} // namespace Cli
