@@ -1,0 +1,39 @@
+#pragma once
+// The commands of pelm-cli, one function each (Cli::run picks one from the first two words of
+// the command line), and the pieces two commands share. Each returns its exit code.
+
+#include "cli/Cli.h"
+#include "device/OrvParam.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class DeviceSession;
+class QCommandLineParser;
+class QTextStream;
+class Reporter;
+
+namespace Cli {
+
+// --- files and frames (CliFiles.cpp) -------------------------------------------------------
+int framesPack(const QStringList &args, QTextStream &out, QTextStream &err, Reporter &rep);
+int framesQr(const QStringList &args, QTextStream &err, Reporter &rep);
+int framesUnpack(const QStringList &args, QTextStream &out, QTextStream &err);
+int fileInfo(const QStringList &args, QTextStream &out, QTextStream &err, Reporter &rep);
+/// Prints parameters as a JSON array of {"param", "index", "isBuf", "data", "name"}.
+void printParams(const OrvParamList &params, const ParamTables &tables, QTextStream &out);
+
+// --- a device (CliDevice.cpp) ----------------------------------------------------------------
+/// `device info|read|apply|keys|defaults|watch`.
+int deviceCommand(const QString &cmd, const QStringList &args, QTextStream &out, QTextStream &err);
+/// Connects to the device named by the options (--ble ADDRESS, else USB); null (message on
+/// err) when none answers.
+std::unique_ptr<DeviceSession> connectDevice(const QCommandLineParser &p, QTextStream &err);
+
+// --- firmware (CliFirmware.cpp) --------------------------------------------------------------
+int firmwareInfo(const QStringList &args, QTextStream &out, QTextStream &err);
+int deviceUpdate(const QStringList &args, QTextStream &out, QTextStream &err);
+
+} // namespace Cli
