@@ -159,24 +159,27 @@ Outcome Run::provision(DeviceSession &session)
 Outcome Run::run(DeviceSession &session)
 {
     Outcome outcome;
+    outcome.configSha256 = ProvisioningRecord::fileSha256(m_configPath);
     const QByteArray devEui = session.identifier();
     const bool withKeys = !m_keys.isEmpty();
     if (withKeys) {
         // Before anything is sent: a device without its keys is left as it came.
         if (devEui.isEmpty()) {
+            outcome.step = Outcome::KeyList;
             outcome.reason = tr("the device reports no DevEUI, so no keys can be chosen");
             return outcome;
         }
         if (!m_keys.contains(devEui)) {
+            outcome.step = Outcome::KeyList;
             outcome.reason = tr("DevEUI %1 is not in the key list").arg(devEuiText(devEui));
             return outcome;
         }
     }
 
-    outcome.configSha256 = ProvisioningRecord::fileSha256(m_configPath);
     BoxCapture boxes(session.messages());
     const int read = session.readFile(m_configPath);
     if (read < 1) {
+        outcome.step = Outcome::File;
         outcome.reason = stageReason(
             read == 0 ? tr("configuration file refused") : tr("configuration file not read"), boxes.take());
         return outcome;
@@ -186,6 +189,7 @@ Outcome Run::run(DeviceSession &session)
 
     outcome.written = true;
     if (session.applyToDevice() != 0) {
+        outcome.step = Outcome::Write;
         outcome.reason = stageReason(tr("write failed"), boxes.take());
         return outcome;
     }
@@ -202,18 +206,21 @@ Outcome Run::run(DeviceSession &session)
     }
     boxes.take();
     if (!refused.isEmpty()) {
+        outcome.step = Outcome::Refused;
         outcome.reason = stageReason(tr("parameters refused"), refused.join(kReasonSeparator));
         return outcome;
     }
 
     if (m_verify) {
         if (session.load(Protocol::kLoadTimeoutMs) < 0) {
+            outcome.step = Outcome::ReadBack;
             outcome.reason = stageReason(tr("read-back failed"), boxes.take());
             return outcome;
         }
         const QVector<Mismatch> mismatches = compare(written, session.params(), session.tables());
         session.clearParams();
         if (!mismatches.isEmpty()) {
+            outcome.step = Outcome::Mismatch;
             QStringList names;
             for (const Mismatch &m : mismatches)
                 names << describe(m, session.tables());
@@ -226,6 +233,7 @@ Outcome Run::run(DeviceSession &session)
         const LoRaWanKeys::Keys keys = m_keys.keys(devEui);
         const LoRaWanKeys::WriteResult result = LoRaWanKeys::write(session, keys.appEui, keys.appKey);
         if (result.outcome != LoRaWanKeys::WriteResult::Accepted) {
+            outcome.step = Outcome::Keys;
             QStringList why;
             for (const LoRaWanKeys::KeyResult &k : result.keys) {
                 if (k.refused)

@@ -36,6 +36,19 @@ QString describe(const Mismatch &m, const ParamTables &tables);
 /// How one device ended.
 struct Outcome
 {
+    /// Where it stopped.
+    enum Step
+    {
+        Done,     ///< every step passed
+        KeyList,  ///< no keys listed for the device: nothing was sent
+        File,     ///< the configuration file was refused or unreadable: nothing was sent
+        Write,    ///< the device gave no valid answer to the write
+        Refused,  ///< the device refused parameters
+        ReadBack, ///< the configuration could not be read back
+        Mismatch, ///< the configuration read back differs
+        Keys,     ///< the keys were not taken
+    };
+    Step step = Done;
     bool successful = false;
     /// Why it failed; for a successful device a note or empty.
     QString reason;
