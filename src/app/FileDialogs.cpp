@@ -16,6 +16,12 @@ public:
     {
         return QFileDialog::getSaveFileName(parent, caption, dir, filter);
     }
+    QString getAppendFileName(QWidget *parent, const QString &caption, const QString &dir,
+                              const QString &filter) override
+    {
+        return QFileDialog::getSaveFileName(parent, caption, dir, filter, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
+    }
 };
 
 QtFileDialogs g_qtFileDialogs;

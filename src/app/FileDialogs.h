@@ -21,6 +21,13 @@ public:
     /// Asks for a file name to save to; an empty result means the user cancelled.
     virtual QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
                                     const QString &filter) = 0;
+    /// Asks for a file to append to, new or existing (an existing file is not offered for
+    /// replacing); an empty result means the user cancelled. By default a save dialog.
+    virtual QString getAppendFileName(QWidget *parent, const QString &caption, const QString &dir,
+                                      const QString &filter)
+    {
+        return getSaveFileName(parent, caption, dir, filter);
+    }
 };
 
 /// The process-wide file dialogs: the real QFileDialog ones unless another set was installed.

@@ -14,6 +14,7 @@
 #include "links/Comm.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
+#include "tools/WdgAutoCfg.h"
 #include "tools/dlgUpdateChecker.h"
 
 #include "ui_MainWindow.h"
@@ -109,6 +110,32 @@ void MainWindow::setSimulated(bool simulated)
     connect(plugged, &QAction::toggled, this, [](bool on) {
         if (SimUsbHid::device())
             SimUsbHid::device()->setPlugged(on);
+    });
+    // A roll-out: each plug-in is another device, fresh from the factory, with the next DevEUI.
+    QAction *plugNew = menu->addAction(tr("Plug in a new device (USB)"));
+    plugNew->setObjectName(QStringLiteral("actionSimulatorPlugNew"));
+    connect(plugNew, &QAction::triggered, this, [plugged]() {
+        SimDevice *device = SimUsbHid::device();
+        if (!device)
+            return;
+        QByteArray id = device->identifier();
+        if (id.size() != 8)
+            id = QByteArray(8, '\0');
+        for (int i = id.size() - 1; i >= 0; --i) { // big-endian increment
+            id[i] = char(quint8(id.at(i)) + 1);
+            if (id.at(i) != '\0')
+                break;
+        }
+        device->becomeNewDevice(id);
+        device->setPlugged(true);
+        plugged->setChecked(true);
+    });
+    QAction *unplug = menu->addAction(tr("Unplug the device (USB)"));
+    unplug->setObjectName(QStringLiteral("actionSimulatorUnplug"));
+    connect(unplug, &QAction::triggered, this, [plugged]() {
+        if (SimUsbHid::device())
+            SimUsbHid::device()->setPlugged(false);
+        plugged->setChecked(false);
     });
     menuBar()->addMenu(menu);
 }
@@ -708,7 +735,11 @@ void MainWindow::on_actionExport_frames_triggered()
 
 void MainWindow::on_actionAuto_Conf_triggered()
 {
-    notAvailableYet();
+    _onWdgClose();
+    m_pollTimer.stop(); // the page looks for devices itself
+    auto *page = new WdgAutoCfg(this);
+    connect(page, &WdgAutoCfg::close, this, &MainWindow::_onWdgClose);
+    installPage(page);
 }
 
 void MainWindow::on_actionCheck_for_updates_triggered()

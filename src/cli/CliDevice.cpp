@@ -1,6 +1,7 @@
 // pelm-cli: the commands on a connected device (info, read, apply, keys, defaults, watch).
 #include "cli/CliCommands.h"
 
+#include "cli/CliFleet.h"
 #include "cli/CliHelp.h"
 #include "cli/CliSimulation.h"
 
@@ -241,6 +242,7 @@ int Cli::deviceCommand(const QString &cmd, const QStringList &args, QTextStream 
                  QStringLiteral("FILE")});
     p.addOption({QStringLiteral("force"), QStringLiteral("open a file of another module type")});
     p.addOption({QStringLiteral("keys"), QStringLiteral("key file"), QStringLiteral("FILE")});
+    FleetApply::addOptions(p);
     if (!p.parse(QStringList{QStringLiteral("device")} + args))
         return usage(err, p.errorText());
     const QStringList pos = p.positionalArguments();
@@ -272,6 +274,10 @@ int Cli::deviceCommand(const QString &cmd, const QStringList &args, QTextStream 
         if (rc != Cli::kOk)
             return rc;
     }
+
+    FleetApply fleet; // key list and record are read before any device is touched
+    if (const int rc = fleet.prepare(p, cmd, err))
+        return rc;
 
     Simulation sim;
     if (p.isSet(QStringLiteral("simulate")) && !sim.setUp(p, err))
@@ -317,7 +323,9 @@ int Cli::deviceCommand(const QString &cmd, const QStringList &args, QTextStream 
             reporter().box(question);
             return force;
         });
-        if (session->readFile(pos.first()) < 1)
+        if (fleet.isActive())
+            rc = fleet.run(*session, pos.first(), out, err);
+        else if (session->readFile(pos.first()) < 1)
             rc = Cli::kFileError;
         else if (session->applyToDevice() != 0)
             rc = Cli::kNoDevice;

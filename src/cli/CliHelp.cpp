@@ -29,10 +29,17 @@ const char *const kHelpText = R"(Commands:
   device read [-o FILE.ocf]
       Loads the device's configuration; writes it to FILE.ocf, or prints the
       parameters as JSON (as 'frames unpack' does) when no file is given.
-  device apply FILE.ocf [--force]
+  device apply FILE.ocf [--force] [--verify] [--record FILE.csv] [--keys-csv FILE]
       Writes a configuration file to the device and prints one line per parameter
       sent: "accepted" or "REFUSED" with its name and failure message. A file made
       for another radio-module type is refused unless --force is given.
+      As a step of a roll-out (any of the three options), it ends with the line
+      "Pelm-TYPE - successful|failed - DevEUI DIGITS[: REASON]":
+      --verify         reads the configuration back and compares it
+      --record FILE    appends the device's row to a provisioning record (CSV,
+                       created with its header line when new)
+      --keys-csv FILE  writes the device's own LoRaWAN keys from a key list (CSV
+                       "DevEUI,AppEUI,AppKey"); a device not listed gets nothing
   device defaults
       Restores the device's factory defaults.
   device watch [--once]
@@ -88,7 +95,9 @@ Device options:
   --sim-state FILE  keep the simulated device's parameters in FILE between runs
   --sim-fault SPEC  make the simulated device misbehave: unplugged, silent,
                     wrong-link-code, not-acknowledged, device-error:CODE,
-                    truncated-load, corrupted-load, unplug-after:N (requests);
+                    truncated-load, corrupted-load, unplug-after:N (requests),
+                    stores-other-value:ID (acknowledges writes but keeps
+                    another value of ID; 0: the first parameter written);
                     '@load', '@write' or '@defaults' after it limits the
                     fault to that transaction (e.g. silent@write)
   --sim-refuse ID   make the simulated device refuse parameter ID (repeatable)

@@ -165,6 +165,7 @@ bool Simulation::setFault(const QString &spec, QTextStream &err)
         {QStringLiteral("truncated-load"), SimFault::TruncatedElement},
         {QStringLiteral("corrupted-load"), SimFault::CorruptedElement},
         {QStringLiteral("unplug-after"), SimFault::UnplugAfterRequests},
+        {QStringLiteral("stores-other-value"), SimFault::StoresOtherValue},
     };
     if (!ok || !kinds.contains(name)) {
         err << "pelm-cli: unknown --sim-fault '" << spec << "'\n";

@@ -195,6 +195,17 @@ int SimDevice::maxPacketPayload() const
     return qBound(3, max, Protocol::kMaxAnswerPayload);
 }
 
+void SimDevice::becomeNewDevice(const QByteArray &identifier)
+{
+    m_plugged = false;
+    m_identifier = identifier;
+    m_params = m_defaults;
+    m_appEui.clear();
+    m_appKey.clear();
+    m_refused.clear();
+    clearFault();
+}
+
 void SimDevice::setRefused(quint8 id, bool refused)
 {
     if (refused)
@@ -482,7 +493,7 @@ QList<QByteArray> SimDevice::handleParams(const Request &req, bool faulty)
         if (!ok)
             return error(code);
     } else {
-        data = writeParams(req.elements);
+        data = writeParams(req.elements, faulty);
     }
 
     QByteArray kindBytes = kind;
@@ -562,14 +573,26 @@ QByteArray SimDevice::identificationRecord() const
     return rec;
 }
 
-QByteArray SimDevice::writeParams(const OrvParamList &elements)
+QByteArray SimDevice::writeParams(const OrvParamList &elements, bool faulty)
 {
     QByteArray bitmap((elements.size() + kBitsPerByte - 1) / kBitsPerByte, '\0');
+    bool altered = false;
     for (int i = 0; i < elements.size(); ++i) {
         const OrvParam &p = elements.at(i);
         keepLatest(m_written, p);
-        if (!storeParam(p))
+        if (!storeParam(p)) {
             bitmap[i / kBitsPerByte] = char(quint8(bitmap.at(i / kBitsPerByte)) | (1 << (i % kBitsPerByte)));
+            continue;
+        }
+        // The write is acknowledged all the same: only reading the configuration back shows it.
+        const bool target =
+            m_fault.arg > 0 ? p.id() == m_fault.arg : (p.id() != 6 && p.id() != 7 && !altered);
+        if (faulty && m_fault.kind == SimFault::StoresOtherValue && target && m_params.contains(p.id()) &&
+            !m_params.value(p.id()).isEmpty()) {
+            QByteArray &stored = m_params[p.id()];
+            stored[stored.size() - 1] = char(quint8(stored.at(stored.size() - 1)) ^ 0x01);
+            altered = true;
+        }
     }
     return bitmap;
 }

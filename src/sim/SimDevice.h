@@ -44,6 +44,8 @@ struct SimFault
         DropAfterPackets,    ///< each answer is cut after arg packets; the rest never comes
         UnplugAfterRequests, ///< arg more requests are answered, then the device is unplugged
         UnplugAfterPackets,  ///< arg more answer packets go out, then the device is unplugged
+        StoresOtherValue,    ///< writes are acknowledged, but parameter arg (0: the first one
+                             ///< written that is not a key) is stored with its last bit flipped
     };
 
     SimFault(Kind k = None, int a = 0) : kind(k), arg(a) {}
@@ -51,6 +53,7 @@ struct SimFault
     static SimFault dropAfterPackets(int n) { return SimFault(DropAfterPackets, n); }
     static SimFault unplugAfterRequests(int n) { return SimFault(UnplugAfterRequests, n); }
     static SimFault unplugAfterPackets(int n) { return SimFault(UnplugAfterPackets, n); }
+    static SimFault storesOtherValue(int id = 0) { return SimFault(StoresOtherValue, id); }
     /// Limits the fault to requests of one command.
     SimFault onCommand(int c) const
     {
@@ -107,6 +110,10 @@ public:
             ++m_plugIns;
         m_plugged = plugged;
     }
+    /// Turns the device into another one fresh from the factory, unplugged: the given DevEUI,
+    /// the default configuration, no keys, no fault, no refused parameter. Plugging it in then
+    /// shows a new device to the host (demo mode's roll-out of a series of devices).
+    void becomeNewDevice(const QByteArray &identifier);
     /// How often the device was plugged back in. Each plug-in is a new device to the host
     /// (the USB plug lists it at a new path; handles of an earlier plug-in stay dead).
     int plugIns() const { return m_plugIns; }
@@ -235,7 +242,7 @@ private:
     QList<QByteArray> dispatch(const Request &req, bool faulty);
     QList<QByteArray> handleParams(const Request &req, bool faulty);
     QByteArray runAction(quint8 action, const QByteArray &args, bool *ok, quint8 *errorCode);
-    QByteArray writeParams(const OrvParamList &elements);
+    QByteArray writeParams(const OrvParamList &elements, bool faulty);
     bool storeParam(const OrvParam &p);
     QByteArray configurationElements(bool faulty);
     QByteArray identificationRecord() const;

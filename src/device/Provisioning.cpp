@@ -1,0 +1,269 @@
+#include "device/Provisioning.h"
+
+#include "common/Clock.h"
+#include "device/Catalog.h"
+#include "device/LoRaWanKeys.h"
+#include "device/Protocol.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMap>
+
+namespace Provisioning {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Provisioning", text);
+}
+
+/// Joins separate reasons of one device.
+const QLatin1String kReasonSeparator("; ");
+
+/// Whole values by id: ordinary records as they are, the chunks of a buffer parameter placed
+/// at their index (a chunk at index 0 starts the value again, as the device does).
+QMap<quint8, QByteArray> wholeValues(const OrvParamList &list, const ParamTables &tables)
+{
+    QMap<quint8, QByteArray> values;
+    for (const OrvParam &p : list) {
+        QByteArray &v = values[p.id()];
+        if (!(p.isBuf() || tables.isBuffer(p.id()))) {
+            v = p.data();
+            continue;
+        }
+        if (p.index() == 0)
+            v.clear();
+        if (v.size() < p.index() + p.size())
+            v.resize(p.index() + p.size());
+        v.replace(p.index(), p.size(), p.data());
+    }
+    return values;
+}
+
+/// The texts of the boxes a step showed, on one line.
+QString boxTexts(const QStringList &texts)
+{
+    QStringList out;
+    for (const QString &t : texts)
+        out << t.simplified();
+    return out.join(QStringLiteral(" / "));
+}
+
+/// Forwards boxes and status messages to where they went before and keeps the boxes' texts.
+class BoxCapture : public Reporter
+{
+public:
+    explicit BoxCapture(ForwardingReporter &messages) : m_messages(messages), m_next(messages.boxTarget())
+    {
+        m_messages.setBoxTarget(this);
+    }
+    ~BoxCapture() override { m_messages.setBoxTarget(m_next); }
+    BoxCapture(const BoxCapture &) = delete;
+    BoxCapture &operator=(const BoxCapture &) = delete;
+
+    int box(const Box &b) override
+    {
+        QString text = b.title;
+        if (!b.text.isEmpty())
+            text += QStringLiteral(": ") + b.text;
+        m_texts << text;
+        return m_next ? m_next->box(b) : reporter().box(b);
+    }
+    void status(const QString &text, int timeoutMs) override
+    {
+        if (m_next)
+            m_next->status(text, timeoutMs);
+        else
+            reporter().status(text, timeoutMs);
+    }
+    /// The texts of the boxes shown since the last call.
+    QString take()
+    {
+        const QString out = boxTexts(m_texts);
+        m_texts.clear();
+        return out;
+    }
+
+private:
+    ForwardingReporter &m_messages;
+    Reporter *m_next;
+    QStringList m_texts;
+};
+
+/// "stage: details", or the stage alone without details.
+QString stageReason(const QString &stage, const QString &details)
+{
+    return details.isEmpty() ? stage : stage + QStringLiteral(": ") + details;
+}
+
+} // namespace
+
+QString devEuiText(const QByteArray &devEui)
+{
+    return QString::fromLatin1(devEui.toHex().toUpper());
+}
+
+QVector<Mismatch> compare(const OrvParamList &written, const OrvParamList &readBack,
+                          const ParamTables &tables)
+{
+    OrvParamList sent;
+    for (const OrvParam &p : written) {
+        if (p.id() == 0 || p.id() == Protocol::kActionParamId || LoRaWanKeys::isKeyParam(p.id()))
+            continue;
+        sent.append(p);
+    }
+    const QMap<quint8, QByteArray> want = wholeValues(sent, tables);
+    const QMap<quint8, QByteArray> have = wholeValues(readBack, tables);
+    QVector<Mismatch> out;
+    for (auto it = want.constBegin(); it != want.constEnd(); ++it) {
+        const auto found = have.constFind(it.key());
+        if (found == have.constEnd())
+            out.append(Mismatch{it.key(), true});
+        else if (found.value() != it.value())
+            out.append(Mismatch{it.key(), false});
+    }
+    return out;
+}
+
+QString describe(const Mismatch &m, const ParamTables &tables)
+{
+    QString name = tables.name(m.id);
+    if (name.isEmpty())
+        name = tr("Unknown parameter");
+    QString why = m.missing ? tr("not reported by the device") : tables.error(m.id);
+    if (why.isEmpty())
+        why = tr("other value");
+    return QStringLiteral("%1 (%2): %3").arg(name).arg(m.id).arg(why);
+}
+
+void Run::setConfigFile(const QString &path)
+{
+    m_configPath = path;
+}
+
+Outcome Run::provision(DeviceSession &session)
+{
+    Outcome outcome = run(session);
+    const QByteArray devEui = session.identifier();
+    if (!devEui.isEmpty() && m_provisioned.contains(devEui)) {
+        outcome.repeated = true;
+        const QString note = tr("DevEUI already provisioned in this run");
+        outcome.reason = outcome.reason.isEmpty() ? note : outcome.reason + kReasonSeparator + note;
+    }
+    if (outcome.successful && !devEui.isEmpty())
+        m_provisioned.insert(devEui);
+    return outcome;
+}
+
+Outcome Run::run(DeviceSession &session)
+{
+    Outcome outcome;
+    outcome.configSha256 = ProvisioningRecord::fileSha256(m_configPath);
+    const QByteArray devEui = session.identifier();
+    const bool withKeys = !m_keys.isEmpty();
+    if (withKeys) {
+        // Before anything is sent: a device without its keys is left as it came.
+        if (devEui.isEmpty()) {
+            outcome.step = Outcome::KeyList;
+            outcome.reason = tr("the device reports no DevEUI, so no keys can be chosen");
+            return outcome;
+        }
+        if (!m_keys.contains(devEui)) {
+            outcome.step = Outcome::KeyList;
+            outcome.reason = tr("DevEUI %1 is not in the key list").arg(devEuiText(devEui));
+            return outcome;
+        }
+    }
+
+    BoxCapture boxes(session.messages());
+    const int read = session.readFile(m_configPath);
+    if (read < 1) {
+        outcome.step = Outcome::File;
+        outcome.reason = stageReason(
+            read == 0 ? tr("configuration file refused") : tr("configuration file not read"), boxes.take());
+        return outcome;
+    }
+    boxes.take();
+    const OrvParamList written = session.exportParams();
+
+    outcome.written = true;
+    if (session.applyToDevice() != 0) {
+        outcome.step = Outcome::Write;
+        outcome.reason = stageReason(tr("write failed"), boxes.take());
+        return outcome;
+    }
+    QStringList refused;
+    for (const ApplyResult &r : session.lastApplyResults()) {
+        if (r.id == 0 || !r.refused)
+            continue;
+        const QString name = session.tables().name(r.id);
+        const QString why = session.tables().error(r.id);
+        refused << QStringLiteral("%1 (%2): %3")
+                       .arg(name.isEmpty() ? tr("Unknown parameter") : name)
+                       .arg(r.id)
+                       .arg(why.isEmpty() ? tr("failed") : why);
+    }
+    boxes.take();
+    if (!refused.isEmpty()) {
+        outcome.step = Outcome::Refused;
+        outcome.reason = stageReason(tr("parameters refused"), refused.join(kReasonSeparator));
+        return outcome;
+    }
+
+    if (m_verify) {
+        if (session.load(Protocol::kLoadTimeoutMs) < 0) {
+            outcome.step = Outcome::ReadBack;
+            outcome.reason = stageReason(tr("read-back failed"), boxes.take());
+            return outcome;
+        }
+        const QVector<Mismatch> mismatches = compare(written, session.params(), session.tables());
+        session.clearParams();
+        if (!mismatches.isEmpty()) {
+            outcome.step = Outcome::Mismatch;
+            QStringList names;
+            for (const Mismatch &m : mismatches)
+                names << describe(m, session.tables());
+            outcome.reason = stageReason(tr("read-back differs"), names.join(kReasonSeparator));
+            return outcome;
+        }
+    }
+
+    if (withKeys) {
+        const LoRaWanKeys::Keys keys = m_keys.keys(devEui);
+        const LoRaWanKeys::WriteResult result = LoRaWanKeys::write(session, keys.appEui, keys.appKey);
+        if (result.outcome != LoRaWanKeys::WriteResult::Accepted) {
+            outcome.step = Outcome::Keys;
+            QStringList why;
+            for (const LoRaWanKeys::KeyResult &k : result.keys) {
+                if (k.refused)
+                    why << LoRaWanKeys::refusalText(k.id);
+            }
+            const QString details = why.isEmpty() ? boxes.take() : why.join(kReasonSeparator);
+            boxes.take();
+            outcome.reason = stageReason(tr("keys not written"), details);
+            return outcome;
+        }
+    }
+    outcome.successful = true;
+    return outcome;
+}
+
+ProvisioningRecord::Row Run::row(const DeviceSession &session, const Outcome &outcome) const
+{
+    ProvisioningRecord::Row r;
+    QDateTime now = Clock::now().toUTC();
+    now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second())); // whole seconds
+    r.time = now;
+    r.devEui = devEuiText(session.identifier());
+    r.identity = session.identityText();
+    r.deviceRevision = Catalog::versionText(session.orvRev(), true);
+    r.moduleRevision = Catalog::versionText(session.kivRev(), Catalog::kivRevThreePart(session.kivType()));
+    r.configFile = QFileInfo(m_configPath).fileName();
+    r.configSha256 = outcome.configSha256;
+    r.successful = outcome.successful;
+    r.reason = outcome.reason;
+    return r;
+}
+
+} // namespace Provisioning

@@ -1,0 +1,235 @@
+#include "tools/WdgAutoCfg.h"
+
+#include "app/FileDialogs.h"
+#include "common/Reporter.h"
+#include "device/Catalog.h"
+#include "device/DeviceSession.h"
+#include "editors/OrvObject.h"
+
+#include "ui_WdgAutoCfg.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+namespace {
+const char kBrandImage[] = ":MainWindow/img/pelm/iconpelm";
+} // namespace
+
+WdgAutoCfg::WdgAutoCfg(QWidget *parent) : QWidget(parent), m_ui(new Ui::WdgAutoCfg)
+{
+    m_ui->setupUi(this);
+    const QPixmap image{QString(QLatin1String(kBrandImage))};
+    m_ui->label_image->setPixmap(image.height() > kImageHeightPx
+                                     ? image.scaledToHeight(kImageHeightPx, Qt::SmoothTransformation)
+                                     : image);
+    showNoFile();
+    m_run.setVerify(m_ui->checkBox_verify->isChecked());
+    m_pollTimer.setInterval(kPollIntervalMs);
+    connect(&m_pollTimer, &QTimer::timeout, this, &WdgAutoCfg::onTime);
+}
+
+WdgAutoCfg::~WdgAutoCfg()
+{
+    m_pollTimer.stop();
+    dropDevice();
+}
+
+void WdgAutoCfg::showNoFile()
+{
+    const QString brand = Catalog::brand();
+    m_ui->label_DeviceName->setText(tr("%1-Device").arg(brand));
+    m_ui->label_selectFile->setText(tr("Select a %1 config file").arg(brand));
+    m_ui->label_selectFile->setEnabled(false);
+    m_ui->label_help->setText(tr("Select a %1 config file").arg(brand));
+}
+
+void WdgAutoCfg::dropDevice()
+{
+    m_device.reset();
+}
+
+void WdgAutoCfg::on_toolButton_selectFile_clicked()
+{
+    m_pollTimer.stop();
+    const QString brand = Catalog::brand();
+    const QString path =
+        fileDialogs().getOpenFileName(this, tr("Open %1 config").arg(brand), QString(),
+                                      tr("%1 config file (*.ocf);;All Files (*)").arg(brand));
+    if (path.isEmpty())
+        return; // paused until a file is chosen
+
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        reporter().critical(tr("File error"), tr("Can't open file '%1'!").arg(path), this);
+        return;
+    }
+    const QByteArray text = f.read(ConfigFile::kMaxFileBytes);
+    f.close();
+    const QString name = QJsonDocument::fromJson(text)
+                             .object()
+                             .value(QStringLiteral("orv"))
+                             .toObject()
+                             .value(QStringLiteral("orvName"))
+                             .toString();
+    if (name.isEmpty()) {
+        reporter().critical(tr("No %1 name found").arg(brand),
+                            tr("No %1 name found in the file '%2'!").arg(brand, path), this);
+        m_run.setConfigFile(QString());
+        showNoFile();
+        return;
+    }
+
+    // A device still plugged in is configured again with the new file on the next poll.
+    dropDevice();
+    m_run.setConfigFile(path);
+    m_ui->label_DeviceName->setText(name);
+    m_ui->label_selectFile->setText(path);
+    m_ui->label_selectFile->setEnabled(true);
+    m_ui->label_help->setText(tr("Connect %1 device").arg(brand));
+    m_pollTimer.start(kPollIntervalMs);
+}
+
+void WdgAutoCfg::on_pushButton_close_clicked()
+{
+    emit close();
+}
+
+void WdgAutoCfg::onTime()
+{
+    // A box of a device exchange runs a nested event loop: no second exchange inside it.
+    if (DeviceBusyGuard::isBusy())
+        return;
+    m_pollTimer.stop();
+    if (!m_device) {
+        bool failed = false;
+        OrvObject *device = OrvFactory::connectUsb(this, &failed);
+        if (device) {
+            m_device.reset(device);
+            handleDevice();
+        }
+    } else if (!m_device->isConnected()) {
+        dropDevice();
+        m_ui->label_help->setText(tr("Connect %1 device").arg(Catalog::brand()));
+    }
+    // The file may have been taken away meanwhile (a box's event loop let the user choose).
+    if (!m_run.configFile().isEmpty())
+        m_pollTimer.start(kPollIntervalMs);
+}
+
+void WdgAutoCfg::handleDevice()
+{
+    OrvObject *device = m_device.get();
+    m_ui->label_help->setText(tr("Disconnect %1 device").arg(Catalog::brand()));
+    m_ui->textBrowser->moveCursor(QTextCursor::End);
+
+    const Provisioning::Outcome outcome = m_run.provision(*device);
+    appendLog(device->displayName(), outcome.successful, Provisioning::devEuiText(device->identifier()),
+              outcome.reason);
+
+    if (m_record.isOpen()) {
+        QString why;
+        if (!m_record.append(m_run.row(*device, outcome), &why))
+            appendLogLine(tr("Not recorded: %1").arg(why), failureColour());
+    }
+}
+
+void WdgAutoCfg::appendLog(const QString &name, bool successful, const QString &devEui, const QString &reason)
+{
+    QTextCursor cursor(m_ui->textBrowser->document());
+    cursor.movePosition(QTextCursor::End);
+    QTextCharFormat normal;
+    normal.setForeground(m_ui->textBrowser->palette().color(QPalette::Text));
+    QTextCharFormat result = normal;
+    result.setForeground(successful ? successColour() : failureColour());
+
+    cursor.insertText(name + QStringLiteral(" - "), normal);
+    cursor.insertText(successful ? tr("successful") : tr("failed"), result);
+    QString rest;
+    if (!devEui.isEmpty())
+        rest += QStringLiteral(" - DevEUI ") + devEui;
+    if (!reason.isEmpty())
+        rest += QStringLiteral(": ") + reason;
+    cursor.insertText(rest + QLatin1Char('\n'), normal);
+    m_ui->textBrowser->verticalScrollBar()->setValue(m_ui->textBrowser->verticalScrollBar()->maximum());
+}
+
+void WdgAutoCfg::appendLogLine(const QString &text, const QColor &colour)
+{
+    QTextCursor cursor(m_ui->textBrowser->document());
+    cursor.movePosition(QTextCursor::End);
+    QTextCharFormat format;
+    format.setForeground(colour);
+    cursor.insertText(text + QLatin1Char('\n'), format);
+    m_ui->textBrowser->verticalScrollBar()->setValue(m_ui->textBrowser->verticalScrollBar()->maximum());
+}
+
+void WdgAutoCfg::on_toolButton_selectRecord_clicked()
+{
+    const bool polling = m_pollTimer.isActive();
+    m_pollTimer.stop();
+    const QString path = fileDialogs().getAppendFileName(this, tr("Provisioning record"), QString(),
+                                                         tr("CSV file (*.csv);;All Files (*)"));
+    if (!path.isEmpty()) {
+        QString why;
+        if (m_record.open(path, &why)) {
+            m_ui->label_selectRecord->setText(tr("Record: %1").arg(path));
+            m_ui->label_selectRecord->setEnabled(true);
+            m_ui->toolButton_clearRecord->setEnabled(true);
+        } else {
+            reporter().critical(tr("Provisioning record"), why, this);
+            on_toolButton_clearRecord_clicked();
+        }
+    }
+    if (polling)
+        m_pollTimer.start(kPollIntervalMs);
+}
+
+void WdgAutoCfg::on_toolButton_clearRecord_clicked()
+{
+    m_record.close();
+    m_ui->label_selectRecord->setText(tr("No provisioning record"));
+    m_ui->label_selectRecord->setEnabled(false);
+    m_ui->toolButton_clearRecord->setEnabled(false);
+}
+
+void WdgAutoCfg::on_toolButton_selectKeys_clicked()
+{
+    const bool polling = m_pollTimer.isActive();
+    m_pollTimer.stop();
+    const QString path = fileDialogs().getOpenFileName(this, tr("Open key list"), QString(),
+                                                       tr("Key list (*.csv);;All Files (*)"));
+    if (!path.isEmpty()) {
+        KeyList keys;
+        QString why;
+        if (keys.load(path, &why)) {
+            m_run.setKeyList(keys);
+            m_ui->label_selectKeys->setText(tr("Keys of %n device(s): %1", nullptr, keys.size()).arg(path));
+            m_ui->label_selectKeys->setEnabled(true);
+            m_ui->toolButton_clearKeys->setEnabled(true);
+        } else {
+            // The list chosen before (or none) stays.
+            reporter().critical(tr("Key list"), why, this);
+        }
+    }
+    if (polling)
+        m_pollTimer.start(kPollIntervalMs);
+}
+
+void WdgAutoCfg::on_toolButton_clearKeys_clicked()
+{
+    m_run.setKeyList(KeyList());
+    m_ui->label_selectKeys->setText(tr("No key list: keys are not written"));
+    m_ui->label_selectKeys->setEnabled(false);
+    m_ui->toolButton_clearKeys->setEnabled(false);
+}
+
+void WdgAutoCfg::on_checkBox_verify_toggled(bool on)
+{
+    m_run.setVerify(on);
+}

@@ -1,0 +1,605 @@
+// The auto configuration page on the simulated USB device, offscreen: choosing the file, the
+// 100 ms poll, a roll-out of devices one after another (accepted, refused parameter, file for
+// another device type, module question cancelled, cable pulled during the write, another value
+// stored, keys missing) with the log, the record rows and the device after each; the page in
+// the main window and the simulator's new-device action. Keys appear nowhere.
+
+#include "app/FileDialogs.h"
+#include "app/MainWindow.h"
+#include "app/WdgMain.h"
+#include "device/DeviceFactory.h"
+#include "device/ProvisioningRecord.h"
+#include "editors/OrvObject.h"
+#include "sim/SimDevice.h"
+#include "sim/SimUsbHid.h"
+#include "support/LogRecorder.h"
+#include "support/RecordingReporter.h"
+#include "support/SecretScan.h"
+#include "tools/WdgAutoCfg.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QString kDefaultConfig =
+    QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
+const QByteArray kAppEui = QByteArray::fromHex("D0E1F2A3B4C5D6E7");
+const QByteArray kAppKey = QByteArray::fromHex("2B7E151628AED2A6ABF7158809CF4F3C");
+const QByteArray kAppEui2 = QByteArray::fromHex("A1B2C3D4E5F60718");
+const QByteArray kAppKey2 = QByteArray::fromHex("C0FFEE0BADF00D15DEADBEEF8BADF00D");
+const QByteArray kKeyList = "DevEUI,AppEUI,AppKey\r\n"
+                            "70B3D5499A0C1E01,D0E1F2A3B4C5D6E7,2B7E151628AED2A6ABF7158809CF4F3C\r\n"
+                            "70B3D5499A0C1E02,A1B2C3D4E5F60718,C0FFEE0BADF00D15DEADBEEF8BADF00D\r\n"
+                            "70B3D5499A0C1E03,A1B2C3D4E5F60718,C0FFEE0BADF00D15DEADBEEF8BADF00D\r\n"
+                            "70B3D5499A0C1E04,A1B2C3D4E5F60718,C0FFEE0BADF00D15DEADBEEF8BADF00D\r\n"
+                            "70B3D5499A0C1E05,A1B2C3D4E5F60718,C0FFEE0BADF00D15DEADBEEF8BADF00D\r\n"
+                            "70B3D5499A0C1E06,A1B2C3D4E5F60718,C0FFEE0BADF00D15DEADBEEF8BADF00D\r\n";
+
+/// A copy of the default configuration with another identity, or with orvName as given.
+QString configFor(const QTemporaryDir &dir, const QString &name, int orvType, int kivType,
+                  const QString &orvName = QStringLiteral("-"))
+{
+    QFile in(kDefaultConfig);
+    if (!in.open(QIODevice::ReadOnly))
+        return QString();
+    QJsonObject doc = QJsonDocument::fromJson(in.readAll()).object();
+    QJsonObject orv = doc.value("orv").toObject();
+    orv.insert("orvType", orvType);
+    orv.insert("kivType", kivType);
+    if (orvName != QLatin1String("-"))
+        orv.insert("orvName", orvName);
+    doc.insert("orv", orv);
+    const QString path = dir.filePath(name);
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return QString();
+    out.write(QJsonDocument(doc).toJson());
+    return path;
+}
+
+QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &text)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return QString();
+    f.write(text);
+    return path;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+/// The colour of the first character of text in the last line of the log.
+QColor colourInLastLine(QTextBrowser *log, const QString &text)
+{
+    QTextBlock block = log->document()->lastBlock();
+    while (block.isValid() && block.text().isEmpty())
+        block = block.previous();
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment f = it.fragment();
+        if (f.text() == text)
+            return f.charFormat().foreground().color();
+    }
+    return QColor();
+}
+
+} // namespace
+
+class TestAutoCfg : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startsWithoutFile();
+    void choosingTheFile_data();
+    void choosingTheFile();
+    void rollOut();
+    void oneDeviceAtATime();
+    void anotherFileConfiguresThePluggedDeviceAgain();
+    void recordThatIsNoRecordIsRefused();
+    void mainWindowOpensAndClosesThePage();
+    void simulatorPlugsANewDeviceEachTime();
+
+private:
+    QLabel *label(const char *name) { return m_page->findChild<QLabel *>(QLatin1String(name)); }
+    QTextBrowser *log() { return m_page->findChild<QTextBrowser *>("textBrowser"); }
+    QStringList logLines() const
+    {
+        QStringList lines = m_page->findChild<QTextBrowser *>("textBrowser")->toPlainText().split('\n');
+        while (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        return lines;
+    }
+    void click(const char *button) { m_page->findChild<QAbstractButton *>(QLatin1String(button))->click(); }
+    void chooseFile(const QString &path)
+    {
+        m_dialogs->setNextFileName(path);
+        click("toolButton_selectFile");
+    }
+    /// A new device, fresh from the factory, plugged in.
+    void plugNew(const QByteArray &devEui)
+    {
+        m_dev->becomeNewDevice(devEui);
+        m_dev->resetCounters(); // what this device received, not the ones before
+        m_dev->setPlugged(true);
+    }
+
+    ScopedRecordingReporter m_rep;
+    std::unique_ptr<SimDevice> m_dev;
+    std::unique_ptr<ScriptedFileDialogs> m_dialogs;
+    std::unique_ptr<WdgAutoCfg> m_page;
+    QTemporaryDir m_dir;
+};
+
+void TestAutoCfg::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName("PelmTest");
+    QCoreApplication::setApplicationName("Pelm Configurator");
+}
+
+void TestAutoCfg::init()
+{
+    m_dev.reset(new SimDevice);
+    m_dev->setPlugged(false);
+    SimUsbHid::install(m_dev.get());
+    DeviceFactory::resetUsbAttemptCounter();
+    m_dialogs.reset(new ScriptedFileDialogs);
+    m_page.reset(new WdgAutoCfg);
+    m_rep.clear();
+}
+
+void TestAutoCfg::cleanup()
+{
+    m_page.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SimUsbHid::uninstall();
+    m_dev.reset();
+    m_dialogs.reset();
+    RecordingReporter left = m_rep;
+    m_rep.clear();
+    VERIFY_NO_PENDING_BOXES(left);
+}
+
+void TestAutoCfg::startsWithoutFile()
+{
+    QCOMPARE(m_page->size(), QSize(335, 332));
+    QCOMPARE(label("label_3")->text(), QStringLiteral("Auto Config Tool"));
+    QCOMPARE(label("label_3")->font().pointSize(), 15);
+    QCOMPARE(label("label_DeviceName")->text(), QStringLiteral("Pelm-Device"));
+    QCOMPARE(label("label_DeviceName")->font().pointSize(), 12);
+    QCOMPARE(label("label_selectFile")->text(), QStringLiteral("Select a Pelm config file"));
+    QVERIFY(!label("label_selectFile")->isEnabled());
+    QCOMPARE(label("label_help")->text(), QStringLiteral("Select a Pelm config file"));
+    QCOMPARE(m_page->findChild<QPushButton *>("pushButton_close")->text(), QStringLiteral("Close Tool"));
+    const QPixmap image = label("label_image")->pixmap(Qt::ReturnByValue);
+    QVERIFY(!image.isNull() && image.height() <= 50);
+    QVERIFY(!m_page->pollTimer().isActive());
+    QVERIFY(m_page->findChild<QCheckBox *>("checkBox_verify")->isChecked());
+
+    // Nothing is looked for without a file, even with a device plugged in.
+    m_dev->setPlugged(true);
+    QTest::qWait(250);
+    QCOMPARE(m_dev->requestCount(), 0);
+
+    QSignalSpy closed(m_page.get(), &WdgAutoCfg::close);
+    click("pushButton_close");
+    QCOMPARE(closed.count(), 1);
+}
+
+void TestAutoCfg::choosingTheFile_data()
+{
+    QTest::addColumn<QString>("file"); // "" cancels; "missing", "noname", "good"
+    QTest::addColumn<QString>("boxTitle");
+    QTest::addColumn<QString>("boxText"); // %1: the path
+    QTest::addColumn<bool>("polling");
+    QTest::addColumn<QString>("deviceName");
+    QTest::addColumn<QString>("help");
+
+    QTest::newRow("cancelled") << ""
+                               << ""
+                               << "" << false << "Pelm-Device"
+                               << "Select a Pelm config file";
+    QTest::newRow("unreadable") << "missing"
+                                << "File error"
+                                << "Can't open file '%1'!" << false << "Pelm-Device"
+                                << "Select a Pelm config file";
+    QTest::newRow("no device name") << "noname"
+                                    << "No Pelm name found"
+                                    << "No Pelm name found in the file '%1'!" << false << "Pelm-Device"
+                                    << "Select a Pelm config file";
+    QTest::newRow("good") << "good"
+                          << ""
+                          << "" << true << "Pelm/PTC-CT"
+                          << "Connect Pelm device";
+}
+
+void TestAutoCfg::choosingTheFile()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, boxTitle);
+    QFETCH(QString, boxText);
+    QFETCH(bool, polling);
+    QFETCH(QString, deviceName);
+    QFETCH(QString, help);
+
+    // A file chosen before is running: each case starts from a running tool.
+    const QString good = configFor(m_dir, "good.ocf", 28, 14);
+    chooseFile(good);
+    QVERIFY(m_page->pollTimer().isActive());
+
+    QString path;
+    if (file == "missing")
+        path = m_dir.filePath("missing.ocf");
+    else if (file == "noname")
+        path = configFor(m_dir, "noname.ocf", 28, 14, QString());
+    else if (file == "good")
+        path = good;
+    chooseFile(path);
+    const ScriptedFileDialogs::Request request = m_dialogs->requests.last();
+    QCOMPARE(request.caption, QStringLiteral("Open Pelm config"));
+    QCOMPARE(request.dir, QString());
+    QCOMPARE(request.filter, QStringLiteral("Pelm config file (*.ocf);;All Files (*)"));
+
+    if (!boxTitle.isEmpty()) {
+        const Reporter::Box box = m_rep.takeBox();
+        QCOMPARE(box.title, boxTitle);
+        QCOMPARE(box.text, boxText.arg(path));
+        QCOMPARE(int(box.icon), int(Reporter::Critical));
+    }
+    QCOMPARE(m_page->pollTimer().isActive(), polling);
+    if (polling)
+        QCOMPARE(m_page->pollTimer().interval(), 100);
+    if (file == "noname" || file == "good") {
+        // labels follow the file; after an unreadable file or a cancel they stay as they were
+        QCOMPARE(label("label_DeviceName")->text(), deviceName);
+        QCOMPARE(label("label_help")->text(), help);
+        QCOMPARE(label("label_selectFile")->isEnabled(), polling);
+        QCOMPARE(label("label_selectFile")->text(),
+                 polling ? path : QStringLiteral("Select a Pelm config file"));
+    } else {
+        QCOMPARE(label("label_DeviceName")->text(), QStringLiteral("Pelm/PTC-CT"));
+    }
+}
+
+void TestAutoCfg::rollOut()
+{
+    const QString site = configFor(m_dir, "site.ocf", 28, 14);
+    const QString type27 = configFor(m_dir, "type27.ocf", 27, 14);
+    const QString kiv13 = configFor(m_dir, "kiv13.ocf", 28, 13);
+    const QString record = m_dir.filePath("record.csv");
+    m_dialogs->setNextFileName(record);
+    click("toolButton_selectRecord");
+    QCOMPARE(label("label_selectRecord")->text(), QStringLiteral("Record: %1").arg(record));
+    m_dialogs->setNextFileName(write(m_dir, "keys.csv", kKeyList));
+    click("toolButton_selectKeys");
+    QCOMPARE(label("label_selectKeys")->text(),
+             QStringLiteral("Keys of 6 device(s): %1").arg(m_dir.filePath("keys.csv")));
+    LogRecorder debugLog;
+
+    struct Step
+    {
+        const char *what;
+        QString file;
+        QByteArray devEui;
+        std::function<void(SimDevice &)> setup;
+        int answer; ///< answer to a question, 0: none asked
+        QStringList boxes;
+        bool successful;
+        QString reason;
+        bool configWritten; ///< the device holds the file's values
+        QByteArray appKey;  ///< what the device holds as its AppKey afterwards
+    };
+    const auto none = [](SimDevice &) {};
+    const QString pre = QStringLiteral("Pelm-PTC-CT - ");
+    const QList<Step> steps{
+        {"accepted",
+         site,
+         QByteArray::fromHex("70B3D5499A0C1E01"),
+         none,
+         0,
+         {},
+         true,
+         QString(),
+         true,
+         kAppKey},
+        {"refused parameter",
+         site,
+         QByteArray::fromHex("70B3D5499A0C1E02"),
+         [](SimDevice &d) { d.setRefused(22); },
+         0,
+         {"Apply configuration failed"},
+         false,
+         "parameters refused: Tempreature threshold (22): Bad threshold configuration",
+         false,
+         QByteArray()},
+        {"another device type",
+         type27,
+         QByteArray::fromHex("70B3D5499A0C1E03"),
+         none,
+         0,
+         {"No ORV matched"},
+         false,
+         "configuration file refused: No ORV matched: The specified file is for ORV 'PINC-3', your present "
+         "ORV is "
+         "'PTC-CT'.You must specifies or connect the same ORV type.",
+         false,
+         QByteArray()},
+        {"module question cancelled",
+         kiv13,
+         QByteArray::fromHex("70B3D5499A0C1E04"),
+         none,
+         Reporter::Cancel,
+         {"No KIV matched"},
+         false,
+         "configuration file refused: No KIV matched: The specified file is for KIV 'KLSB', your present KIV "
+         "is "
+         "''.You must specifies or connect the same KIV type.",
+         false,
+         QByteArray()},
+        {"cable pulled during the write",
+         site,
+         QByteArray::fromHex("70B3D5499A0C1E05"),
+         [](SimDevice &d) { d.setFault(SimFault::unplugAfterRequests(0).onAction(0)); },
+         0,
+         {"Apply configuration failed !"},
+         false,
+         "write failed: Apply configuration failed !: No/Bad response from device! Please retry to apply the "
+         "configuration.",
+         false,
+         QByteArray()},
+        {"another value stored",
+         site,
+         QByteArray::fromHex("70B3D5499A0C1E06"),
+         [](SimDevice &d) { d.setFault(SimFault::storesOtherValue(28)); },
+         0,
+         {},
+         false,
+         "read-back differs: Ble period (28): Bad Ble period",
+         false,
+         QByteArray()},
+        {"keys missing",
+         site,
+         QByteArray::fromHex("70B3D5499A0C1EFF"),
+         none,
+         0,
+         {},
+         false,
+         "DevEUI 70B3D5499A0C1EFF is not in the key list",
+         false,
+         QByteArray()},
+        {"accepted after the failures",
+         site,
+         QByteArray::fromHex("70B3D5499A0C1E02"),
+         none,
+         0,
+         {},
+         true,
+         QString(),
+         true,
+         kAppKey2},
+    };
+
+    QStringList expectedLines;
+    QString currentFile;
+    for (const Step &step : steps) {
+        const QString context = QString::fromLatin1(step.what);
+        if (step.file != currentFile) {
+            chooseFile(step.file);
+            currentFile = step.file;
+        }
+        plugNew(step.devEui);
+        // the file sets a BLE period the fresh device does not hold
+        m_dev->setParam(28, QByteArray::fromHex("0100"));
+        step.setup(*m_dev);
+        if (step.answer)
+            m_rep.answer(step.answer);
+        m_page->onTime();
+        QVERIFY2(m_page->currentDevice(), qPrintable(context));
+        QCOMPARE(label("label_help")->text(), QStringLiteral("Disconnect Pelm device"));
+
+        QStringList titles;
+        while (m_rep.hasBoxes())
+            titles << m_rep.takeBox().title;
+        QVERIFY2(titles == step.boxes, qPrintable(context + ": " + titles.join(" | ")));
+
+        QString line = pre + (step.successful ? "successful" : "failed") + " - DevEUI " +
+                       QString::fromLatin1(step.devEui.toHex().toUpper());
+        if (!step.reason.isEmpty())
+            line += ": " + step.reason;
+        expectedLines << line;
+        QCOMPARE(logLines(), expectedLines);
+        QCOMPARE(colourInLastLine(log(), step.successful ? "successful" : "failed"),
+                 step.successful ? QColor(0, 255, 0) : QColor(255, 0, 0));
+        QCOMPARE(colourInLastLine(log(), pre), log()->palette().color(QPalette::Text));
+
+        // the device as it is left
+        if (step.file != site || step.what == QLatin1String("keys missing")) {
+            QVERIFY2(m_dev->writtenParams().isEmpty(), qPrintable(context)); // nothing was sent to it
+        }
+        QCOMPARE(m_dev->param(28) == QByteArray::fromHex("0100"),
+                 !step.configWritten && step.what != QLatin1String("another value stored") &&
+                     step.what != QLatin1String("refused parameter"));
+        QCOMPARE(m_dev->appKey(), step.appKey);
+
+        // the record has the row, on disk already
+        QVector<ProvisioningRecord::Row> rows;
+        QString error;
+        QVERIFY2(ProvisioningRecord::parse(readAll(record), &rows, &error), qPrintable(error));
+        QCOMPARE(rows.size(), expectedLines.size());
+        const ProvisioningRecord::Row &row = rows.last();
+        QCOMPARE(row.devEui, QString::fromLatin1(step.devEui.toHex().toUpper()));
+        QCOMPARE(row.successful, step.successful);
+        QCOMPARE(row.reason, step.reason);
+        QCOMPARE(row.configFile, QFileInfo(step.file).fileName());
+        QCOMPARE(row.identity, m_page->currentDevice()->identityText());
+
+        // polls while it stays plugged in change nothing; unplugging frees the page
+        const int requests = m_dev->requestCount();
+        if (m_dev->isPlugged()) {
+            m_page->onTime();
+            QCOMPARE(m_dev->requestCount(), requests);
+            QVERIFY(m_page->currentDevice());
+        }
+        m_dev->setPlugged(false);
+        m_page->onTime();
+        QVERIFY(!m_page->currentDevice());
+        QCOMPARE(label("label_help")->text(), QStringLiteral("Connect Pelm device"));
+        QVERIFY(m_page->pollTimer().isActive());
+    }
+
+    const QString secret =
+        SecretScan::find(QStringList{log()->toPlainText(), QString::fromUtf8(readAll(record))}
+                             << debugLog.all() << m_rep.statusTexts(),
+                         {kAppEui, kAppKey, kAppEui2, kAppKey2});
+    QVERIFY2(secret.isEmpty(), qPrintable(secret));
+}
+
+void TestAutoCfg::oneDeviceAtATime()
+{
+    chooseFile(configFor(m_dir, "site.ocf", 28, 14));
+    plugNew(QByteArray::fromHex("70B3D5499A0C1E01"));
+    // The real timer drives it: configured once, then nothing while it stays plugged in.
+    QTRY_VERIFY(m_page->currentDevice());
+    QTest::qWait(350);
+    QCOMPARE(logLines().size(), 1);
+    QCOMPARE(m_dev->commandCount(5), m_dev->commandCount(5)); // settle
+    const int requests = m_dev->requestCount();
+    QTest::qWait(250);
+    QCOMPARE(m_dev->requestCount(), requests);
+    // Unplugged and the next one plugged in between two polls: the page first lets the old one
+    // go, then configures the new one.
+    plugNew(QByteArray::fromHex("70B3D5499A0C1E02"));
+    QTRY_COMPARE(logLines().size(), 2);
+    QVERIFY(logLines().last().contains("70B3D5499A0C1E02"));
+    QVERIFY(m_page->pollTimer().isActive());
+}
+
+void TestAutoCfg::anotherFileConfiguresThePluggedDeviceAgain()
+{
+    const QString site = configFor(m_dir, "site.ocf", 28, 14);
+    chooseFile(site);
+    plugNew(QByteArray::fromHex("70B3D5499A0C1E01"));
+    m_page->onTime();
+    QVERIFY(m_page->currentDevice());
+    chooseFile(site);
+    QVERIFY(!m_page->currentDevice());
+    QCOMPARE(label("label_help")->text(), QStringLiteral("Connect Pelm device"));
+    m_page->onTime();
+    QCOMPARE(
+        logLines(),
+        QStringList(
+            {"Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E01",
+             "Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E01: DevEUI already provisioned in this run"}));
+}
+
+void TestAutoCfg::recordThatIsNoRecordIsRefused()
+{
+    const QString keys = write(m_dir, "keys.csv", kKeyList);
+    m_dialogs->setNextFileName(keys);
+    click("toolButton_selectRecord");
+    const Reporter::Box box = m_rep.takeBox();
+    QCOMPARE(box.title, QStringLiteral("Provisioning record"));
+    QVERIFY2(box.text.startsWith(QStringLiteral("The file '%1' can't be appended to").arg(keys)),
+             qPrintable(box.text));
+    QCOMPARE(label("label_selectRecord")->text(), QStringLiteral("No provisioning record"));
+    QCOMPARE(readAll(keys), kKeyList);
+
+    // A broken key list keeps the tool without keys, and its box quotes no key.
+    m_dialogs->setNextFileName(write(m_dir, "broken.csv", QByteArray(kKeyList).replace(",2B7E", ",XB7E")));
+    click("toolButton_selectKeys");
+    const Reporter::Box keyBox = m_rep.takeBox();
+    QCOMPARE(keyBox.title, QStringLiteral("Key list"));
+    QCOMPARE(keyBox.text,
+             QStringLiteral("Line 2 of the key list: the AppKey must have 32 hexadecimal digits."));
+    QVERIFY(m_page->run().keyList().isEmpty());
+}
+
+void TestAutoCfg::mainWindowOpensAndClosesThePage()
+{
+    m_page.reset();
+    MainWindow window;
+    QVERIFY(window.pollTimer().isActive());
+    window.findChild<QAction *>("actionAuto_Conf")->trigger();
+    auto *page = qobject_cast<WdgAutoCfg *>(window.centralWidget());
+    QVERIFY(page);
+    QVERIFY(!window.pollTimer().isActive());
+    QVERIFY(!window.device());
+
+    // While the page is shown the window's poll does not take the device.
+    m_dialogs->setNextFileName(configFor(m_dir, "site.ocf", 28, 14));
+    page->findChild<QToolButton *>("toolButton_selectFile")->click();
+    m_dev->setPlugged(true);
+    page->onTime();
+    QVERIFY(page->currentDevice());
+    QVERIFY(!window.device());
+
+    QSignalSpy gone(page, &QObject::destroyed);
+    page->findChild<QPushButton *>("pushButton_close")->click();
+    QVERIFY(qobject_cast<WdgMain *>(window.centralWidget()));
+    QVERIFY(window.pollTimer().isActive());
+    QCOMPARE(window.pollTimer().interval(), 500);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(gone.count(), 1);
+}
+
+void TestAutoCfg::simulatorPlugsANewDeviceEachTime()
+{
+    m_page.reset();
+    MainWindow window;
+    window.setSimulated(true);
+    QAction *plugNewAction = window.findChild<QAction *>("actionSimulatorPlugNew");
+    QAction *unplug = window.findChild<QAction *>("actionSimulatorUnplug");
+    QVERIFY(plugNewAction && unplug);
+    QCOMPARE(plugNewAction->text(), QStringLiteral("Plug in a new device (USB)"));
+    m_dev->setParam(28, QByteArray::fromHex("0100"));
+    m_dev->setRefused(22);
+
+    plugNewAction->trigger();
+    QVERIFY(m_dev->isPlugged());
+    QCOMPARE(m_dev->identifier(), QByteArray::fromHex("70B3D5499A0C1E30"));
+    QCOMPARE(m_dev->param(28), m_dev->defaults().value(28)); // fresh from the factory
+    QVERIFY(window.findChild<QAction *>("actionSimulatorPlugged")->isChecked());
+    unplug->trigger();
+    QVERIFY(!m_dev->isPlugged());
+    QVERIFY(!window.findChild<QAction *>("actionSimulatorPlugged")->isChecked());
+    plugNewAction->trigger();
+    QCOMPARE(m_dev->identifier(), QByteArray::fromHex("70B3D5499A0C1E31"));
+
+    // The new device is taken by the page as a device of its own.
+    window.findChild<QAction *>("actionAuto_Conf")->trigger();
+    auto *page = qobject_cast<WdgAutoCfg *>(window.centralWidget());
+    QVERIFY(page);
+    m_dialogs->setNextFileName(configFor(m_dir, "site.ocf", 28, 14));
+    page->findChild<QToolButton *>("toolButton_selectFile")->click();
+    page->onTime();
+    plugNewAction->trigger(); // pulled and the next one plugged in between two polls
+    page->onTime();
+    page->onTime();
+    const QStringList lines = page->findChild<QTextBrowser *>("textBrowser")->toPlainText().split('\n');
+    QCOMPARE(lines.mid(0, 2), QStringList({"Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E31",
+                                           "Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E32"}));
+}
+
+QTEST_MAIN(TestAutoCfg)
+#include "tst_autocfg.moc"
