@@ -12,7 +12,6 @@
 
 #include <QTextStream>
 
-using Cli::kHelpText;
 using Cli::usage;
 
 int Cli::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -24,7 +23,7 @@ int Cli::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (args.isEmpty())
         return usage(err, QStringLiteral("no command given"));
     if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
-        out << "Usage: pelm-cli COMMAND [ARGUMENTS]\n\n" << kHelpText;
+        out << usageLine() << "\n\n" << helpText();
         return kOk;
     }
     if (args.contains(QLatin1String("--version"))) {

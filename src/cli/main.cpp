@@ -1,6 +1,10 @@
 #include "cli/Cli.h"
+#include "common/Translations.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QTextStream>
 
 #include <cstdio>
@@ -11,6 +15,17 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Pelm"));
     QCoreApplication::setApplicationName(QStringLiteral("Pelm Configurator"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PELM_VERSION));
+    // Messages in the language of the locale (LC_ALL, LC_MESSAGES, LANG) when the program has
+    // a translation for it; the lines scripts read are never translated.
+    const QString code = Translations::languageOf(QLocale::system().name());
+    QTranslator translator;
+    QTranslator qtTranslator; // the command-line parser's own errors
+    if (Translations::load(translator, code)) {
+        QCoreApplication::installTranslator(&translator);
+        if (qtTranslator.load(QStringLiteral("qtbase_") + code,
+                              QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&qtTranslator);
+    }
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments();

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTranslator>
 
 namespace Translations {
 
@@ -35,6 +36,18 @@ QStringList languages(const QString &folder)
             codes << code;
     }
     return codes;
+}
+
+QString languageOf(const QString &localeName)
+{
+    return localeName.section(QLatin1Char('_'), 0, 0).section(QLatin1Char('.'), 0, 0);
+}
+
+bool load(QTranslator &translator, const QString &code)
+{
+    if (code.isEmpty() || !languages(dir()).contains(code))
+        return false;
+    return translator.load(QLatin1String(kFilePrefix) + code + QLatin1String(kFileSuffix), dir());
 }
 
 } // namespace Translations

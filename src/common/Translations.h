@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class QTranslator;
+
 namespace Translations {
 
 /// File name prefix and extension of a translation: kFilePrefix + code + kFileSuffix.
@@ -20,5 +22,10 @@ QStringList searchDirs();
 QString dir();
 /// The language codes of the translations in folder, sorted by file name.
 QStringList languages(const QString &folder);
+/// The language code of a locale name: the part before its first "_" ("fr_FR.UTF-8" -> "fr").
+QString languageOf(const QString &localeName);
+/// Loads the program's translation of language code from dir() into translator; false (and
+/// translator left empty) when there is none, as for "en", "C" or an empty code.
+bool load(QTranslator &translator, const QString &code);
 
 } // namespace Translations

@@ -11,7 +11,6 @@
 
 namespace {
 
-const char *const kContext = "Catalog";
 const char *const kBrand = "Pelm";
 const QString kUnknownType = QStringLiteral("XXX");
 const QString kUnknownKiv = QStringLiteral("XXXX");
@@ -110,23 +109,23 @@ QString Catalog::technologyText(int kivType)
 {
     switch (technology(kivType)) {
     case Technology::P2p868:
-        return QCoreApplication::translate(kContext, "868 P2P");
+        return QCoreApplication::translate("Catalog", "868 P2P");
     case Technology::SigfoxUplink:
-        return QCoreApplication::translate(kContext, "Sigfox (Uplink only)");
+        return QCoreApplication::translate("Catalog", "Sigfox (Uplink only)");
     case Technology::SigfoxBidir:
-        return QCoreApplication::translate(kContext, "Sigfox (Bidirectional)");
+        return QCoreApplication::translate("Catalog", "Sigfox (Bidirectional)");
     case Technology::LoRaWan:
-        return QCoreApplication::translate(kContext, "LoRaWAN");
+        return QCoreApplication::translate("Catalog", "LoRaWAN");
     case Technology::LoraP2p:
-        return QCoreApplication::translate(kContext, "Lora P2P");
+        return QCoreApplication::translate("Catalog", "Lora P2P");
     case Technology::SigfoxWorld:
-        return QCoreApplication::translate(kContext, "Sigfox (World Wide)");
+        return QCoreApplication::translate("Catalog", "Sigfox (World Wide)");
     case Technology::LoraWanSigfox:
         return QStringLiteral("LoraWan/Sigfox (Bidirectional)"); // a product name: never translated
     case Technology::None:
         break;
     }
-    return QCoreApplication::translate(kContext, "None");
+    return QCoreApplication::translate("Catalog", "None");
 }
 
 QString Catalog::identifierLabel(int kivType)
@@ -192,13 +191,13 @@ bool Catalog::isAccepted(int orvType, int orvRev, int kivType)
 
 QString Catalog::unknownDeviceTitle()
 {
-    return QCoreApplication::translate(kContext, "Device unknown");
+    return QCoreApplication::translate("Catalog", "Device unknown");
 }
 
 QString Catalog::unknownDeviceText(const DeviceIdentity &id)
 {
     // One multi-argument arg() so that a '%' inside the names is never taken for a marker.
-    return QCoreApplication::translate(kContext,
+    return QCoreApplication::translate("Catalog",
                                        "The device connected is no recognized of '%1' in version %2. "
                                        "There is probably a newer version.\n"
                                        "Please, disconnect your ORV and upgrade you version!\n\n%3")

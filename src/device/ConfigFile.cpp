@@ -67,12 +67,12 @@ quint8 jsonByte(const QJsonValue &v)
 
 QString fileErrorTitle()
 {
-    return tr("File error");
+    return QCoreApplication::translate("ConfigFile", "File error");
 }
 
 QString errorFileTitle()
 {
-    return tr("Error file");
+    return QCoreApplication::translate("ConfigFile", "Error file");
 }
 
 } // namespace

@@ -13,8 +13,6 @@ namespace DeviceFactory {
 
 namespace {
 
-const char kContext[] = "DeviceFactory";
-
 /// A device the default USB factory found plugged in but could not open, during the probe
 /// that runs; the probe clears it before it asks the factory.
 UsbHidDevice g_usbRefused;
@@ -136,7 +134,7 @@ void resetUsbAttemptCounter()
 
 QString noAccessText(const UsbHidDevice &device)
 {
-    return QCoreApplication::translate(kContext,
+    return QCoreApplication::translate("DeviceFactory",
                                        "A device is plugged in, but this user may not open it: %1 (USB %2). "
                                        "Install the device rules %3 (the package does), then unplug the "
                                        "device and plug it in again.")

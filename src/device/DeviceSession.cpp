@@ -14,7 +14,7 @@
 
 namespace {
 
-const char *const kContext = "OrvObject";
+const char *const kContext = "DeviceSession";
 
 QString tr(const char *text)
 {

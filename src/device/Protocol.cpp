@@ -9,7 +9,7 @@
 
 namespace {
 
-const char *const kContext = "OrvObject";
+const char *const kContext = "Protocol";
 
 /// Most bytes thrown away after a rejected answer (largest length a header can announce).
 constexpr int kMaxDiscardBytes = 0xFFFF + Protocol::kHeaderSize;

@@ -10,6 +10,7 @@
 #include "device/KeyList.h"
 #include "device/ProvisioningRecord.h"
 
+#include <QCoreApplication>
 #include <QSet>
 #include <QVector>
 
@@ -63,6 +64,8 @@ struct Outcome
 /// A roll-out: one configuration file for a series of devices.
 class Run
 {
+    Q_DECLARE_TR_FUNCTIONS(Provisioning)
+
 public:
     /// The configuration file (its name and SHA-256, taken for each device, go into the rows).
     void setConfigFile(const QString &path);

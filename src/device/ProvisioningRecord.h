@@ -8,6 +8,7 @@
 // "failed"), reason. No key ever goes into a row.
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QString>
@@ -56,6 +57,8 @@ QString fileSha256(const QString &path);
 /// Appends rows to a record file, each written and flushed to disk at once.
 class Writer
 {
+    Q_DECLARE_TR_FUNCTIONS(ProvisioningRecord)
+
 public:
     Writer() = default;
     ~Writer();

@@ -91,7 +91,7 @@ QSize WdgMakeFrames::sizeHint() const
 void WdgMakeFrames::refreshCounter()
 {
     m_ui->label_counterFrames->setText(
-        tr("Counter frames: %1").arg(m_ui->widget_TreeViewFrames->frameCount()));
+        tr("Counter frames: %n", nullptr, m_ui->widget_TreeViewFrames->frameCount()));
 }
 
 void WdgMakeFrames::expandIfChecked()

@@ -13,9 +13,6 @@
 namespace {
 const QString kTxHead = QStringLiteral("[Tx] -> ");
 const QString kRxHead = QStringLiteral("[Rx] -> ");
-const QString kTxFramingError = QStringLiteral("[Tx Framing error]");
-const QString kTxNotAccepted = QStringLiteral("[Tx Not accepted]");
-const QString kRxTimeout = QStringLiteral("[Rx Timeout]");
 const QString kLineEnd(QLatin1Char(TerminalText::kCr));
 
 /// Longest Modbus response: head, 255 data bytes, CRC. A longer collection can never become
@@ -125,7 +122,7 @@ void WdgUartTerm::on_pushButton_send_clicked()
         return;
     }
     // Not taken: no response will come and no timer would give the send button back.
-    showText(kTxNotAccepted + kLineEnd, errorColour());
+    showText(tr("[Tx Not accepted]") + kLineEnd, errorColour());
     if (mode() == ModeModbus)
         endModbusExchange();
 }
@@ -135,7 +132,7 @@ void WdgUartTerm::showModbusRequest(const QByteArray &request)
     Modbus::Request parsed;
     if (!Modbus::parseRequest(request, &parsed)) {
         // The bytes went out all the same; there is just nothing to wait for.
-        showText(kTxFramingError + kLineEnd, errorColour());
+        showText(tr("[Tx Framing error]") + kLineEnd, errorColour());
         return;
     }
     m_ui->pushButton_send->setEnabled(false);
@@ -194,7 +191,7 @@ void WdgUartTerm::_onMbTimeout()
         return;
     }
     if (m_pending.isPending())
-        showText(kRxTimeout + kLineEnd, errorColour());
+        showText(tr("[Rx Timeout]") + kLineEnd, errorColour());
     endModbusExchange();
 }
 
