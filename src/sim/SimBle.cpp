@@ -22,6 +22,8 @@ constexpr int kRssiSwingDbm = 2;
 constexpr int kRequestHeaderBytes = 4;
 /// How long a controller takes to restart (the link drops then).
 constexpr int kRestartMs = 50;
+/// A YMODEM bootloader waiting for a transfer asks for one again this often.
+constexpr int kYmodemAskAgainMs = 1000;
 
 QBluetoothUuid configServiceUuid()
 {
@@ -92,6 +94,11 @@ public:
         connect(&m_plugPoll, &QTimer::timeout, this, [this] {
             if (!m_device->isPlugged())
                 dropLink();
+        });
+        m_askAgain.setInterval(kYmodemAskAgainMs);
+        connect(&m_askAgain, &QTimer::timeout, this, [this] {
+            if (linkUp() && m_notify)
+                notifyBytes(m_device->bootloaders().idleDeviceBytes());
         });
     }
 
@@ -247,6 +254,7 @@ private:
         setState(QLowEnergyController::ConnectedState);
         emit connected();
         m_plugPoll.start();
+        m_askAgain.start();
     }
 
     void dropLink()
@@ -254,6 +262,7 @@ private:
         if (m_state == QLowEnergyController::UnconnectedState)
             return;
         m_plugPoll.stop();
+        m_askAgain.stop();
         m_pending.clear();
         m_discovered.clear();
         for (const QPointer<SimBleService> &s : qAsConst(m_services)) {
@@ -321,6 +330,7 @@ private:
     bool m_notify = false;
     int m_generation = 0; ///< restarts of the device's controllers seen by this link
     QTimer m_plugPoll;
+    QTimer m_askAgain; ///< a YMODEM bootloader's repeated 'C'
 };
 
 SimBleService::SimBleService(SimBleController *controller, const QBluetoothUuid &uuid, QObject *parent)

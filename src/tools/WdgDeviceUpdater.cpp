@@ -14,6 +14,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QScrollBar>
+#include <QTextCursor>
 
 namespace {
 
@@ -114,7 +115,14 @@ WdgDeviceUpdater::Section *WdgDeviceUpdater::section(quint8 code)
 
 void WdgDeviceUpdater::print(const QString &text)
 {
-    m_ui->UpdaterPrint->append(text);
+    // A step's outcome ends the step's line: "Erasing ... bytes...[OK]".
+    if (text.startsWith(QLatin1String("[OK]")) || text.startsWith(QLatin1String("[ERROR]"))) {
+        QTextCursor cursor(m_ui->UpdaterPrint->document());
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(text);
+    } else {
+        m_ui->UpdaterPrint->append(text);
+    }
     QScrollBar *bar = m_ui->UpdaterPrint->verticalScrollBar();
     bar->setValue(bar->maximum());
 }
