@@ -575,10 +575,12 @@ void MainWindow::on_actionKivTerminal_triggered()
 
 void MainWindow::on_actionUpdater_triggered()
 {
-    if (!m_orv || m_orv->isOffline()) {
+    if (!m_orv) {
         updateActions(false);
         return;
     }
+    if (m_orv->isOffline())
+        return; // no link to update over
     // The page takes the device's link over; the device object goes with its page.
     const bool ble = m_orv->transport()->linkCode() == Comm::kLinkBle;
     const DeviceInfo info = m_orv->info();
