@@ -33,6 +33,8 @@ const QColor kWindowColour(240, 240, 240);
 /// controller YMODEM (0x42), the BLE radio module XCP (0x63); the radio module alone has XCP.
 const char kSimDeviceCapsHex[] = "4263";
 const char kSimModuleCapsHex[] = "63";
+/// Pace of the demo's BLE notifications: a firmware update runs for seconds and can be stopped.
+constexpr int kSimNotifyIntervalMs = 15;
 /// The demo's BLE radio module as the scan shows it.
 const char kSimModuleName[] = "KIV_BLE 0002";
 const char kSimModuleAddress[] = "00:80:E1:26:00:02";
@@ -143,9 +145,10 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
         setUpSimulatedBootloaders(*simulatedModule);
         simulatedModule->setBootloaderCaps(QByteArray::fromHex(kSimModuleCapsHex));
         SimUsbHid::install(simulatedUsb.get());
-        installSimBle(simulatedBle.get())
-            ->addDevice(simulatedModule.get(), QString::fromLatin1(kSimModuleName),
-                        QString::fromLatin1(kSimModuleAddress));
+        SimBleBackend *ble = installSimBle(simulatedBle.get());
+        ble->addDevice(simulatedModule.get(), QString::fromLatin1(kSimModuleName),
+                       QString::fromLatin1(kSimModuleAddress));
+        ble->setNotifyIntervalMs(kSimNotifyIntervalMs);
     }
 
     int code = 0;

@@ -95,6 +95,11 @@ public:
             if (!m_device->isPlugged())
                 dropLink();
         });
+        connect(&m_sendTimer, &QTimer::timeout, this, [this] {
+            sendNextNotification();
+            if (m_pending.isEmpty())
+                m_sendTimer.stop();
+        });
         m_askAgain.setInterval(kYmodemAskAgainMs);
         connect(&m_askAgain, &QTimer::timeout, this, [this] {
             if (linkUp() && m_notify)
@@ -302,20 +307,30 @@ private:
     }
 
     /// Notifications leave one per event, in order, like packets over the air.
+    /// With a notification interval they leave one per interval instead.
     void queueNotification(const QByteArray &value)
     {
         m_pending.enqueue(value);
-        QTimer::singleShot(0, this, [this] {
-            if (m_pending.isEmpty())
-                return;
-            const QByteArray value = m_pending.dequeue();
-            if (!linkUp() || !m_notify)
-                return;
-            for (const QPointer<SimBleService> &s : qAsConst(m_services)) {
-                if (s)
-                    s->notify(value);
-            }
-        });
+        const int intervalMs = m_backend->notifyIntervalMs();
+        if (intervalMs <= 0) {
+            QTimer::singleShot(0, this, [this] { sendNextNotification(); });
+            return;
+        }
+        if (!m_sendTimer.isActive())
+            m_sendTimer.start(intervalMs);
+    }
+
+    void sendNextNotification()
+    {
+        if (m_pending.isEmpty())
+            return;
+        const QByteArray value = m_pending.dequeue();
+        if (!linkUp() || !m_notify)
+            return;
+        for (const QPointer<SimBleService> &s : qAsConst(m_services)) {
+            if (s)
+                s->notify(value);
+        }
     }
 
     SimBleBackend *m_backend;
@@ -330,7 +345,8 @@ private:
     bool m_notify = false;
     int m_generation = 0; ///< restarts of the device's controllers seen by this link
     QTimer m_plugPoll;
-    QTimer m_askAgain; ///< a YMODEM bootloader's repeated 'C'
+    QTimer m_askAgain;  ///< a YMODEM bootloader's repeated 'C'
+    QTimer m_sendTimer; ///< paces the notifications when the backend has an interval
 };
 
 SimBleService::SimBleService(SimBleController *controller, const QBluetoothUuid &uuid, QObject *parent)

@@ -41,6 +41,12 @@ public:
     void setAddress(const QString &address) { m_address = address; }
     void setRssi(qint16 rssi) { m_rssi = rssi; }
 
+    /// Time between two notifications, as a real link's connection interval paces them (the
+    /// demo: a firmware transfer then takes long enough to be watched and stopped). 0, the
+    /// default: one notification per turn of the event loop.
+    void setNotifyIntervalMs(int ms) { m_notifyIntervalMs = ms; }
+    int notifyIntervalMs() const { return m_notifyIntervalMs; }
+
     /// Advertises another simulated device (not owned) under its own name and address; the
     /// scanner reports it after the first one, and a controller for its address reaches it.
     void addDevice(SimDevice *device, const QString &name, const QString &address,
@@ -68,6 +74,7 @@ private:
     };
     QList<Other> m_others;
     int m_requestCount = 0;
+    int m_notifyIntervalMs = 0;
 };
 
 /// Makes the process use a simulated BLE device (for --simulate and the tests); the device

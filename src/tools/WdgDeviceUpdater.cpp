@@ -23,6 +23,9 @@ const char kPlayIcon[] = ":/MainWindow/img/play.png";
 const char kStopIcon[] = ":/MainWindow/img/stop.png";
 /// The logo is scaled down to this height when it is taller.
 constexpr int kLogoHeightPx = 50;
+/// The size the form was designed for.
+constexpr int kDesignWidthPx = 640;
+constexpr int kDesignHeightPx = 560;
 
 void flowLog(const char *line)
 {
@@ -88,6 +91,11 @@ void WdgDeviceUpdater::setUpWidgets()
     connect(m_ui->StartPB_Orv, &QPushButton::clicked, this, &WdgDeviceUpdater::_startUpdateOrv);
     connect(m_ui->StartPB_Kiv, &QPushButton::clicked, this, &WdgDeviceUpdater::_startUpdateKiv);
     connect(m_ui->StartPB_KivBle, &QPushButton::clicked, this, &WdgDeviceUpdater::_startUpdateKivBle);
+}
+
+QSize WdgDeviceUpdater::sizeHint() const
+{
+    return QWidget::sizeHint().expandedTo(QSize(kDesignWidthPx, kDesignHeightPx));
 }
 
 void WdgDeviceUpdater::setTiming(const FirmwareUpdater::Timing &timing)
@@ -302,14 +310,21 @@ void WdgDeviceUpdater::_endUpdateOrv()
 {
     _stopUpdate(FirmwareUpdater::kTargetDevice);
     flowLog("Init Widget");
-    initialise(true);
+    if (initialise(true))
+        printDevice();
 }
 
 void WdgDeviceUpdater::_endUpdateKivBle()
 {
     _stopUpdate(FirmwareUpdater::kTargetBleModule);
     flowLog("ReInit Widget");
-    initialise(true);
+    if (initialise(true))
+        printDevice();
+}
+
+void WdgDeviceUpdater::printDevice()
+{
+    print(tr("Device after the update: %1").arg(m_session->identityText()));
 }
 
 void WdgDeviceUpdater::_abortUpdateOrv()

@@ -54,6 +54,9 @@ public:
     /// Whether an update runs (from the start to the end of the reconnection).
     bool isUpdating() const { return m_running != 0; }
 
+    /// At least the size the form was designed for, so that the messages have room.
+    QSize sizeHint() const override;
+
     /// Waits of the flows the page creates (tests shorten them).
     void setTiming(const FirmwareUpdater::Timing &timing);
     void setYmodemTiming(const YmodemUpdate::Timing &timing);
@@ -100,6 +103,8 @@ private:
     /// Enables and shows the buttons for the current state.
     void updateButtons();
     void print(const QString &text);
+    /// The identity line of the device read again after an update.
+    void printDevice();
     Section *section(quint8 code);
 
     const QScopedPointer<Ui::WdgDeviceUpdater> m_ui;

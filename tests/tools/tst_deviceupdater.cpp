@@ -124,6 +124,11 @@ private:
     /// The start buttons and the close button: enabled (E) or not (-), and the start buttons'
     /// text, e.g. "Start:E Start:- Stop:E close:-" for Orv, Kiv, KivBle, close.
     QString buttonStates();
+    /// The line the page prints once it read the device again after an update.
+    QString afterUpdate() const
+    {
+        return QStringLiteral("Device after the update: ") + m_page->device()->identityText();
+    }
 
     ScopedRecordingReporter m_rep;
     std::unique_ptr<SimDevice> m_dev;
@@ -319,7 +324,10 @@ void TestDeviceUpdater::ymodemUpdateToTheEnd()
     const QStringList lines = printed();
     QCOMPARE(lines.mid(0, 3), (QStringList{"Waiting for bootloader detection...", "Bootloader detected",
                                            "Sending firmware..."}));
-    QCOMPARE(lines.last(), QStringLiteral("Firmware sent"));
+    QCOMPARE(lines.mid(lines.size() - 2), (QStringList{"Firmware sent", afterUpdate()}));
+    QCOMPARE(
+        afterUpdate(),
+        QStringLiteral("Device after the update: Pelm-PTC-CT:1.0.0 | KIV-:102 | DevEUI:70B3D5499A0C1E2F"));
     QVERIFY(progress.contains(100));
     QCOMPARE(progress.last(), 0);
     // The device was read again (identity and bootloaders) and the page is ready for another update.
@@ -354,7 +362,8 @@ void TestDeviceUpdater::xcpUpdateOfTheBleModuleToTheEnd()
     QVERIFY(printed().contains(QStringLiteral("Connecting to target bootloader...[OK]")));
     QVERIFY(printed().contains(QStringLiteral("Erasing 3000 bytes starting at 0x08000000...[OK]")));
     QVERIFY(printed().contains(QStringLiteral("Programming 3000 bytes starting at 0x08000000...[OK]")));
-    QCOMPARE(printed().last(), QStringLiteral("Finishing programming session...[OK]"));
+    QCOMPARE(printed().mid(printed().size() - 2),
+             (QStringList{"Finishing programming session...[OK]", afterUpdate()}));
     // After a module update the device is restarted; the page reads it again.
     QCOMPARE(m_dev->actionCount(1), 1);
     QVERIFY(m_dev->actionCount(2) >= 2);
@@ -416,10 +425,10 @@ void TestDeviceUpdater::stopMidTransferAndStartAgain()
     if (xcp) {
         quint32 base = 0;
         QVERIFY(xcpImage(*m_dev, &base) == image);
-        QCOMPARE(printed().last(), QStringLiteral("Finishing programming session...[OK]"));
+        QCOMPARE(printed().at(printed().size() - 2), QStringLiteral("Finishing programming session...[OK]"));
     } else {
         QVERIFY(m_dev->bootloaders().ymodem().file() == image);
-        QCOMPARE(printed().last(), QStringLiteral("Firmware sent"));
+        QCOMPARE(printed().at(printed().size() - 2), QStringLiteral("Firmware sent"));
     }
     QCOMPARE(m_dev->bootloaders().mode(), SimBootloaders::Mode::Application);
     QCOMPARE(buttonStates(), QStringLiteral("Start:E Start:- Start:E close:E"));
@@ -489,7 +498,7 @@ void TestDeviceUpdater::oneUpdateAtATime()
     QVERIFY(m_dialogs->requests.size() == 2); // the late file dialog never opened
     QVERIFY(m_page->findChild<QLineEdit *>("lineEdit_Orv")->text().endsWith("v2.sfb"));
     QCOMPARE(closed.count(), 0);
-    QCOMPARE(printed().last(), QStringLiteral("Firmware sent"));
+    QCOMPARE(printed().at(printed().size() - 2), QStringLiteral("Firmware sent"));
 }
 
 void TestDeviceUpdater::moduleFromTheScanIsNotIdentified()
