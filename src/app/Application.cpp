@@ -34,7 +34,7 @@ const QColor kWindowColour(240, 240, 240);
 const char kSimDeviceCapsHex[] = "4263";
 const char kSimModuleCapsHex[] = "63";
 /// Pace of the demo's BLE notifications: a firmware update runs for seconds and can be stopped.
-constexpr int kSimNotifyIntervalMs = 15;
+constexpr int kSimNotifyIntervalMs = 30;
 /// The demo's BLE radio module as the scan shows it.
 const char kSimModuleName[] = "KIV_BLE 0002";
 const char kSimModuleAddress[] = "00:80:E1:26:00:02";
