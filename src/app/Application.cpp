@@ -3,6 +3,7 @@
 #include "app/GuiReporter.h"
 #include "app/MainWindow.h"
 #include "sim/SimBle.h"
+#include "sim/SimBootloaders.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
 #include "common/Logging.h"
@@ -30,6 +31,15 @@ const char kDesktopFileName[] = "com.pelm_sensors.PelmConfigurator";
 const char kLockFileName[] = "/orv-lockfile";
 const char kStyleName[] = "Fusion";
 const QColor kWindowColour(240, 240, 240);
+/// Bootloader capabilities of the demo's devices (tag in bits 7..5, kind in 4..0): the main
+/// controller YMODEM (0x42), the BLE radio module XCP (0x63); the radio module alone has XCP.
+const char kSimDeviceCapsHex[] = "4263";
+const char kSimModuleCapsHex[] = "63";
+/// Pace of the demo's BLE notifications: a firmware update runs for seconds and can be stopped.
+constexpr int kSimNotifyIntervalMs = 30;
+/// The demo's BLE radio module as the scan shows it.
+const char kSimModuleName[] = "KIV_BLE 0002";
+const char kSimModuleAddress[] = "00:80:E1:26:00:02";
 } // namespace
 
 void setIdentity()
@@ -94,6 +104,19 @@ StartOptions parseCommandLine(const QStringList &arguments)
     return options;
 }
 
+void setUpSimulatedBootloaders(SimDevice &device)
+{
+    // The device names its second radio module (the BLE one) so that the updater shows it.
+    device.setExtendedIdentification(true);
+    // Main controller: a YMODEM bootloader; BLE radio module: an XCP bootloader that takes the
+    // image without asking for a key (no seed-and-key library is needed to try the updater).
+    device.setBootloaderCaps(QByteArray::fromHex(kSimDeviceCapsHex));
+    SimXcpTarget::Config xcp;
+    xcp.protectedPgm = false;
+    device.bootloaders().xcp().setConfig(xcp);
+    device.bootloaders().xcp().reset();
+}
+
 int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
 {
     // QApplication strips the options it understands from the vector it is given: hand it a
@@ -116,15 +139,25 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
     applyLookAndFeel();
 
     // Demo mode: one simulated device is plugged in over USB, another one is advertised over
-    // BLE (separate, so that unplugging the USB one leaves the BLE one to pick).
+    // BLE (separate, so that unplugging the USB one leaves the BLE one to pick), and a BLE
+    // radio module beside it for the updater.
     std::unique_ptr<SimDevice> simulatedUsb;
     std::unique_ptr<SimDevice> simulatedBle;
+    std::unique_ptr<SimDevice> simulatedModule;
     if (options.simulate) {
         simulatedUsb.reset(new SimDevice);
         simulatedBle.reset(new SimDevice);
+        simulatedModule.reset(new SimDevice);
         simulatedBle->setIdentifier(QByteArray::fromHex("70B3D5499A0C1E30"));
+        setUpSimulatedBootloaders(*simulatedUsb);
+        setUpSimulatedBootloaders(*simulatedBle);
+        setUpSimulatedBootloaders(*simulatedModule);
+        simulatedModule->setBootloaderCaps(QByteArray::fromHex(kSimModuleCapsHex));
         SimUsbHid::install(simulatedUsb.get());
-        installSimBle(simulatedBle.get());
+        SimBleBackend *ble = installSimBle(simulatedBle.get());
+        ble->addDevice(simulatedModule.get(), QString::fromLatin1(kSimModuleName),
+                       QString::fromLatin1(kSimModuleAddress));
+        ble->setNotifyIntervalMs(kSimNotifyIntervalMs);
     }
 
     int code = 0;

@@ -9,6 +9,7 @@
 
 class QLockFile;
 class GuiReporter;
+class SimDevice;
 
 namespace Application {
 
@@ -54,6 +55,10 @@ struct StartOptions
 /// Reads the options from the application's arguments (the first one is the program);
 /// unknown options are reported on the debug log and ignored.
 StartOptions parseCommandLine(const QStringList &arguments);
+
+/// Sets the demo's bootloaders up on a simulated device: a YMODEM main controller and an XCP
+/// BLE radio module that asks for no key, and the extended identification naming that module.
+void setUpSimulatedBootloaders(SimDevice &device);
 
 /// One start of the program: application object, identity, lock, look and feel, main window,
 /// event loop. Returns the event loop's exit code (or the second instance's code).

@@ -12,10 +12,12 @@
 #include "editors/WdgOrv.h"
 #include "editors/WdgOrvVirtual.h"
 #include "links/Comm.h"
+#include "links/CommBle.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
 #include "tools/WdgAutoCfg.h"
 #include "tools/dlgUpdateChecker.h"
+#include "tools/WdgDeviceUpdater.h"
 
 #include "ui_MainWindow.h"
 
@@ -544,6 +546,7 @@ void MainWindow::fileOpened(const QString &path, int result)
 
 void MainWindow::_onWdgClose()
 {
+    setFileActionsEnabled(true);
     installConnectionPage();
     dropDevice();
     setStatusBar(nullptr); // the device's status bar goes with it
@@ -614,7 +617,16 @@ void MainWindow::on_actionUpdater_triggered()
         updateActions(false);
         return;
     }
-    notAvailableYet();
+    if (m_orv->isOffline())
+        return; // no link to update over
+    // The page takes the device's link over; the device object goes with its page.
+    const bool ble = m_orv->transport()->linkCode() == Comm::kLinkBle;
+    const DeviceInfo info = m_orv->info();
+    m_orv->stopUpdates();
+    Comm *link = m_orv->releaseTransport();
+    auto *page = new WdgDeviceUpdater(link, info, ble ? m_lastBleAddress : QString(), this);
+    _onWdgClose();
+    installUpdaterPage(page);
 }
 
 void MainWindow::on_actionSave_triggered()
@@ -794,6 +806,31 @@ void MainWindow::_onOrvBlePicked(const QString &address)
 
 void MainWindow::_onKivBlePicked(const QString &address)
 {
+    if (m_orv)
+        return;
     m_lastBleAddress = address;
-    notAvailableYet();
+    installUpdaterPage(new WdgDeviceUpdater(new CommBle(address), address, this));
+}
+
+void MainWindow::installUpdaterPage(WdgDeviceUpdater *page)
+{
+    // While the page is shown the USB poll rests, and no other page may replace it (an
+    // update runs inside its slots): the placeholder device object keeps the picks and the
+    // file opening from installing one. Closing the page brings all of it back.
+    m_pollTimer.stop();
+    dropDevice();
+    m_orv = new OrvObject(0, -1, 0, this);
+    m_orv->hide();
+    connect(page, &WdgDeviceUpdater::close, this, &MainWindow::_onWdgClose);
+    installPage(page);
+    setStatusBar(nullptr);
+    updateActions(false);
+    setFileActionsEnabled(false);
+}
+
+void MainWindow::setFileActionsEnabled(bool enabled)
+{
+    m_ui->actionOpen->setEnabled(enabled);
+    m_ui->actionRecent_Files->setEnabled(enabled);
+    m_ui->actionAuto_Conf->setEnabled(enabled);
 }

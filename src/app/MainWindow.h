@@ -15,6 +15,7 @@
 class QActionGroup;
 class OrvObject;
 class dlgUpdateChecker;
+class WdgDeviceUpdater;
 
 namespace Ui {
 class MainWindow;
@@ -138,6 +139,11 @@ private:
     void dropDevice();
     /// Enables the actions that need a device page (argument: such a page is shown).
     void updateActions(bool devicePage);
+    /// Shows the updater page: the USB poll stops and the file actions rest until it closes.
+    void installUpdaterPage(WdgDeviceUpdater *page);
+    /// File > Open, the recent files and the auto configuration (off while the updater page
+    /// is shown).
+    void setFileActionsEnabled(bool enabled);
     void notAvailableYet();
 
     const QScopedPointer<Ui::MainWindow> m_ui;

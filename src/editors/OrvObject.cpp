@@ -98,13 +98,6 @@ QByteArray OrvObject::runAction(const QByteArray &value, int timeoutMs)
     return protocol().exchangeParams(params(), nullptr, timeoutMs, true);
 }
 
-namespace {
-void notAvailable(QWidget *parent, const QString &what)
-{
-    reporter().information(what, QObject::tr("This function is not available yet."), parent);
-}
-} // namespace
-
 // The frames dialogs are children of the device object: the USB poll keeps running while they
 // are open, and a device unplugged meanwhile closes its page and deletes the object with its
 // dialog. So the dialog lives on the heap and nothing of the object is touched after it went.

@@ -7,6 +7,7 @@
 
 #include <QPointer>
 #include <QQueue>
+#include <QSet>
 #include <QTimer>
 
 #include <memory>
@@ -23,6 +24,8 @@ constexpr int kRssiSwingDbm = 2;
 constexpr int kRequestHeaderBytes = Protocol::kHeaderSize;
 /// How long a controller takes to restart (the link drops then).
 constexpr int kRestartMs = 50;
+/// A YMODEM bootloader waiting for a transfer asks for one again this often.
+constexpr int kYmodemAskAgainMs = 1000;
 
 QBluetoothUuid configServiceUuid()
 {
@@ -86,12 +89,23 @@ class SimBleController : public BleController
 {
 public:
     SimBleController(SimBleBackend *backend, const QBluetoothDeviceInfo &remote, QObject *parent)
-        : BleController(parent), m_backend(backend), m_remote(remote.address())
+        : BleController(parent), m_backend(backend), m_remote(remote.address()),
+          m_device(backend->deviceAt(remote.address()))
     {
         m_plugPoll.setInterval(kPlugPollMs);
         connect(&m_plugPoll, &QTimer::timeout, this, [this] {
-            if (!m_backend->device()->isPlugged())
+            if (!m_device->isPlugged())
                 dropLink();
+        });
+        connect(&m_sendTimer, &QTimer::timeout, this, [this] {
+            sendNextNotification();
+            if (m_pending.isEmpty())
+                m_sendTimer.stop();
+        });
+        m_askAgain.setInterval(kYmodemAskAgainMs);
+        connect(&m_askAgain, &QTimer::timeout, this, [this] {
+            if (linkUp() && m_notify)
+                notifyBytes(m_device->bootloaders().idleDeviceBytes());
         });
     }
 
@@ -179,7 +193,7 @@ public:
     {
         if (!linkUp())
             return;
-        SimDevice *device = m_backend->device();
+        SimDevice *device = m_device;
         if (!device->isPlugged()) {
             dropLink();
             return;
@@ -227,15 +241,13 @@ private:
         emit stateChanged(state);
     }
 
-    bool reachable() const
-    {
-        return m_backend->device()->isPlugged() && m_remote == m_backend->deviceInfo().address();
-    }
+    bool reachable() const { return m_device && m_device->isPlugged(); }
 
     void finishConnect()
     {
         if (m_state != QLowEnergyController::ConnectingState)
             return;
+        m_device = m_backend->deviceAt(m_remote);
         if (!reachable()) {
             m_error = QLowEnergyController::UnknownRemoteDeviceError;
             emit errorOccurred(m_error);
@@ -245,10 +257,11 @@ private:
         m_request.clear();
         m_pending.clear();
         m_notify = false;
-        m_generation = m_backend->device()->bootloaders().generation();
+        m_generation = m_device->bootloaders().generation();
         setState(QLowEnergyController::ConnectedState);
         emit connected();
         m_plugPoll.start();
+        m_askAgain.start();
     }
 
     void dropLink()
@@ -256,6 +269,7 @@ private:
         if (m_state == QLowEnergyController::UnconnectedState)
             return;
         m_plugPoll.stop();
+        m_askAgain.stop();
         m_pending.clear();
         m_discovered.clear();
         for (const QPointer<SimBleService> &s : qAsConst(m_services)) {
@@ -280,14 +294,14 @@ private:
     void pushBootloaderBytes()
     {
         if (linkUp())
-            notifyBytes(m_backend->device()->bootloaders().pendingDeviceBytes());
+            notifyBytes(m_device->bootloaders().pendingDeviceBytes());
     }
 
     /// A controller restarted (into its bootloader or back): the link drops a moment after
     /// what was sent before has gone out.
     void followRestart()
     {
-        const int generation = m_backend->device()->bootloaders().generation();
+        const int generation = m_device->bootloaders().generation();
         if (generation == m_generation)
             return;
         m_generation = generation;
@@ -295,24 +309,35 @@ private:
     }
 
     /// Notifications leave one per event, in order, like packets over the air.
+    /// With a notification interval they leave one per interval instead.
     void queueNotification(const QByteArray &value)
     {
         m_pending.enqueue(value);
-        QTimer::singleShot(0, this, [this] {
-            if (m_pending.isEmpty())
-                return;
-            const QByteArray value = m_pending.dequeue();
-            if (!linkUp() || !m_notify)
-                return;
-            for (const QPointer<SimBleService> &s : qAsConst(m_services)) {
-                if (s)
-                    s->notify(value);
-            }
-        });
+        const int intervalMs = m_backend->notifyIntervalMs();
+        if (intervalMs <= 0) {
+            QTimer::singleShot(0, this, [this] { sendNextNotification(); });
+            return;
+        }
+        if (!m_sendTimer.isActive())
+            m_sendTimer.start(intervalMs);
+    }
+
+    void sendNextNotification()
+    {
+        if (m_pending.isEmpty())
+            return;
+        const QByteArray value = m_pending.dequeue();
+        if (!linkUp() || !m_notify)
+            return;
+        for (const QPointer<SimBleService> &s : qAsConst(m_services)) {
+            if (s)
+                s->notify(value);
+        }
     }
 
     SimBleBackend *m_backend;
     QBluetoothAddress m_remote;
+    SimDevice *m_device; ///< the device at the remote address; null: nobody there
     QLowEnergyController::ControllerState m_state = QLowEnergyController::UnconnectedState;
     QLowEnergyController::Error m_error = QLowEnergyController::NoError;
     QList<QBluetoothUuid> m_discovered;
@@ -322,6 +347,8 @@ private:
     bool m_notify = false;
     int m_generation = 0; ///< restarts of the device's controllers seen by this link
     QTimer m_plugPoll;
+    QTimer m_askAgain;  ///< a YMODEM bootloader's repeated 'C'
+    QTimer m_sendTimer; ///< paces the notifications when the backend has an interval
 };
 
 SimBleService::SimBleService(SimBleController *controller, const QBluetoothUuid &uuid, QObject *parent)
@@ -399,7 +426,7 @@ public:
         if (m_active)
             return;
         m_active = true;
-        m_reported = false;
+        m_reported.clear();
         QTimer::singleShot(0, this, [this] { advertise(); });
         m_rssiTimer.start();
         if (m_timeoutMs > 0)
@@ -423,18 +450,24 @@ public:
 private:
     void advertise()
     {
-        if (!m_active || !m_backend->device()->isPlugged())
+        if (!m_active)
             return;
-        QBluetoothDeviceInfo info = m_backend->deviceInfo();
-        if (!m_reported) {
-            m_reported = true;
-            emit deviceDiscovered(info);
-            return;
-        }
-        // The signal strength wanders a little between advertisements.
         ++m_tick;
-        info.setRssi(qint16(info.rssi() + ((m_tick % 3) - 1) * kRssiSwingDbm));
-        emit deviceUpdated(info, QBluetoothDeviceInfo::Fields(QBluetoothDeviceInfo::Field::RSSI));
+        for (QBluetoothDeviceInfo info : m_backend->deviceInfos()) {
+            const QString address = info.address().toString();
+            if (!m_backend->deviceAt(info.address())->isPlugged())
+                continue;
+            if (!m_reported.contains(address)) {
+                m_reported.insert(address);
+                emit deviceDiscovered(info);
+                continue;
+            }
+            // The signal strength wanders a little between advertisements.
+            info.setRssi(qint16(info.rssi() + ((m_tick % 3) - 1) * kRssiSwingDbm));
+            emit deviceUpdated(info, QBluetoothDeviceInfo::Fields(QBluetoothDeviceInfo::Field::RSSI));
+            if (!m_active)
+                return; // a receiver stopped the scan
+        }
     }
 
     SimBleBackend *m_backend;
@@ -442,7 +475,7 @@ private:
     QTimer m_finishTimer;
     int m_timeoutMs = 0;
     bool m_active = false;
-    bool m_reported = false;
+    QSet<QString> m_reported; ///< addresses reported since the start
     int m_tick = 0;
 };
 
@@ -452,12 +485,43 @@ std::unique_ptr<SimBleBackend> g_simBackend;
 
 SimBleBackend::SimBleBackend(SimDevice *device) : m_device(device) {}
 
+namespace {
+QBluetoothDeviceInfo infoOf(const QString &address, const QString &name, qint16 rssi)
+{
+    QBluetoothDeviceInfo info(QBluetoothAddress(address), name, 0);
+    info.setCoreConfigurations(QBluetoothDeviceInfo::LowEnergyCoreConfiguration);
+    info.setRssi(rssi);
+    return info;
+}
+} // namespace
+
 QBluetoothDeviceInfo SimBleBackend::deviceInfo() const
 {
-    QBluetoothDeviceInfo info(QBluetoothAddress(m_address), m_name, 0);
-    info.setCoreConfigurations(QBluetoothDeviceInfo::LowEnergyCoreConfiguration);
-    info.setRssi(m_rssi);
-    return info;
+    return infoOf(m_address, m_name, m_rssi);
+}
+
+void SimBleBackend::addDevice(SimDevice *device, const QString &name, const QString &address, qint16 rssi)
+{
+    m_others.append({device, name, address, rssi});
+}
+
+QList<QBluetoothDeviceInfo> SimBleBackend::deviceInfos() const
+{
+    QList<QBluetoothDeviceInfo> infos{deviceInfo()};
+    for (const Other &o : m_others)
+        infos.append(infoOf(o.address, o.name, o.rssi));
+    return infos;
+}
+
+SimDevice *SimBleBackend::deviceAt(const QBluetoothAddress &address) const
+{
+    if (address == QBluetoothAddress(m_address))
+        return m_device;
+    for (const Other &o : m_others) {
+        if (address == QBluetoothAddress(o.address))
+            return o.device;
+    }
+    return nullptr;
 }
 
 BleController *SimBleBackend::createController(const QBluetoothDeviceInfo &remote, QObject *parent)

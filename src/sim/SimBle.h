@@ -8,7 +8,8 @@
 // request messages (bytes 2..3 of the header give the payload length, little-endian), each
 // is handed to SimDevice::handleRequest, and each answer message goes back as notifications
 // of at most kNotifyPayloadBytes payload bytes behind their length byte. An unplugged device
-// drops the link and is no longer advertised.
+// drops the link and is no longer advertised. More devices can be advertised beside the first
+// one (the demo's BLE radio module).
 
 #include "links/BleSeam.h"
 
@@ -40,6 +41,21 @@ public:
     void setAddress(const QString &address) { m_address = address; }
     void setRssi(qint16 rssi) { m_rssi = rssi; }
 
+    /// Time between two notifications, as a real link's connection interval paces them (the
+    /// demo: a firmware transfer then takes long enough to be watched and stopped). 0, the
+    /// default: one notification per turn of the event loop.
+    void setNotifyIntervalMs(int ms) { m_notifyIntervalMs = ms; }
+    int notifyIntervalMs() const { return m_notifyIntervalMs; }
+
+    /// Advertises another simulated device (not owned) under its own name and address; the
+    /// scanner reports it after the first one, and a controller for its address reaches it.
+    void addDevice(SimDevice *device, const QString &name, const QString &address,
+                   qint16 rssi = kDefaultRssi);
+    /// What the scanner reports of every device, the first one first.
+    QList<QBluetoothDeviceInfo> deviceInfos() const;
+    /// The device advertised at address (null when none is).
+    SimDevice *deviceAt(const QBluetoothAddress &address) const;
+
     /// Request messages handed to the device since construction.
     int requestCount() const { return m_requestCount; }
     void countRequest() { ++m_requestCount; }
@@ -49,7 +65,16 @@ private:
     QString m_name = QString::fromLatin1(kDefaultName);
     QString m_address = QString::fromLatin1(kDefaultAddress);
     qint16 m_rssi = kDefaultRssi;
+    struct Other
+    {
+        SimDevice *device;
+        QString name;
+        QString address;
+        qint16 rssi;
+    };
+    QList<Other> m_others;
     int m_requestCount = 0;
+    int m_notifyIntervalMs = 0;
 };
 
 /// Makes the process use a simulated BLE device (for --simulate and the tests); the device

@@ -583,6 +583,15 @@ QByteArray SimBootloaders::pendingDeviceBytes()
     return out;
 }
 
+QByteArray SimBootloaders::idleDeviceBytes()
+{
+    if (m_mode != Mode::Ymodem || m_peer)
+        return QByteArray();
+    const QByteArray out = m_ymodem.take(INT_MAX, true);
+    checkFinished(false);
+    return out;
+}
+
 bool SimBootloaders::xcpPacket(const QByteArray &packet, QByteArray *answer)
 {
     if (m_mode != Mode::Xcp)

@@ -215,6 +215,9 @@ public:
     QByteArray deviceBytes(int maxBytes, int timeoutMs);
     /// What the built-in receiver has to send now, without waiting (BLE notifications).
     QByteArray pendingDeviceBytes();
+    /// What the built-in receiver sends when a while passed: what it has to send, or, while it
+    /// waits for a transfer to start, 'C' again (it asks every second).
+    QByteArray idleDeviceBytes();
 
     // --- XCP: packets -----------------------------------------------------------------------
     /// One packet from the host; false when no answer goes back.

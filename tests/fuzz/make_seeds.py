@@ -208,9 +208,35 @@ def release_seeds():
         write("release", name, data)
 
 
+def modbus_crc(data):
+    crc = 0xFFFF
+    for b in data:
+        crc ^= b
+        for _ in range(8):
+            crc = (crc >> 1) ^ 0xA001 if crc & 1 else crc >> 1
+    return data + bytes([crc & 0xFF, crc >> 8])
+
+
+def modbus_seeds():
+    # The request the user typed (8 bytes with its CRC), then what the module sent back.
+    holding = modbus_crc(h("010300000002"))
+    coils = modbus_crc(h("11010013000A"))
+    seeds = {
+        "holding.bin": holding + modbus_crc(h("0103040102030a")),
+        "coils.bin": coils + modbus_crc(h("110102cd01")),
+        "exception.bin": holding + modbus_crc(h("018302")),
+        "bad_crc.bin": holding + h("01030401020304ffff"),
+        "short_count.bin": holding + modbus_crc(h("01030201")),
+        "other_slave.bin": holding + modbus_crc(h("0203040102030a")),
+    }
+    for name, data in seeds.items():
+        write("modbus", name, data)
+
+
 if __name__ == "__main__":
     configfile_seeds()
     frames_seeds()
     protocol_seeds()
     ble_seeds()
     release_seeds()
+    modbus_seeds()

@@ -100,6 +100,7 @@ private slots:
     void kindFromFileWhenDeviceListsNone();
     void xcpOverBle_data();
     void xcpOverBle();
+    void stopLeavesControllerInBootloader_data();
     void stopLeavesControllerInBootloader();
     void stopWhileXcpTargetSilent();
     void failedDeviceUpdateClearsWaitForRestart();
@@ -349,11 +350,23 @@ void TestUpdater::xcpOverBle()
     QCOMPARE(m_dev->bootloaders().mode(), SimBootloaders::Mode::Application);
 }
 
+void TestUpdater::stopLeavesControllerInBootloader_data()
+{
+    QTest::addColumn<bool>("ble");
+    QTest::newRow("USB") << false;
+    QTest::newRow("BLE") << true;
+}
+
 void TestUpdater::stopLeavesControllerInBootloader()
 {
-    QVERIFY(connectUsb());
-    FirmwareUpdater updater(m_session.get(), QString());
+    QFETCH(bool, ble);
+    QVERIFY(ble ? connectBle() : connectUsb());
+    FirmwareUpdater updater(m_session.get(), ble ? kAddress : QString());
     updater.setTiming(quickTiming());
+    // The bootloader that waits for a transfer asks for one again within this time.
+    YmodemUpdate::Timing ymodem;
+    ymodem.receiverMs = 3000;
+    updater.setYmodemTiming(ymodem);
     updater.readBootloaders();
     Recorder rec;
     rec.attach(&updater);
