@@ -4,29 +4,67 @@
 <context>
     <name>Application</name>
     <message>
-        <location filename="../../src/app/Application.cpp" line="56"/>
+        <location filename="../../src/app/Application.cpp" line="66"/>
         <source>%1 running!</source>
         <translation>%1 en cours d&apos;exécution !</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="57"/>
+        <location filename="../../src/app/Application.cpp" line="67"/>
         <source>%1 is already running !</source>
         <translation>%1 est déjà en cours d&apos;exécution !</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="75"/>
+        <location filename="../../src/app/Application.cpp" line="85"/>
         <source>Run with the simulated device instead of real hardware.</source>
         <translation>Utiliser l&apos;appareil simulé au lieu du matériel réel.</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="80"/>
+        <location filename="../../src/app/Application.cpp" line="90"/>
         <source>Log every step on standard error (a trace to send).</source>
         <translation>Journaliser chaque étape sur la sortie d&apos;erreur (une trace à envoyer).</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="84"/>
+        <location filename="../../src/app/Application.cpp" line="94"/>
         <source>Ask URL for the release information (update check).</source>
         <translation>Demander les informations de version à l&apos;URL (recherche de mise à jour).</translation>
+    </message>
+</context>
+<context>
+    <name>Ble</name>
+    <message>
+        <location filename="../../src/links/Ble.cpp" line="97"/>
+        <source>Trying to connect device : %1 ...</source>
+        <translation>Tentative de connexion à l&apos;appareil : %1 ...</translation>
+    </message>
+    <message>
+        <location filename="../../src/links/Ble.cpp" line="102"/>
+        <source>Connection Completed.</source>
+        <translation>Connexion établie.</translation>
+    </message>
+    <message>
+        <location filename="../../src/links/Ble.cpp" line="106"/>
+        <source>Error %1 in Connection</source>
+        <translation>Erreur %1 pendant la connexion</translation>
+    </message>
+    <message>
+        <location filename="../../src/links/Ble.cpp" line="110"/>
+        <source>Connection Timeout reached</source>
+        <translation>Délai de connexion dépassé</translation>
+    </message>
+    <message>
+        <location filename="../../src/links/Ble.cpp" line="266"/>
+        <source>Connection to device : %1 OK, Scanning Services ...</source>
+        <translation>Connexion à l&apos;appareil : %1 OK, recherche des services ...</translation>
+    </message>
+    <message>
+        <location filename="../../src/links/Ble.cpp" line="273"/>
+        <source>device : %1 disconnected</source>
+        <translation>appareil : %1 déconnecté</translation>
+    </message>
+    <message>
+        <location filename="../../src/links/Ble.cpp" line="282"/>
+        <source>Error %1 during connection, please connect again</source>
+        <translation>Erreur %1 pendant la connexion, veuillez vous reconnecter</translation>
     </message>
 </context>
 <context>
@@ -98,7 +136,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="16"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="15"/>
         <source>  frames pack FILE.ocf [--max-payload N]
       Reads the configuration file as the program would load it and prints the
       parameters packed into radio frames: one frame per line, upper-case hex.
@@ -112,7 +150,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="21"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="20"/>
         <source>  frames qr FILE.ocf -o OUT.png [--max-payload N]
       Writes the QR Code image (PNG, 350x350) of all frames of the file: the
       text &apos;frames pack&apos; prints, with CR LF between frames. Exit code 3 when
@@ -125,7 +163,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="26"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="25"/>
         <source>  frames unpack [FILE|-]
       Reads frame text (one frame per line, hex; &apos;-&apos; or nothing: standard input),
       decodes and merges the frames and prints the parameters as a JSON array of
@@ -140,7 +178,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="32"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="31"/>
         <source>  file info FILE.ocf
       Prints the identity and the writing program of a configuration file.
 
@@ -151,7 +189,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="36"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="35"/>
         <source>  device info
       Identifies the device: identity line, version word, buffer size.
 </source>
@@ -160,7 +198,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="39"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="37"/>
         <source>  device read [-o FILE.ocf]
       Loads the device&apos;s configuration; writes it to FILE.ocf, or prints the
       parameters as JSON (as &apos;frames unpack&apos; does) when no file is given.
@@ -171,7 +209,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="43"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="41"/>
         <source>  device apply FILE.ocf [--force] [--verify] [--record FILE.csv] [--keys-csv FILE]
       Writes a configuration file to the device and prints one line per parameter
       sent: &quot;accepted&quot; or &quot;REFUSED&quot; with its name and failure message. A file made
@@ -200,7 +238,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="55"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="53"/>
         <source>  device defaults
       Restores the device&apos;s factory defaults.
 </source>
@@ -209,7 +247,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="58"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="55"/>
         <source>  device watch [--once]
       Watches the USB port and prints one line per event, as it happens:
         plugged IDENTITY   a device identified itself (its identity line)
@@ -230,7 +268,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="67"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="64"/>
         <source>  device keys --keys FILE|-
       Writes new LoRaWAN keys to the device. FILE (&apos;-&apos;: standard input) holds
       the lines AppEUI=&lt;16 hex digits&gt; and AppKey=&lt;32 hex digits&gt;; keys are
@@ -246,7 +284,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="73"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="70"/>
         <source>  device update FILE [--target device|ble-module] [--seed-key LIB]
                      [--connect-timeout SECONDS]
       Updates the firmware of the device&apos;s main controller (default) or of its
@@ -278,7 +316,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="87"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="84"/>
         <source>  doctor
       Checks this machine: the USB HID devices of both device identities and
       whether this user may open each (with the fix when not), the Bluetooth
@@ -297,7 +335,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="95"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="92"/>
         <source>  firmware info FILE.srec
       Loads an S-record file as the updater does and prints &quot;segments N&quot;,
       &quot;base 0x...&quot;, &quot;size N&quot;, then one line per segment with its first and last
@@ -314,7 +352,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="102"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="99"/>
         <source>  update-check [--url URL] [--product KEY]
       Asks the release service whether a newer release of this program exists
       and prints &quot;up to date&quot; or &quot;update available: VERSION URL&quot; (no URL when
@@ -336,28 +374,28 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="111"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="108"/>
         <source>Device options:
 </source>
         <translation>Options d&apos;appareil :
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="113"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="109"/>
         <source>  --ble ADDRESS     talk to the device over BLE instead of USB HID
 </source>
         <translation>  --ble ADRESSE     dialoguer avec l&apos;appareil en BLE au lieu de l&apos;USB HID
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="115"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="110"/>
         <source>  --simulate        talk to the simulated device instead of real hardware
 </source>
         <translation>  --simulate        dialoguer avec l&apos;appareil simulé au lieu du matériel réel
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="117"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="112"/>
         <source>  --sim-state FILE  keep the simulated device&apos;s parameters in FILE between runs
 </source>
         <translation>  --sim-state FILE  garder les paramètres de l&apos;appareil simulé dans FILE entre
@@ -365,7 +403,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="119"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="114"/>
         <source>  --sim-fault SPEC  make the simulated device misbehave: unplugged, silent,
                     wrong-link-code, not-acknowledged, device-error:CODE,
                     truncated-load, corrupted-load, unplug-after:N (requests),
@@ -384,7 +422,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="127"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="122"/>
         <source>  --sim-refuse ID   make the simulated device refuse parameter ID (repeatable)
 </source>
         <translation>  --sim-refuse ID   faire refuser le paramètre ID par l&apos;appareil simulé
@@ -392,7 +430,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="129"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="124"/>
         <source>  --sim-schedule EVENTS
                     device watch: pull and plug the simulated device&apos;s cable
                     over time; EVENTS is a comma-separated list of unplug@MS
@@ -409,7 +447,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="136"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="131"/>
         <source>  --sim-ymodem SPEC (device update) the simulated YMODEM bootloader misbehaves:
                     comma list of silent, drop:N[xK] (answer to block N lost
                     K times), nak:N[xK], ack-first-eot
@@ -420,7 +458,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="140"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="135"/>
         <source>  --sim-ymodem-peer COMMAND
                     (device update) an external YMODEM receiver (e.g.
                     &apos;rb -b -y&apos;) runs in the current folder instead
@@ -431,7 +469,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="144"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="138"/>
         <source>  --sim-xcp SPEC    (device update) the simulated XCP bootloader: comma list of
                     protected, motorola, require-encrypted, silent,
                     unknown:N (N CONNECTs refused as unknown), max-cto-pgm:N,
@@ -444,7 +482,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="149"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="143"/>
         <source>  --sim-image FILE  (device update) writes what the simulated bootloader
                     received: the YMODEM file&apos;s bytes, or the XCP memory as
                     S-records
@@ -457,14 +495,14 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="154"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="148"/>
         <source>Diagnostics:
 </source>
         <translation>Diagnostic :
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="156"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="149"/>
         <source>  --verbose         (anywhere on the line) log every step on standard error: USB,
                     BLE, each request and answer as hex (LoRaWAN keys masked),
                     the device session; QT_LOGGING_RULES narrows it down (e.g.
@@ -480,7 +518,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="162"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="155"/>
         <source>Boxes the program would show are printed on standard error; questions take
 their default answer (Cancel/No) unless an option says otherwise.
 
@@ -492,7 +530,7 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="166"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="159"/>
         <source>Language:
   Messages and this help are in French when the locale says so (LC_ALL,
   LC_MESSAGES or LANG set to fr_*, e.g. LANG=fr_FR.UTF-8). What scripts read
@@ -510,7 +548,7 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="173"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="166"/>
         <source>Exit codes:
   0  success
   1  unknown command or bad arguments
@@ -537,12 +575,12 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="196"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="189"/>
         <source>Usage: pelm-cli COMMAND [ARGUMENTS]</source>
         <translation>Utilisation : pelm-cli COMMANDE [ARGUMENTS]</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="202"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="195"/>
         <source>Try &apos;pelm-cli --help&apos;.</source>
         <translation>Essayez &apos;pelm-cli --help&apos;.</translation>
     </message>
@@ -869,29 +907,60 @@ Liste des paramètres inconnus : </translation>
 <context>
     <name>FirmwareUpdater</name>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="220"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="75"/>
+        <source>Firmware files (*.hex *.srec *.sfb)</source>
+        <translation>Fichiers de micrologiciel (*.hex *.srec *.sfb)</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="150"/>
+        <source>Firmware : </source>
+        <translation>Micrologiciel : </translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="151"/>
+        <source>Bootloader : </source>
+        <translation>Chargeur d&apos;amorçage : </translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="221"/>
         <source>An update is already running.</source>
         <translation>Une mise à jour est déjà en cours.</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="239"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="232"/>
+        <source>This kind of bootloader with ORV is not supported</source>
+        <translation>Ce type de chargeur d&apos;amorçage n&apos;est pas pris en charge avec l&apos;ORV</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="235"/>
+        <source>This kind of bootloader with KIV-BLE is not supported</source>
+        <translation>Ce type de chargeur d&apos;amorçage n&apos;est pas pris en charge avec le KIV-BLE</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="240"/>
         <source>The file %1 is not a firmware file for the bootloader &quot;%2&quot; (%3).</source>
         <translation>Le fichier %1 n&apos;est pas un fichier de micrologiciel pour le chargeur d&apos;amorçage « %2 » (%3).</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="242"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="243"/>
         <source>The firmware file %1 can&apos;t be read.</source>
         <translation>Le fichier de micrologiciel %1 ne peut pas être lu.</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="244"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="245"/>
         <source>This controller is updated over BLE: connect to the device over BLE.</source>
         <translation>Ce contrôleur se met à jour en BLE : connectez-vous à l&apos;appareil en BLE.</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="258"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="259"/>
         <source>The device is busy. Please retry.</source>
         <translation>L&apos;appareil est occupé. Veuillez réessayer.</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="144"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="31"/>
+        <source>Ble Connection failed. Please retry.</source>
+        <translation>Échec de la connexion BLE. Veuillez réessayer.</translation>
     </message>
 </context>
 <context>
@@ -1124,125 +1193,125 @@ Liste des paramètres inconnus : </translation>
         <translation>Rechercher des mises à jour</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="104"/>
+        <location filename="../../src/app/MainWindow.cpp" line="106"/>
         <source>Simulator</source>
         <translation>Simulateur</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="106"/>
+        <location filename="../../src/app/MainWindow.cpp" line="108"/>
         <source>Device plugged in (USB)</source>
         <translation>Appareil branché (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="115"/>
+        <location filename="../../src/app/MainWindow.cpp" line="117"/>
         <source>Plug in a new device (USB)</source>
         <translation>Brancher un nouvel appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="133"/>
+        <location filename="../../src/app/MainWindow.cpp" line="135"/>
         <source>Unplug the device (USB)</source>
         <translation>Débrancher l&apos;appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="289"/>
+        <location filename="../../src/app/MainWindow.cpp" line="291"/>
         <source>This function is not available yet.</source>
         <translation>Cette fonction n&apos;est pas encore disponible.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="412"/>
+        <location filename="../../src/app/MainWindow.cpp" line="414"/>
         <source>%1 - simulated device</source>
         <translation>%1 - appareil simulé</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="451"/>
+        <location filename="../../src/app/MainWindow.cpp" line="453"/>
         <source>Language update</source>
         <translation>Mise à jour de la langue</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="452"/>
+        <location filename="../../src/app/MainWindow.cpp" line="454"/>
         <source>To update the translation, it is necessary to restart the application.
 Restart now?</source>
         <translation>Pour mettre à jour la traduction, il est nécessaire de redémarrer l&apos;application.
 Redémarrer maintenant ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="468"/>
+        <location filename="../../src/app/MainWindow.cpp" line="470"/>
         <source>Release information : </source>
         <translation>Informations de version : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="469"/>
+        <location filename="../../src/app/MainWindow.cpp" line="471"/>
         <source>Build date: </source>
         <translation>Date de compilation : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="471"/>
+        <location filename="../../src/app/MainWindow.cpp" line="473"/>
         <source>%1 uses the following libraries under the %2 licence:</source>
         <translation>%1 utilise les bibliothèques suivantes sous licence %2 :</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="475"/>
+        <location filename="../../src/app/MainWindow.cpp" line="477"/>
         <source>About %1</source>
         <translation>À propos de %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="487"/>
+        <location filename="../../src/app/MainWindow.cpp" line="489"/>
         <source>Open %1 config</source>
         <translation>Ouvrir une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="488"/>
-        <location filename="../../src/app/MainWindow.cpp" line="651"/>
+        <location filename="../../src/app/MainWindow.cpp" line="490"/>
+        <location filename="../../src/app/MainWindow.cpp" line="663"/>
         <source>%1 config file (*.ocf);;All Files (*)</source>
         <translation>Fichier de configuration %1 (*.ocf);;Tous les fichiers (*)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="510"/>
+        <location filename="../../src/app/MainWindow.cpp" line="512"/>
         <source>Failed to load file !</source>
         <translation>Échec du chargement du fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="511"/>
+        <location filename="../../src/app/MainWindow.cpp" line="513"/>
         <source>The file &apos;</source>
         <translation>Le fichier &apos;</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="512"/>
+        <location filename="../../src/app/MainWindow.cpp" line="514"/>
         <source>was be to open but it is probably corrupted.</source>
         <translation>a pu être ouvert mais il est probablement corrompu.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="513"/>
+        <location filename="../../src/app/MainWindow.cpp" line="515"/>
         <source>It is not possible to load this file !</source>
         <translation>Impossible de charger ce fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="569"/>
+        <location filename="../../src/app/MainWindow.cpp" line="572"/>
         <source>ORV connected</source>
         <translation>ORV connecté</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="569"/>
+        <location filename="../../src/app/MainWindow.cpp" line="572"/>
         <source>Do you want load a ORV and lose the last modification ?</source>
         <translation>Voulez-vous charger un ORV et perdre les dernières modifications ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="650"/>
+        <location filename="../../src/app/MainWindow.cpp" line="662"/>
         <source>Save %1 config</source>
         <translation>Enregistrer une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="688"/>
+        <location filename="../../src/app/MainWindow.cpp" line="700"/>
         <source>No file !</source>
         <translation>Aucun fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="689"/>
+        <location filename="../../src/app/MainWindow.cpp" line="701"/>
         <source>No file to reload !</source>
         <translation>Aucun fichier à recharger !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="690"/>
+        <location filename="../../src/app/MainWindow.cpp" line="702"/>
         <source>Reload default ?</source>
         <translation>Recharger les valeurs par défaut ?</translation>
     </message>
@@ -1845,19 +1914,48 @@ Redémarrer maintenant ?</translation>
     </message>
 </context>
 <context>
-    <name>QObject</name>
-    <message>
-        <location filename="../../src/editors/OrvObject.cpp" line="104"/>
-        <source>This function is not available yet.</source>
-        <translation>Cette fonction n&apos;est pas encore disponible.</translation>
-    </message>
-</context>
-<context>
     <name>Update</name>
     <message>
         <location filename="../../src/update/Update.cpp" line="58"/>
         <source>Update stopped. The controller stays in its bootloader until it is programmed: start the update again with the same firmware file.</source>
         <translation>Mise à jour arrêtée. Le contrôleur reste dans son chargeur d&apos;amorçage jusqu&apos;à ce qu&apos;il soit programmé : relancez la mise à jour avec le même fichier de micrologiciel.</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Update.cpp" line="90"/>
+        <source>Start Update
+</source>
+        <translation>Début de la mise à jour
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Update.cpp" line="102"/>
+        <source>Finishing programming session...</source>
+        <translation>Fin de la session de programmation...</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Update.cpp" line="121"/>
+        <source>Loading firmware data from file...</source>
+        <translation>Chargement du micrologiciel depuis le fichier...</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Update.cpp" line="142"/>
+        <source>Connecting to target bootloader...</source>
+        <translation>Connexion au chargeur d&apos;amorçage de la cible...</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Update.cpp" line="170"/>
+        <source> (Authentification failed. Need -sk option.)</source>
+        <translation> (Échec de l&apos;authentification. L&apos;option -sk est nécessaire.)</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Update.cpp" line="174"/>
+        <source> Wrong seednkey Lib. Bootloader has rejected the key.</source>
+        <translation> Mauvaise bibliothèque seed-and-key. Le chargeur d&apos;amorçage a rejeté la clé.</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Update.cpp" line="178"/>
+        <source> The provided firmware needs to be an encrypted one.</source>
+        <translation> Le micrologiciel fourni doit être chiffré.</translation>
     </message>
     <message>
         <location filename="../../src/update/Update.cpp" line="184"/>
@@ -2130,6 +2228,97 @@ Redémarrer maintenant ?</translation>
         <location filename="../../src/editors/WdgDataLoggingCfg.cpp" line="285"/>
         <source>Data logging value %1 cannot be shown as it stands; the editor shows %2</source>
         <translation>La valeur d&apos;enregistrement des données %1 ne peut pas être affichée telle quelle ; l&apos;éditeur affiche %2</translation>
+    </message>
+</context>
+<context>
+    <name>WdgDeviceUpdater</name>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="14"/>
+        <source>Updater Tool</source>
+        <translation>Outil de mise à jour</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="35"/>
+        <source>ORV-Device</source>
+        <translation>Appareil ORV</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="55"/>
+        <source>Close Tool</source>
+        <translation>Fermer l&apos;outil</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="68"/>
+        <source>List of Available update</source>
+        <translation>Mises à jour disponibles</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="83"/>
+        <source>Orv</source>
+        <translation>Orv</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="98"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="162"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="226"/>
+        <source>Firmware file</source>
+        <translation>Fichier de micrologiciel</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="105"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="169"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="233"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="222"/>
+        <source>Select Firmware to load</source>
+        <translation>Sélectionner le micrologiciel à charger</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="122"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="186"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="250"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="204"/>
+        <source>Start</source>
+        <translation>Démarrer</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="147"/>
+        <source>Kiv</source>
+        <translation>Kiv</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.ui" line="211"/>
+        <source>KivBle</source>
+        <translation>KivBle</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="192"/>
+        <source>The device reports no bootloader: it has nothing to update.</source>
+        <translation>L&apos;appareil ne signale aucun chargeur d&apos;amorçage : il n&apos;y a rien à mettre à jour.</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="204"/>
+        <source>Stop</source>
+        <translation>Arrêter</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="205"/>
+        <source>Stop the update</source>
+        <translation>Arrêter la mise à jour</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="205"/>
+        <source>Start the update</source>
+        <translation>Démarrer la mise à jour</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="253"/>
+        <source>Stopping the update...</source>
+        <translation>Arrêt de la mise à jour...</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="328"/>
+        <source>Device after the update: %1</source>
+        <translation>Appareil après la mise à jour : %1</translation>
     </message>
 </context>
 <context>
@@ -2842,6 +3031,59 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         <location filename="../../src/tools/WdgUartTerm.cpp" line="194"/>
         <source>[Rx Timeout]</source>
         <translation>[Rx délai d&apos;attente dépassé]</translation>
+    </message>
+</context>
+<context>
+    <name>YmodemUpdate</name>
+    <message>
+        <location filename="../../src/update/Ymodem.cpp" line="173"/>
+        <source>Error: file %1 not found</source>
+        <translation>Erreur : fichier %1 introuvable</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Ymodem.cpp" line="178"/>
+        <source>Error: empty file</source>
+        <translation>Erreur : fichier vide</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Ymodem.cpp" line="182"/>
+        <source>Error: file size too long</source>
+        <translation>Erreur : fichier trop volumineux</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Ymodem.cpp" line="186"/>
+        <source>Error: communication failed</source>
+        <translation>Erreur : échec de la communication</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Ymodem.cpp" line="187"/>
+        <source>Waiting for bootloader detection...</source>
+        <translation>Attente de la détection du chargeur d&apos;amorçage...</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Ymodem.cpp" line="192"/>
+        <source>Error: bootloader not detected</source>
+        <translation>Erreur : chargeur d&apos;amorçage non détecté</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Ymodem.cpp" line="197"/>
+        <source>Bootloader detected</source>
+        <translation>Chargeur d&apos;amorçage détecté</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Ymodem.cpp" line="218"/>
+        <source>Sending firmware...</source>
+        <translation>Envoi du micrologiciel...</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Ymodem.cpp" line="233"/>
+        <source>Error: file reading</source>
+        <translation>Erreur : lecture du fichier</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Ymodem.cpp" line="263"/>
+        <source>Firmware sent</source>
+        <translation>Micrologiciel envoyé</translation>
     </message>
 </context>
 <context>

@@ -94,20 +94,20 @@ bool Ble::connectAttempt()
 {
     m_lastError = QLowEnergyController::NoError;
     m_lastErrorText.clear();
-    report(QStringLiteral("Trying to connect device : %1 ...").arg(m_address.toString()));
+    report(tr("Trying to connect device : %1 ...").arg(m_address.toString()));
     m_controller->connectToDevice();
 
     for (int slice = 0;; ++slice) {
         if (m_controller->state() == QLowEnergyController::ConnectedState) {
-            report(QStringLiteral("Connection Completed."));
+            report(tr("Connection Completed."));
             return true;
         }
         if (m_lastError != QLowEnergyController::NoError) {
-            report(QStringLiteral("Error %1 in Connection").arg(int(m_lastError)));
+            report(tr("Error %1 in Connection").arg(int(m_lastError)));
             return false;
         }
         if (slice == kConnectSlices) {
-            report(QStringLiteral("Connection Timeout reached"));
+            report(tr("Connection Timeout reached"));
             // Abandon the attempt so that the next one starts from an idle controller.
             m_controller->disconnectFromDevice();
             return false;
@@ -263,14 +263,14 @@ void Ble::close()
 
 void Ble::onConnected()
 {
-    report(QStringLiteral("Connection to device : %1 OK, Scanning Services ...").arg(m_address.toString()));
+    report(tr("Connection to device : %1 OK, Scanning Services ...").arg(m_address.toString()));
     m_connected = true;
     emit connectionCompleted();
 }
 
 void Ble::onDisconnected()
 {
-    report(QStringLiteral("device : %1 disconnected").arg(m_address.toString()));
+    report(tr("device : %1 disconnected").arg(m_address.toString()));
     m_connected = false;
     emit disconnectionSignal();
 }
@@ -279,7 +279,7 @@ void Ble::onError(QLowEnergyController::Error error)
 {
     m_lastError = error;
     m_lastErrorText = m_controller->errorString();
-    report(QStringLiteral("Error %1 during connection, please connect again").arg(int(error)));
+    report(tr("Error %1 during connection, please connect again").arg(int(error)));
     emit BleError();
     emit connectionCompleted();
 }

@@ -10,6 +10,7 @@
 
 #include "ui_WdgDeviceUpdater.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPixmap>
 #include <QPointer>
@@ -140,7 +141,7 @@ bool WdgDeviceUpdater::initialise(bool reread)
     if (!m_link)
         return false;
     if (!m_bleAddress.isEmpty() && !m_link->isConnected() && !m_link->open()) {
-        print(QStringLiteral("Ble Connection failed. Please retry."));
+        print(QCoreApplication::translate("FirmwareUpdater", "Ble Connection failed. Please retry."));
         return false;
     }
 

@@ -6,6 +6,7 @@
 #include "links/Comm.h"
 #include "common/Logging.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QSettings>
@@ -27,7 +28,7 @@ constexpr quint8 kEncryptedImage = 1;
 
 QString bleFailedText()
 {
-    return QStringLiteral("Ble Connection failed. Please retry.");
+    return QCoreApplication::translate("FirmwareUpdater", "Ble Connection failed. Please retry.");
 }
 
 } // namespace
@@ -71,7 +72,7 @@ QString FirmwareUpdater::fileFilter(int kind)
     case kKindXcp:
         return QStringLiteral("S-record (*.srec)");
     default:
-        return QStringLiteral("Firmware files (*.hex *.srec *.sfb)");
+        return tr("Firmware files (*.hex *.srec *.sfb)");
     }
 }
 
@@ -146,8 +147,8 @@ QString FirmwareUpdater::sectionText(quint8 code) const
                        : QStringLiteral("XXXX");
         break;
     }
-    return QStringLiteral("Firmware : ") + QStringLiteral("Pelm") + QLatin1Char(' ') + name +
-           QLatin1Char(' ') + revision + QLatin1Char('\n') + QStringLiteral("Bootloader : ") + kindName(kind);
+    return tr("Firmware : ") + QStringLiteral("Pelm") + QLatin1Char(' ') + name + QLatin1Char(' ') +
+           revision + QLatin1Char('\n') + tr("Bootloader : ") + kindName(kind);
 }
 
 void FirmwareUpdater::requestAbort()
@@ -228,10 +229,10 @@ bool FirmwareUpdater::start(quint8 target, const QString &firmwarePath)
         if (kind < 0)
             kind = kindFromSuffix(firmwarePath);
         if (kind != kKindYmodem && kind != kKindXcp)
-            return refuse(QStringLiteral("This kind of bootloader with ORV is not supported"));
+            return refuse(tr("This kind of bootloader with ORV is not supported"));
     } else if (target == kTargetBleModule) {
         if (kind != kKindXcp)
-            return refuse(QStringLiteral("This kind of bootloader with KIV-BLE is not supported"));
+            return refuse(tr("This kind of bootloader with KIV-BLE is not supported"));
     } else {
         return false;
     }

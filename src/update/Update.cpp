@@ -87,7 +87,7 @@ bool Update::run()
     m_stopReported = false;
     m_store.init(SegmentStore::kParserSRecord);
 
-    emit printDialog(QStringLiteral("Start Update\n"));
+    emit printDialog(tr("Start Update\n"));
     emit printDialog(QString::asprintf(
         "Timeout T1 : %d\nTimeout T3 : %d\nTimeout T4 : %d\nTimeout T5 : %d\n"
         "Timeout T7 : %d\nseedKeyFile : %s\nConnect Mode : %d\nEncrypted : %d\n",
@@ -99,7 +99,7 @@ bool Update::run()
     if (ok) {
         updateLog(QStringLiteral("sessionStops"));
         m_xcp.Stop();
-        emit printDialog(QStringLiteral("Finishing programming session...") + kOk);
+        emit printDialog(tr("Finishing programming session...") + kOk);
     }
 
     // The one way out: reset the XCP state and drop the link, free the image.
@@ -118,7 +118,7 @@ bool Update::run()
 
 bool Update::loadFirmware()
 {
-    const QString text = QStringLiteral("Loading firmware data from file...");
+    const QString text = tr("Loading firmware data from file...");
     if (!m_store.loadFromFile(m_path, 0) || m_store.segmentCount() == 0) {
         emit printDialog(text + kError);
         return false;
@@ -139,7 +139,7 @@ bool Update::connectTarget()
     m_xcp.sessionInit(0, m_settings, m_settings.linkKind, m_settings.linkSettings);
     if (m_keyRoutine)
         m_xcp.setKeyRoutine(m_keyRoutine);
-    emit printDialog(QStringLiteral("Connecting to target bootloader..."));
+    emit printDialog(tr("Connecting to target bootloader..."));
 
     QElapsedTimer elapsed;
     elapsed.start();
@@ -166,16 +166,15 @@ bool Update::connectTarget()
         emit printDialog(QString::fromLatin1(kOk));
         return true;
     case XcpLoader::kStartAuthFailed:
-        emit printDialog(QString::fromLatin1(kError) +
-                         QStringLiteral(" (Authentification failed. Need -sk option.)"));
+        emit printDialog(QString::fromLatin1(kError) + tr(" (Authentification failed. Need -sk option.)"));
         break;
     case XcpLoader::kStartKeyRejected:
         emit printDialog(QString::fromLatin1(kError) +
-                         QStringLiteral(" Wrong seednkey Lib. Bootloader has rejected the key."));
+                         tr(" Wrong seednkey Lib. Bootloader has rejected the key."));
         break;
     case XcpLoader::kErrEncryptedImage:
         emit printDialog(QString::fromLatin1(kError) +
-                         QStringLiteral(" The provided firmware needs to be an encrypted one."));
+                         tr(" The provided firmware needs to be an encrypted one."));
         break;
     default:
         if (timedOut)

@@ -170,31 +170,31 @@ bool YmodemUpdate::transfer()
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {
-        emit printDialog(QStringLiteral("Error: file %1 not found").arg(m_path));
+        emit printDialog(tr("Error: file %1 not found").arg(m_path));
         return false;
     }
     const qint64 size = file.size();
     if (size == 0) {
-        emit printDialog(QStringLiteral("Error: empty file"));
+        emit printDialog(tr("Error: empty file"));
         return false;
     }
     if (size > qint64(std::numeric_limits<quint32>::max())) {
-        emit printDialog(QStringLiteral("Error: file size too long"));
+        emit printDialog(tr("Error: file size too long"));
         return false;
     }
 
-    const QString failed = QStringLiteral("Error: communication failed");
-    emit printDialog(QStringLiteral("Waiting for bootloader detection..."));
+    const QString failed = tr("Error: communication failed");
+    emit printDialog(tr("Waiting for bootloader detection..."));
     switch (waitForReceiver(m_timing.receiverMs)) {
     case Wait::Stopped:
         return false;
     case Wait::Failed:
-        emit printDialog(QStringLiteral("Error: bootloader not detected"));
+        emit printDialog(tr("Error: bootloader not detected"));
         return false;
     case Wait::Received:
         break;
     }
-    emit printDialog(QStringLiteral("Bootloader detected"));
+    emit printDialog(tr("Bootloader detected"));
 
     // From here on the receiver is in a transfer: a failure cancels it so that it does not
     // wait for more.
@@ -215,7 +215,7 @@ bool YmodemUpdate::transfer()
         return true;
     };
 
-    emit printDialog(QStringLiteral("Sending firmware..."));
+    emit printDialog(tr("Sending firmware..."));
     if (!sendBlock(Ymodem::headerPayload(QString::fromLatin1(kRemoteName), quint64(size)), 0,
                    m_timing.headerAnswerMs))
         return fail(failed);
@@ -230,7 +230,7 @@ bool YmodemUpdate::transfer()
         const qint64 want = qint64(qMin<quint64>(remaining, m_blockSize));
         const QByteArray payload = file.read(want);
         if (payload.size() != want)
-            return fail(QStringLiteral("Error: file reading"));
+            return fail(tr("Error: file reading"));
         const int timeout = number == kSlowBlockNumber ? m_timing.slowBlockAnswerMs : m_timing.blockAnswerMs;
         if (!sendBlock(payload, quint8(number), timeout))
             return fail(failed);
@@ -260,6 +260,6 @@ bool YmodemUpdate::transfer()
         return false;
     if (!sendBlock(QByteArray(1, '\0'), 0, m_timing.closingAnswerMs))
         return fail(failed);
-    emit printDialog(QStringLiteral("Firmware sent"));
+    emit printDialog(tr("Firmware sent"));
     return true;
 }

@@ -9,11 +9,13 @@
 #include "editors/OrvObject.h"
 #include "editors/WdgOrv.h"
 #include "editors/WdgOrvVirtual.h"
+#include "sim/SimBle.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
 #include "support/LocalHttpServer.h"
 #include "support/RecordingReporter.h"
 #include "tools/WdgAutoCfg.h"
+#include "tools/WdgDeviceUpdater.h"
 #include "tools/dlgUpdateChecker.h"
 
 #include <QAbstractButton>
@@ -160,6 +162,7 @@ private slots:
     void keysDialogAndTerminal();
     void autoConfigurationPage();
     void releaseChecker();
+    void updaterPage();
 
 private:
     void poll() { QVERIFY(QMetaObject::invokeMethod(m_window.get(), "on_orvManager")); }
@@ -179,6 +182,7 @@ private:
     QSet<QString> m_englishWords;
     ScopedRecordingReporter m_rep;
     std::unique_ptr<SimDevice> m_dev;
+    std::unique_ptr<SimDevice> m_bleDev; ///< the device seen over BLE, when a case installs it
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<ScriptedFileDialogs> m_dialogs;
 };
@@ -242,6 +246,10 @@ void TestFrench::cleanup()
 {
     m_window.reset();
     settle();
+    if (m_bleDev) {
+        uninstallSimBle();
+        m_bleDev.reset();
+    }
     SimUsbHid::uninstall();
     m_dev.reset();
     m_dialogs.reset();
@@ -528,6 +536,24 @@ void TestFrench::releaseChecker()
     QCOMPARE(dialog.message(), QStringLiteral("La version actuelle est déjà la plus récente !"));
     const QStringList english = englishIn(&dialog);
     QVERIFY2(english.isEmpty(), qPrintable(english.join('\n')));
+}
+
+void TestFrench::updaterPage()
+{
+    // A device reached over BLE whose controller has a bootloader: Tools > Updater.
+    m_bleDev.reset(new SimDevice);
+    m_bleDev->setBootloaderCaps(QByteArray::fromHex("41"));
+    installSimBle(m_bleDev.get());
+    QVERIFY(QMetaObject::invokeMethod(m_window.get(), "_onOrvBlePicked",
+                                      Q_ARG(QString, QString::fromLatin1(SimBleBackend::kDefaultAddress))));
+    QVERIFY(m_window->device());
+    QVERIFY(action("actionUpdater")->isEnabled());
+    action("actionUpdater")->trigger();
+    auto *page = qobject_cast<WdgDeviceUpdater *>(m_window->centralWidget());
+    QVERIFY(page);
+    const QStringList english = englishIn(m_window.get());
+    QVERIFY2(english.isEmpty(), qPrintable(english.join('\n')));
+    m_rep.clear(); // the BLE link's statuses: not what this case looks at
 }
 
 QTEST_MAIN(TestFrench)
