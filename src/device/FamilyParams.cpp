@@ -54,8 +54,8 @@ void registerThermocouple(ParamTables &tables, int kivType)
     for (const Entry &e : thermocouple()) {
         if (e.onlyLoRaWanSigfox && kivType != Catalog::kKivDualA && kivType != Catalog::kKivDualB)
             continue;
-        tables.registerParam(e.id, QCoreApplication::translate("OrvThermocouple", e.name),
-                             QCoreApplication::translate("OrvThermocouple", e.error), e.isBuf);
+        tables.registerParam(e.id, QCoreApplication::translate(kTranslationContext, e.name),
+                             QCoreApplication::translate(kTranslationContext, e.error), e.isBuf);
     }
 }
 

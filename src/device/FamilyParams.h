@@ -7,6 +7,9 @@
 
 namespace FamilyParams {
 
+/// Translation context of the parameter names and failure messages.
+constexpr char kTranslationContext[] = "OrvThermocouple";
+
 /// Parameter ids of the family.
 enum ParamId : quint8
 {

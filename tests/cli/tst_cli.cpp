@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QtTest>
 
 #ifdef Q_OS_UNIX
@@ -148,6 +149,7 @@ private slots:
     void errors_data();
     void errors();
     void help();
+    void frenchLocale();
 
     void deviceInfoOfTheSimulator();
     void deviceReadEditApplyReadBack();
@@ -277,6 +279,51 @@ void TestCli::help()
     for (const char *word : {"frames pack", "frames unpack", "file info", "device watch [--once]",
                              "--sim-schedule EVENTS", "Exit codes:", "3  some input"})
         QVERIFY2(r.out.contains(word), word);
+}
+
+void TestCli::frenchLocale()
+{
+    // A French locale: the help and the messages in French, what scripts read in English.
+    ProcessOptions fr;
+    fr.environment = QStringList{"LC_ALL=fr_FR.UTF-8"};
+    Result r = runCli({"--help"}, fr);
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.startsWith("Utilisation : pelm-cli COMMANDE [ARGUMENTS]\n\nCommandes :\n"),
+             qPrintable(r.out));
+    for (const char *text : {"  frames pack FILE.ocf [--max-payload N]\n", "Codes de sortie :\n",
+                             "  --sim-schedule EVENTS\n", "Les messages et cette aide sont en français"})
+        QVERIFY2(r.out.contains(QString::fromUtf8(text)), text);
+    QVERIFY(!r.out.contains("Exit codes:"));
+
+    r = runCli({"frames", "squash"}, fr);
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.endsWith("\nEssayez 'pelm-cli --help'.\n"), qPrintable(r.err));
+
+    // The device refuses a parameter: its line stays as scripts read it (the parameter names are
+    // the keys of configuration files), the box around it is French.
+    QTemporaryDir dir;
+    const QStringList sim{"--simulate", "--sim-state", dir.filePath("sim.json")};
+    r = runCli(QStringList{"device", "apply", kDefaultConfig, "--sim-refuse", "3"} + sim, fr);
+    QCOMPARE(r.code, 3);
+    QVERIFY2(r.out.contains("REFUSED  3 Keep alive: Can't set keep alive period\n"), qPrintable(r.out));
+    QVERIFY2(r.out.contains("accepted 24 Temperature Offset\n"), qPrintable(r.out));
+    QVERIFY2(r.err.contains(QString::fromUtf8("Certains paramètres de la configuration ont échoué :")),
+             qPrintable(r.err));
+    QVERIFY2(r.err.contains(QString::fromUtf8("L'application de la configuration à Pelm a échoué !")),
+             qPrintable(r.err));
+
+    // JSON keeps the names too.
+    r = runCli(QStringList{"device", "read"} + sim, fr);
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.contains("\"name\": \"Keep alive\""), qPrintable(r.out));
+
+    // LANG alone says it too; the C locale (as the other cases run) keeps English.
+    ProcessOptions lang;
+    lang.environment = QStringList{"LC_ALL=", "LC_MESSAGES=", "LANG=fr_CA.UTF-8"};
+    QVERIFY(runCli({"--help"}, lang).out.startsWith("Utilisation : "));
+    ProcessOptions c;
+    c.environment = QStringList{"LC_ALL=C"};
+    QVERIFY(runCli({"--help"}, c).out.startsWith("Usage: pelm-cli COMMAND [ARGUMENTS]\n"));
 }
 
 void TestCli::deviceInfoOfTheSimulator()
