@@ -752,6 +752,8 @@ void MainWindow::on_actionAuto_Conf_triggered()
     auto *page = new WdgAutoCfg(this);
     connect(page, &WdgAutoCfg::close, this, &MainWindow::_onWdgClose);
     installPage(page);
+    // The page may be writing a device inside its own waits: nothing may replace it meanwhile.
+    setFileActionsEnabled(false);
 }
 
 void MainWindow::on_actionCheck_for_updates_triggered()
