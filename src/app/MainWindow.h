@@ -24,6 +24,8 @@ class MainWindow;
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
+    /// The demo's picture tour connects the BLE device through the window's own slot.
+    friend class ScreenshotTour;
 
 public:
     /// How the window ends the event loop: QCoreApplication::exit unless a test replaced it.
