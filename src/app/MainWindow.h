@@ -28,6 +28,8 @@ class MainWindow : public QMainWindow
     friend class ScreenshotTour;
 
 public:
+    /// How often the window looks for a USB device while no page holds one.
+    static constexpr int kUsbPollMs = 500;
     /// How the window ends the event loop: QCoreApplication::exit unless a test replaced it.
     using ExitFunction = std::function<void(int)>;
 

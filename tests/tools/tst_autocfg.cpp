@@ -562,7 +562,7 @@ void TestAutoCfg::mainWindowOpensAndClosesThePage()
     page->findChild<QPushButton *>("pushButton_close")->click();
     QVERIFY(qobject_cast<WdgMain *>(window.centralWidget()));
     QVERIFY(window.pollTimer().isActive());
-    QCOMPARE(window.pollTimer().interval(), 500);
+    QCOMPARE(window.pollTimer().interval(), MainWindow::kUsbPollMs);
     for (const QString &name : pageSwitches)
         QVERIFY2(window.findChild<QAction *>(name)->isEnabled(), qPrintable(name));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
