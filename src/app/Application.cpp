@@ -2,6 +2,7 @@
 
 #include "app/GuiReporter.h"
 #include "app/MainWindow.h"
+#include "app/ScreenshotTour.h"
 #include "sim/SimBle.h"
 #include "sim/SimBootloaders.h"
 #include "sim/SimDevice.h"
@@ -18,6 +19,7 @@
 #include <QPalette>
 #include <QStyleFactory>
 
+#include <memory>
 #include <vector>
 
 namespace Application {
@@ -94,6 +96,12 @@ StartOptions parseCommandLine(const QStringList &arguments)
         QCoreApplication::translate("Application", "Ask URL for the release information (update check)."),
         QStringLiteral("URL"));
     parser.addOption(updateUrl);
+    // Demo only, for the documentation: not listed in --help.
+    QCommandLineOption screenshots(QStringLiteral("screenshots"),
+                                   QStringLiteral("Take pictures of the pages into DIR, then quit."),
+                                   QStringLiteral("DIR"));
+    screenshots.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(screenshots);
     if (!parser.parse(arguments))
         qWarning().noquote() << parser.errorText();
 
@@ -101,6 +109,7 @@ StartOptions parseCommandLine(const QStringList &arguments)
     options.simulate = parser.isSet(simulate);
     options.verbose = parser.isSet(verbose);
     options.updateUrl = parser.value(updateUrl);
+    options.screenshotsDir = parser.value(screenshots);
     return options;
 }
 
@@ -130,6 +139,10 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
     const StartOptions options = parseCommandLine(QCoreApplication::arguments());
     if (options.verbose)
         Logging::enableVerbose();
+    if (!options.screenshotsDir.isEmpty() && !options.simulate) {
+        qWarning().noquote() << "--screenshots works in demo mode only: add --simulate.";
+        return kBadOptionsExitCode;
+    }
 
     QLockFile lock(lockPath.isEmpty() ? defaultLockPath() : lockPath);
     const LockOutcome outcome = acquireInstanceLock(lock);
@@ -168,6 +181,13 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
             window.setUpdateUrl(options.updateUrl);
         gui.setWindow(&window);
         window.show();
+        std::unique_ptr<ScreenshotTour> tour;
+        if (!options.screenshotsDir.isEmpty()) {
+            tour.reset(new ScreenshotTour(&window, options.screenshotsDir,
+                                          QString::fromLatin1(SimBleBackend::kDefaultAddress)));
+            QObject::connect(tour.get(), &ScreenshotTour::finished, &app, &QCoreApplication::exit);
+            tour->start();
+        }
         code = app.exec();
         lock.unlock();
         gui.setWindow(nullptr);

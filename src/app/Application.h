@@ -50,11 +50,16 @@ struct StartOptions
     /// --update-url: address of the release information for the update check, instead of the
     /// "UpdateUrl" setting (empty: the setting).
     QString updateUrl;
+    /// --screenshots DIR (demo mode only): take the pictures of the pages into DIR, then quit.
+    QString screenshotsDir;
 };
 
 /// Reads the options from the application's arguments (the first one is the program);
 /// unknown options are reported on the debug log and ignored.
 StartOptions parseCommandLine(const QStringList &arguments);
+
+/// Exit code of a start whose options can't go together (--screenshots without --simulate).
+constexpr int kBadOptionsExitCode = 2;
 
 /// Sets the demo's bootloaders up on a simulated device: a YMODEM main controller and an XCP
 /// BLE radio module that asks for no key, and the extended identification naming that module.

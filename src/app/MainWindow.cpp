@@ -39,7 +39,6 @@
 namespace {
 /// The brand word put in the texts that name the tool.
 /// Interval of the USB poll.
-constexpr int kPollIntervalMs = 500;
 /// Connection modes of the connected configuration page.
 constexpr int kModeBle = 0;
 constexpr int kModeUsb = 1;
@@ -77,7 +76,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     updateRecentFileActions();
 
-    m_pollTimer.setInterval(kPollIntervalMs);
+    m_pollTimer.setInterval(kUsbPollMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &MainWindow::on_orvManager);
     m_pollTimer.start();
 
@@ -552,7 +551,7 @@ void MainWindow::_onWdgClose()
     setStatusBar(nullptr); // the device's status bar goes with it
     updateActions(false);
     m_currentFile.clear();
-    m_pollTimer.start(kPollIntervalMs);
+    m_pollTimer.start(kUsbPollMs);
 }
 
 void MainWindow::on_orvManager()
@@ -752,6 +751,8 @@ void MainWindow::on_actionAuto_Conf_triggered()
     auto *page = new WdgAutoCfg(this);
     connect(page, &WdgAutoCfg::close, this, &MainWindow::_onWdgClose);
     installPage(page);
+    // The page may be writing a device inside its own waits: nothing may replace it meanwhile.
+    setFileActionsEnabled(false);
 }
 
 void MainWindow::on_actionCheck_for_updates_triggered()

@@ -175,7 +175,7 @@ void TestMainFlows::cleanup()
 void TestMainFlows::plugLoadsThePage()
 {
     QVERIFY(m_window->pollTimer().isActive());
-    QCOMPARE(m_window->pollTimer().interval(), 500);
+    QCOMPARE(m_window->pollTimer().interval(), MainWindow::kUsbPollMs);
     poll();
     QVERIFY(!m_window->device()); // nothing plugged in
     QVERIFY(qobject_cast<WdgMain *>(m_window->centralWidget()));

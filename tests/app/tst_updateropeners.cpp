@@ -109,7 +109,7 @@ void TestUpdaterOpeners::closeTheUpdater()
     QVERIFY(qobject_cast<WdgMain *>(m_window->centralWidget()));
     QVERIFY(!m_window->device());
     QVERIFY(m_window->pollTimer().isActive());
-    QCOMPARE(m_window->pollTimer().interval(), 500);
+    QCOMPARE(m_window->pollTimer().interval(), MainWindow::kUsbPollMs);
     QVERIFY(action("actionOpen")->isEnabled());
     QVERIFY(action("actionAuto_Conf")->isEnabled());
     QVERIFY(!action("actionUpdater")->isEnabled());

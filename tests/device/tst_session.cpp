@@ -321,7 +321,7 @@ void TestSession::corruptedElementIsUncompleted()
     std::unique_ptr<CountingSession> s(connect());
     QVERIFY(s);
     m_dev->setFault(SimFault(SimFault::CorruptedElement));
-    QCOMPARE(s->load(500), kDeviceParamCount + 1);
+    QCOMPARE(s->load(Protocol::kLoadTimeoutMs), kDeviceParamCount + 1);
     const Reporter::Box b = m_rep.takeBox();
     QCOMPARE(b.icon, Reporter::Warning);
     QCOMPARE(b.title, QStringLiteral("Check parameters"));
@@ -433,7 +433,7 @@ void TestSession::applyRefusalReport()
     s->addParam(OrvParam(40, quint8(1)));    // unknown to the device and to the tables
     s->addParam(OrvParam(41, quint8(1)));    // named, without failure message
     ApplyResults results;
-    QCOMPARE(s->apply(results, 5000), 4);
+    QCOMPARE(s->apply(results, Protocol::kApplyTimeoutMs), 4);
     const ApplyResults expected{{3, false}, {24, true}, {31, true}, {40, true},
                                 {41, true}, {0, false}, {0, false}, {0, false}};
     QCOMPARE(results, expected);
@@ -463,7 +463,7 @@ void TestSession::applyTwoFramesRefusalOfSecondFrame()
         s->addParam(OrvParam(ids[i], quint8(i == 6 ? 7 : 1)));
     m_dev->resetCounters();
     ApplyResults results;
-    QCOMPARE(s->apply(results, 5000), 1);
+    QCOMPARE(s->apply(results, Protocol::kApplyTimeoutMs), 1);
     QCOMPARE(m_dev->commandCount(5), 2);
     QCOMPARE(results.size(), 16);
     for (int i = 0; i < results.size(); ++i)
@@ -757,7 +757,7 @@ void TestSession::reentryGuardInsideBox()
     s->clearParams();
     s->addParam(OrvParam(31, quint8(1)));
     ApplyResults results;
-    QCOMPARE(s->apply(results, 5000), 1);
+    QCOMPARE(s->apply(results, Protocol::kApplyTimeoutMs), 1);
     QVERIFY(ran);
     QCOMPARE(m_rep.boxes.size(), 1); // only the apply report: the refused calls showed nothing
     m_rep.takeBox();
@@ -823,7 +823,7 @@ void TestSession::userRequestWhileBusyIsReported()
         else if (request == "default")
             result = s->restoreDefaults();
         else if (request == "keys")
-            result = s->apply(results, 5000);
+            result = s->apply(results, Protocol::kApplyTimeoutMs);
         else if (request == "save")
             result = s->writeFile(dir.filePath(QStringLiteral("other.ocf")));
         else if (request == "open")

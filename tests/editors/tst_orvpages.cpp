@@ -2,6 +2,7 @@
 // one): the header they draw, the picture rule, how they host the device object, the Close
 // button by connection mode, and what their buttons do before and after a device is hosted.
 
+#include "device/Catalog.h"
 #include "device/FamilyParams.h"
 #include "editors/OrvObject.h"
 #include "device/Protocol.h"
@@ -294,7 +295,7 @@ void TestOrvPages::hostsDevice()
 {
     QFETCH(bool, offline);
     const Frame f = makeFrame(offline);
-    auto *device = new OrvObject(28, 0x0100, 14);
+    auto *device = new OrvObject(Catalog::kAcceptedType, Catalog::kAcceptedMinRev, Catalog::kAcceptedKiv);
     f.setDevice(device);
 
     QCOMPARE(device->parentWidget(), f.container());
@@ -322,7 +323,7 @@ void TestOrvPages::reusesContainerLayout()
     const Frame f = makeFrame(false);
     auto *existing = new QVBoxLayout(f.container());
     existing->setContentsMargins(7, 7, 7, 7);
-    auto *device = new OrvObject(28, 0x0100, 14);
+    auto *device = new OrvObject(Catalog::kAcceptedType, Catalog::kAcceptedMinRev, Catalog::kAcceptedKiv);
     f.setDevice(device);
     QCOMPARE(f.container()->layout(), existing);
     QCOMPARE(existing->contentsMargins(), QMargins(0, 0, 0, 0));
@@ -362,7 +363,7 @@ void TestOrvPages::secondDeviceIgnored()
         setDevice = [p](OrvObject *d, int mode) { p->setDevice(d, mode); };
         hosted = [p] { return p->device(); };
     }
-    auto *first = new OrvObject(28, 0x0100, 14);
+    auto *first = new OrvObject(Catalog::kAcceptedType, Catalog::kAcceptedMinRev, Catalog::kAcceptedKiv);
     setDevice(first, firstMode);
     const std::unique_ptr<OrvObject> second(new OrvObject(kTypeNoPicture, kRev, 5));
     setDevice(second.get(), secondMode);
@@ -444,7 +445,7 @@ void TestOrvPages::closeVisibility()
     QFETCH(int, mode);
     QFETCH(bool, shown);
     const Frame f = makeFrame(offline, mode);
-    f.setDevice(new OrvObject(28, 0x0100, 14));
+    f.setDevice(new OrvObject(Catalog::kAcceptedType, Catalog::kAcceptedMinRev, Catalog::kAcceptedKiv));
     f.widget->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.widget.get()));
     QCOMPARE(f.button("pushButton_close")->isVisible(), shown);
@@ -519,7 +520,7 @@ void TestOrvPages::offlineButtonsEmit()
     pushButton->click();
     QCOMPARE(reload.count() + save.count() + close.count(), 0);
 
-    page.setDevice(new OrvObject(28, 0x0100, 14));
+    page.setDevice(new OrvObject(Catalog::kAcceptedType, Catalog::kAcceptedMinRev, Catalog::kAcceptedKiv));
     pushButton->click();
     QCOMPARE(reload.count(), reloads);
     QCOMPARE(save.count(), saves);
@@ -577,8 +578,10 @@ void TestOrvPages::pagesSharePictures()
         return f.label("label_image")->pixmap(Qt::ReturnByValue).cacheKey();
     };
     QCOMPARE(headerKey(connected[0]), headerKey(offline[1])); // the brand picture
-    connected[0].setDevice(new OrvObject(28, 0x0100, 14));
-    offline[1].setDevice(new OrvObject(28, 0x0100, 14));
+    connected[0].setDevice(
+        new OrvObject(Catalog::kAcceptedType, Catalog::kAcceptedMinRev, Catalog::kAcceptedKiv));
+    offline[1].setDevice(
+        new OrvObject(Catalog::kAcceptedType, Catalog::kAcceptedMinRev, Catalog::kAcceptedKiv));
     QVERIFY(headerKey(connected[0]) != headerKey(connected[1])); // the product picture is shown
     QCOMPARE(headerKey(connected[0]), headerKey(offline[1]));
 }

@@ -545,6 +545,10 @@ void TestAutoCfg::mainWindowOpensAndClosesThePage()
     QVERIFY(page);
     QVERIFY(!window.pollTimer().isActive());
     QVERIFY(!window.device());
+    // Nothing replaces the page while it may be writing a device: no file opened, no second page.
+    const QStringList pageSwitches{"actionOpen", "actionRecent_Files", "actionAuto_Conf"};
+    for (const QString &name : pageSwitches)
+        QVERIFY2(!window.findChild<QAction *>(name)->isEnabled(), qPrintable(name));
 
     // While the page is shown the window's poll does not take the device.
     m_dialogs->setNextFileName(configFor(m_dir, "site.ocf", 28, 14));
@@ -558,7 +562,9 @@ void TestAutoCfg::mainWindowOpensAndClosesThePage()
     page->findChild<QPushButton *>("pushButton_close")->click();
     QVERIFY(qobject_cast<WdgMain *>(window.centralWidget()));
     QVERIFY(window.pollTimer().isActive());
-    QCOMPARE(window.pollTimer().interval(), 500);
+    QCOMPARE(window.pollTimer().interval(), MainWindow::kUsbPollMs);
+    for (const QString &name : pageSwitches)
+        QVERIFY2(window.findChild<QAction *>(name)->isEnabled(), qPrintable(name));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(gone.count(), 1);
 }
