@@ -4,27 +4,27 @@
 <context>
     <name>Application</name>
     <message>
-        <location filename="../../src/app/Application.cpp" line="66"/>
+        <location filename="../../src/app/Application.cpp" line="68"/>
         <source>%1 running!</source>
         <translation>%1 en cours d&apos;exécution !</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="67"/>
+        <location filename="../../src/app/Application.cpp" line="69"/>
         <source>%1 is already running !</source>
         <translation>%1 est déjà en cours d&apos;exécution !</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="85"/>
+        <location filename="../../src/app/Application.cpp" line="87"/>
         <source>Run with the simulated device instead of real hardware.</source>
         <translation>Utiliser l&apos;appareil simulé au lieu du matériel réel.</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="90"/>
+        <location filename="../../src/app/Application.cpp" line="92"/>
         <source>Log every step on standard error (a trace to send).</source>
         <translation>Journaliser chaque étape sur la sortie d&apos;erreur (une trace à envoyer).</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="94"/>
+        <location filename="../../src/app/Application.cpp" line="96"/>
         <source>Ask URL for the release information (update check).</source>
         <translation>Demander les informations de version à l&apos;URL (recherche de mise à jour).</translation>
     </message>
@@ -124,6 +124,139 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <location filename="../../src/device/Catalog.cpp" line="214"/>
         <source>PTC-CT thermocouple &amp; current sensor</source>
         <translation>Capteur thermocouple et courant PTC-CT</translation>
+    </message>
+</context>
+<context>
+    <name>Cli</name>
+    <message>
+        <location filename="../../src/cli/Cli.cpp" line="25"/>
+        <source>no command given</source>
+        <translation>aucune commande donnée</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/Cli.cpp" line="60"/>
+        <source>unknown command &apos;%1&apos;</source>
+        <translation>commande inconnue &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDevice.cpp" line="174"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="151"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="100"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="159"/>
+        <source>Can&apos;t open file &apos;%1&apos;!</source>
+        <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDevice.cpp" line="214"/>
+        <source>No supported device answered at BLE address %1.</source>
+        <translation>Aucun appareil pris en charge n&apos;a répondu à l&apos;adresse BLE %1.</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDevice.cpp" line="233"/>
+        <source>No supported device answered on USB.</source>
+        <translation>Aucun appareil pris en charge n&apos;a répondu en USB.</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDevice.cpp" line="257"/>
+        <source>-o is an option of device read</source>
+        <translation>-o est une option de device read</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDevice.cpp" line="260"/>
+        <source>--once is an option of device watch</source>
+        <translation>--once est une option de device watch</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDevice.cpp" line="262"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="163"/>
+        <source>--sim-schedule is an option of device watch</source>
+        <translation>--sim-schedule est une option de device watch</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDevice.cpp" line="264"/>
+        <source>device watch watches USB only</source>
+        <translation>device watch ne surveille que l&apos;USB</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDevice.cpp" line="271"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="169"/>
+        <source>the --sim-* options need --simulate</source>
+        <translation>les options --sim-* demandent --simulate</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDevice.cpp" line="358"/>
+        <source>unknown command &apos;device %1&apos;</source>
+        <translation>commande inconnue &apos;device %1&apos;</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDoctor.cpp" line="120"/>
+        <source>doctor takes no arguments</source>
+        <translation>doctor ne prend pas d&apos;argument</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFiles.cpp" line="70"/>
+        <source>--max-payload must be a number from 8 to 1024</source>
+        <translation>--max-payload doit être un nombre de 8 à 1024</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFiles.cpp" line="94"/>
+        <source>frames pack needs exactly one FILE.ocf</source>
+        <translation>frames pack demande exactement un FILE.ocf</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFiles.cpp" line="116"/>
+        <source>frames qr needs exactly one FILE.ocf</source>
+        <translation>frames qr demande exactement un FILE.ocf</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFiles.cpp" line="119"/>
+        <source>frames qr needs -o OUT.png</source>
+        <translation>frames qr demande -o OUT.png</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFiles.cpp" line="140"/>
+        <source>frames unpack takes at most one FILE</source>
+        <translation>frames unpack prend au plus un FILE</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFiles.cpp" line="171"/>
+        <source>file info needs exactly one FILE.ocf</source>
+        <translation>file info demande exactement un FILE.ocf</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFirmware.cpp" line="97"/>
+        <source>firmware info needs exactly one FILE.srec</source>
+        <translation>firmware info demande exactement un FILE.srec</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFirmware.cpp" line="149"/>
+        <source>device update needs exactly one firmware FILE</source>
+        <translation>device update demande exactement un FILE de micrologiciel</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFirmware.cpp" line="152"/>
+        <source>--target is &apos;device&apos; or &apos;ble-module&apos;</source>
+        <translation>--target vaut &apos;device&apos; ou &apos;ble-module&apos;</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFirmware.cpp" line="157"/>
+        <source>--connect-timeout takes a number of seconds above 0</source>
+        <translation>--connect-timeout prend un nombre de secondes supérieur à 0</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFleet.cpp" line="50"/>
+        <source>--verify, --record and --keys-csv are options of device apply</source>
+        <translation>--verify, --record et --keys-csv sont des options de device apply</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliUpdateCheck.cpp" line="24"/>
+        <source>%1 needs a value</source>
+        <translation>%1 demande une valeur</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliUpdateCheck.cpp" line="26"/>
+        <source>unexpected argument &apos;%1&apos;</source>
+        <translation>argument inattendu &apos;%1&apos;</translation>
     </message>
 </context>
 <context>
@@ -1193,125 +1326,125 @@ Liste des paramètres inconnus : </translation>
         <translation>Rechercher des mises à jour</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="106"/>
+        <location filename="../../src/app/MainWindow.cpp" line="105"/>
         <source>Simulator</source>
         <translation>Simulateur</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="108"/>
+        <location filename="../../src/app/MainWindow.cpp" line="107"/>
         <source>Device plugged in (USB)</source>
         <translation>Appareil branché (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="117"/>
+        <location filename="../../src/app/MainWindow.cpp" line="116"/>
         <source>Plug in a new device (USB)</source>
         <translation>Brancher un nouvel appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="135"/>
+        <location filename="../../src/app/MainWindow.cpp" line="134"/>
         <source>Unplug the device (USB)</source>
         <translation>Débrancher l&apos;appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="291"/>
+        <location filename="../../src/app/MainWindow.cpp" line="290"/>
         <source>This function is not available yet.</source>
         <translation>Cette fonction n&apos;est pas encore disponible.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="414"/>
+        <location filename="../../src/app/MainWindow.cpp" line="413"/>
         <source>%1 - simulated device</source>
         <translation>%1 - appareil simulé</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="453"/>
+        <location filename="../../src/app/MainWindow.cpp" line="452"/>
         <source>Language update</source>
         <translation>Mise à jour de la langue</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="454"/>
+        <location filename="../../src/app/MainWindow.cpp" line="453"/>
         <source>To update the translation, it is necessary to restart the application.
 Restart now?</source>
         <translation>Pour mettre à jour la traduction, il est nécessaire de redémarrer l&apos;application.
 Redémarrer maintenant ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="470"/>
+        <location filename="../../src/app/MainWindow.cpp" line="469"/>
         <source>Release information : </source>
         <translation>Informations de version : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="471"/>
+        <location filename="../../src/app/MainWindow.cpp" line="470"/>
         <source>Build date: </source>
         <translation>Date de compilation : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="473"/>
+        <location filename="../../src/app/MainWindow.cpp" line="472"/>
         <source>%1 uses the following libraries under the %2 licence:</source>
         <translation>%1 utilise les bibliothèques suivantes sous licence %2 :</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="477"/>
+        <location filename="../../src/app/MainWindow.cpp" line="476"/>
         <source>About %1</source>
         <translation>À propos de %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="489"/>
+        <location filename="../../src/app/MainWindow.cpp" line="488"/>
         <source>Open %1 config</source>
         <translation>Ouvrir une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="490"/>
-        <location filename="../../src/app/MainWindow.cpp" line="663"/>
+        <location filename="../../src/app/MainWindow.cpp" line="489"/>
+        <location filename="../../src/app/MainWindow.cpp" line="662"/>
         <source>%1 config file (*.ocf);;All Files (*)</source>
         <translation>Fichier de configuration %1 (*.ocf);;Tous les fichiers (*)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="512"/>
+        <location filename="../../src/app/MainWindow.cpp" line="511"/>
         <source>Failed to load file !</source>
         <translation>Échec du chargement du fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="513"/>
+        <location filename="../../src/app/MainWindow.cpp" line="512"/>
         <source>The file &apos;</source>
         <translation>Le fichier &apos;</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="514"/>
+        <location filename="../../src/app/MainWindow.cpp" line="513"/>
         <source>was be to open but it is probably corrupted.</source>
         <translation>a pu être ouvert mais il est probablement corrompu.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="515"/>
+        <location filename="../../src/app/MainWindow.cpp" line="514"/>
         <source>It is not possible to load this file !</source>
         <translation>Impossible de charger ce fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="572"/>
+        <location filename="../../src/app/MainWindow.cpp" line="571"/>
         <source>ORV connected</source>
         <translation>ORV connecté</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="572"/>
+        <location filename="../../src/app/MainWindow.cpp" line="571"/>
         <source>Do you want load a ORV and lose the last modification ?</source>
         <translation>Voulez-vous charger un ORV et perdre les dernières modifications ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="662"/>
+        <location filename="../../src/app/MainWindow.cpp" line="661"/>
         <source>Save %1 config</source>
         <translation>Enregistrer une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="700"/>
+        <location filename="../../src/app/MainWindow.cpp" line="699"/>
         <source>No file !</source>
         <translation>Aucun fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="701"/>
+        <location filename="../../src/app/MainWindow.cpp" line="700"/>
         <source>No file to reload !</source>
         <translation>Aucun fichier à recharger !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="702"/>
+        <location filename="../../src/app/MainWindow.cpp" line="701"/>
         <source>Reload default ?</source>
         <translation>Recharger les valeurs par défaut ?</translation>
     </message>
@@ -1943,22 +2076,22 @@ Redémarrer maintenant ?</translation>
         <translation>Connexion au chargeur d&apos;amorçage de la cible...</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="170"/>
+        <location filename="../../src/update/Update.cpp" line="169"/>
         <source> (Authentification failed. Need -sk option.)</source>
         <translation> (Échec de l&apos;authentification. L&apos;option -sk est nécessaire.)</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="174"/>
+        <location filename="../../src/update/Update.cpp" line="173"/>
         <source> Wrong seednkey Lib. Bootloader has rejected the key.</source>
         <translation> Mauvaise bibliothèque seed-and-key. Le chargeur d&apos;amorçage a rejeté la clé.</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="178"/>
+        <location filename="../../src/update/Update.cpp" line="177"/>
         <source> The provided firmware needs to be an encrypted one.</source>
         <translation> Le micrologiciel fourni doit être chiffré.</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="184"/>
+        <location filename="../../src/update/Update.cpp" line="183"/>
         <source> The bootloader did not answer within %1 s.</source>
         <translation> Le chargeur d&apos;amorçage n&apos;a pas répondu dans les %1 s.</translation>
     </message>

@@ -10,6 +10,7 @@
 #include "common/Logging.h"
 #include "common/Reporter.h"
 
+#include <QCoreApplication>
 #include <QTextStream>
 
 using Cli::usage;
@@ -21,7 +22,7 @@ int Cli::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     if (args.removeAll(QStringLiteral("--verbose")) > 0)
         Logging::enableVerbose();
     if (args.isEmpty())
-        return usage(err, QStringLiteral("no command given"));
+        return usage(err, QCoreApplication::translate("Cli", "no command given"));
     if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
         out << usageLine() << "\n\n" << helpText();
         return kOk;
@@ -55,7 +56,8 @@ int Cli::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
     else if (group == QLatin1String("device") && !cmd.isEmpty())
         rc = deviceCommand(cmd, rest, out, err);
     else
-        rc = usage(err, QStringLiteral("unknown command '%1'").arg(args.mid(0, 2).join(' ')));
+        rc = usage(err,
+                   QCoreApplication::translate("Cli", "unknown command '%1'").arg(args.mid(0, 2).join(' ')));
     setReporter(nullptr);
     return rc;
 }

@@ -13,6 +13,7 @@
 #include "links/Comm.h"
 #include "links/CommUsbHid.h"
 
+#include <QCoreApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFile>
@@ -170,7 +171,7 @@ int readKeys(const QString &path, LoRaWanKeys::Keys *keys, QTextStream &err)
         opened = f.open(QIODevice::ReadOnly);
     }
     if (!opened) {
-        err << "Can't open file '" << path << "'!\n";
+        err << QCoreApplication::translate("Cli", "Can't open file '%1'!").arg(path) << '\n';
         return Cli::kFileError;
     }
     QString why;
@@ -210,7 +211,9 @@ std::unique_ptr<DeviceSession> Cli::connectDevice(const QCommandLineParser &p, Q
         QString address = p.value(QStringLiteral("ble"));
         session.reset(DeviceFactory::connectBle(address));
         if (!session)
-            err << "No supported device answered at BLE address " << address << ".\n";
+            err << QCoreApplication::translate("Cli", "No supported device answered at BLE address %1.")
+                       .arg(address)
+                << '\n';
         return session;
     }
     // Failed identifications are silent for the first attempts: show them at once here.
@@ -227,7 +230,7 @@ std::unique_ptr<DeviceSession> Cli::connectDevice(const QCommandLineParser &p, Q
         session.reset(DeviceFactory::connectUsb(&failed));
     }
     if (!session)
-        err << "No supported device answered on USB.\n";
+        err << QCoreApplication::translate("Cli", "No supported device answered on USB.") << '\n';
     return session;
 }
 
@@ -251,21 +254,21 @@ int Cli::deviceCommand(const QString &cmd, const QStringList &args, QTextStream 
         return usage(err, wantsFile ? QStringLiteral("device apply needs exactly one FILE.ocf")
                                     : QStringLiteral("device %1 takes no file").arg(cmd));
     if (p.isSet(QStringLiteral("o")) && cmd != QLatin1String("read"))
-        return usage(err, QStringLiteral("-o is an option of device read"));
+        return usage(err, QCoreApplication::translate("Cli", "-o is an option of device read"));
     const bool watching = cmd == QLatin1String("watch");
     if (p.isSet(QStringLiteral("once")) && !watching)
-        return usage(err, QStringLiteral("--once is an option of device watch"));
+        return usage(err, QCoreApplication::translate("Cli", "--once is an option of device watch"));
     if (p.isSet(QStringLiteral("sim-schedule")) && !watching)
-        return usage(err, QStringLiteral("--sim-schedule is an option of device watch"));
+        return usage(err, QCoreApplication::translate("Cli", "--sim-schedule is an option of device watch"));
     if (p.isSet(QStringLiteral("ble")) && watching)
-        return usage(err, QStringLiteral("device watch watches USB only"));
+        return usage(err, QCoreApplication::translate("Cli", "device watch watches USB only"));
     const bool keysCommand = cmd == QLatin1String("keys");
     if (p.isSet(QStringLiteral("keys")) != keysCommand)
         return usage(err, keysCommand
                               ? QStringLiteral("device keys needs --keys FILE (or - for standard input)")
                               : QStringLiteral("--keys is an option of device keys"));
     if (Simulation::anySet(p, Simulation::optionNames()) && !p.isSet(QStringLiteral("simulate")))
-        return usage(err, QStringLiteral("the --sim-* options need --simulate"));
+        return usage(err, QCoreApplication::translate("Cli", "the --sim-* options need --simulate"));
 
     // The keys are read and checked before any device is touched: incomplete keys are never sent.
     LoRaWanKeys::Keys keys;
@@ -352,7 +355,7 @@ int Cli::deviceCommand(const QString &cmd, const QStringList &args, QTextStream 
         else
             out << "Default configuration restored.\n";
     } else {
-        return usage(err, QStringLiteral("unknown command 'device %1'").arg(cmd));
+        return usage(err, QCoreApplication::translate("Cli", "unknown command 'device %1'").arg(cmd));
     }
     session.reset();
     if (!sim.saveState(err) && rc == Cli::kOk)

@@ -6,6 +6,7 @@
 #include "device/DeviceFactory.h"
 #include "links/CommUsbHid.h"
 
+#include <QCoreApplication>
 #include <QBluetoothHostInfo>
 #include <QBluetoothLocalDevice>
 #include <QFileInfo>
@@ -116,7 +117,7 @@ int doctorReport(const QList<BluetoothAdapter> &adapters, QTextStream &out)
 int doctor(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     if (!args.isEmpty())
-        return usage(err, QStringLiteral("doctor takes no arguments"));
+        return usage(err, QCoreApplication::translate("Cli", "doctor takes no arguments"));
     return doctorReport(bluetoothAdapters(), out);
 }
 

@@ -10,6 +10,7 @@
 #include "frames/FrameQr.h"
 #include "frames/OrvFrame.h"
 
+#include <QCoreApplication>
 #include <QCommandLineParser>
 #include <QFile>
 #include <QJsonArray>
@@ -65,7 +66,8 @@ int packFile(const QCommandLineParser &p, QTextStream &err, Reporter &rep, Frame
         bool ok = false;
         maxPayload = p.value(QStringLiteral("max-payload")).toInt(&ok);
         if (!ok || maxPayload < OrvFrame::kMinPayload || maxPayload > OrvFrame::kMaxPayload)
-            return usage(err, QStringLiteral("--max-payload must be a number from 8 to 1024"));
+            return usage(err,
+                         QCoreApplication::translate("Cli", "--max-payload must be a number from 8 to 1024"));
     }
 
     ParamTables tables;
@@ -89,7 +91,7 @@ int Cli::framesPack(const QStringList &args, QTextStream &out, QTextStream &err,
     if (!p.parse(QStringList{QStringLiteral("pack")} + args))
         return usage(err, p.errorText());
     if (p.positionalArguments().size() != 1)
-        return usage(err, QStringLiteral("frames pack needs exactly one FILE.ocf"));
+        return usage(err, QCoreApplication::translate("Cli", "frames pack needs exactly one FILE.ocf"));
 
     FrameBuild built;
     const int rc = packFile(p, err, rep, &built);
@@ -111,10 +113,10 @@ int Cli::framesQr(const QStringList &args, QTextStream &err, Reporter &rep)
     if (!p.parse(QStringList{QStringLiteral("qr")} + args))
         return usage(err, p.errorText());
     if (p.positionalArguments().size() != 1)
-        return usage(err, QStringLiteral("frames qr needs exactly one FILE.ocf"));
+        return usage(err, QCoreApplication::translate("Cli", "frames qr needs exactly one FILE.ocf"));
     const QString outPath = p.value(QStringLiteral("o"));
     if (outPath.isEmpty())
-        return usage(err, QStringLiteral("frames qr needs -o OUT.png"));
+        return usage(err, QCoreApplication::translate("Cli", "frames qr needs -o OUT.png"));
 
     FrameBuild built;
     const int rc = packFile(p, err, rep, &built);
@@ -135,7 +137,7 @@ int Cli::framesQr(const QStringList &args, QTextStream &err, Reporter &rep)
 int Cli::framesUnpack(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     if (args.size() > 1)
-        return usage(err, QStringLiteral("frames unpack takes at most one FILE"));
+        return usage(err, QCoreApplication::translate("Cli", "frames unpack takes at most one FILE"));
     QFile f;
     const QString path = args.value(0, QStringLiteral("-"));
     bool opened = false;
@@ -146,7 +148,7 @@ int Cli::framesUnpack(const QStringList &args, QTextStream &out, QTextStream &er
         opened = f.open(QIODevice::ReadOnly);
     }
     if (!opened) {
-        err << "Can't open file '" << path << "'!\n";
+        err << QCoreApplication::translate("Cli", "Can't open file '%1'!").arg(path) << '\n';
         return Cli::kFileError;
     }
     const QString text = QString::fromUtf8(f.readAll());
@@ -166,7 +168,7 @@ int Cli::framesUnpack(const QStringList &args, QTextStream &out, QTextStream &er
 int Cli::fileInfo(const QStringList &args, QTextStream &out, QTextStream &err, Reporter &rep)
 {
     if (args.size() != 1)
-        return usage(err, QStringLiteral("file info needs exactly one FILE.ocf"));
+        return usage(err, QCoreApplication::translate("Cli", "file info needs exactly one FILE.ocf"));
     ConfigFile::Info info;
     if (ConfigFile::readInfo(args.first(), &info, rep) != 0)
         return Cli::kFileError;

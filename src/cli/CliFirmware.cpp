@@ -9,6 +9,7 @@
 #include "update/FirmwareUpdater.h"
 #include "update/SegmentStore.h"
 
+#include <QCoreApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -93,10 +94,10 @@ private:
 int Cli::firmwareInfo(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     if (args.size() != 1)
-        return usage(err, QStringLiteral("firmware info needs exactly one FILE.srec"));
+        return usage(err, QCoreApplication::translate("Cli", "firmware info needs exactly one FILE.srec"));
     const QString path = args.first();
     if (!QFileInfo(path).isFile()) {
-        err << "Can't open file '" << path << "'!\n";
+        err << QCoreApplication::translate("Cli", "Can't open file '%1'!").arg(path) << '\n';
         return Cli::kFileError;
     }
     SegmentStore store;
@@ -144,26 +145,28 @@ int Cli::deviceUpdate(const QStringList &args, QTextStream &out, QTextStream &er
         return usage(err, p.errorText());
     const QStringList pos = p.positionalArguments();
     if (pos.size() != 1)
-        return usage(err, QStringLiteral("device update needs exactly one firmware FILE"));
+        return usage(err,
+                     QCoreApplication::translate("Cli", "device update needs exactly one firmware FILE"));
     const QString target = p.value(QStringLiteral("target"));
     if (target != QLatin1String("device") && target != QLatin1String("ble-module"))
-        return usage(err, QStringLiteral("--target is 'device' or 'ble-module'"));
+        return usage(err, QCoreApplication::translate("Cli", "--target is 'device' or 'ble-module'"));
     bool ok = false;
     const double timeoutS = p.value(QStringLiteral("connect-timeout")).toDouble(&ok);
     if (!ok || timeoutS <= 0 || timeoutS > 24 * 3600)
-        return usage(err, QStringLiteral("--connect-timeout takes a number of seconds above 0"));
+        return usage(
+            err, QCoreApplication::translate("Cli", "--connect-timeout takes a number of seconds above 0"));
     if (!QFileInfo(pos.first()).isFile()) {
-        err << "Can't open file '" << pos.first() << "'!\n";
+        err << QCoreApplication::translate("Cli", "Can't open file '%1'!").arg(pos.first()) << '\n';
         return Cli::kFileError;
     }
     if (p.isSet(QStringLiteral("sim-schedule")))
-        return usage(err, QStringLiteral("--sim-schedule is an option of device watch"));
+        return usage(err, QCoreApplication::translate("Cli", "--sim-schedule is an option of device watch"));
     const QStringList simOptions =
         Simulation::optionNames() + QStringList{QStringLiteral("sim-ymodem"),
                                                 QStringLiteral("sim-ymodem-peer"), QStringLiteral("sim-xcp"),
                                                 QStringLiteral("sim-image")};
     if (Simulation::anySet(p, simOptions) && !p.isSet(QStringLiteral("simulate")))
-        return usage(err, QStringLiteral("the --sim-* options need --simulate"));
+        return usage(err, QCoreApplication::translate("Cli", "the --sim-* options need --simulate"));
 
     // The BLE link logs every packet: thousands of lines that would bury the updater's
     // messages (QT_LOGGING_RULES still turns them on).

@@ -4,6 +4,7 @@
 #include "cli/CliHelp.h"
 #include "device/DeviceSession.h"
 
+#include <QCoreApplication>
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
@@ -46,7 +47,8 @@ int FleetApply::prepare(const QCommandLineParser &p, const QString &cmd, QTextSt
     if (!m_active)
         return kOk;
     if (cmd != QLatin1String("apply"))
-        return usage(err, QStringLiteral("--verify, --record and --keys-csv are options of device apply"));
+        return usage(err, QCoreApplication::translate(
+                              "Cli", "--verify, --record and --keys-csv are options of device apply"));
     m_run.setVerify(p.isSet(kVerify));
 
     if (p.isSet(kKeysCsv)) {

@@ -21,9 +21,9 @@ int updateCheck(const QStringList &args, QTextStream &out, QTextStream &err)
         else if (arg == QLatin1String("--product") && hasValue)
             settings.product = args.at(++i);
         else if (arg == QLatin1String("--url") || arg == QLatin1String("--product"))
-            return usage(err, QStringLiteral("%1 needs a value").arg(arg));
+            return usage(err, QCoreApplication::translate("Cli", "%1 needs a value").arg(arg));
         else
-            return usage(err, QStringLiteral("unexpected argument '%1'").arg(arg));
+            return usage(err, QCoreApplication::translate("Cli", "unexpected argument '%1'").arg(arg));
     }
 
     ReleaseChecker checker;

@@ -207,8 +207,8 @@ void TestFrench::initTestCase()
     QVERIFY2(error.isEmpty(), qPrintable(error));
     QSet<QString> french;
     for (const TsMessage &m : messages) {
-        if (m.context == QLatin1String("CliHelp"))
-            continue; // its French quotes the commands: "device watch", "frames pack"
+        if (m.context == QLatin1String("CliHelp") || m.context == QLatin1String("Cli"))
+            continue; // pelm-cli's French quotes the commands: "device watch", "frames pack"
         for (const QString &w : wordsOf(m.source))
             m_englishWords.insert(w);
         for (const QString &t : m.translations)
