@@ -74,6 +74,7 @@ struct TsMessage
     QString source;
     QStringList translations; ///< one, or the plural forms
     QString type;             ///< the translation's type attribute ("" when finished)
+    bool numerus = false;     ///< a text with %n: French has two forms (1, and 0 or more than 1)
 };
 
 QVector<TsMessage> readTs(const QString &path, QString *error)
@@ -99,6 +100,7 @@ QVector<TsMessage> readTs(const QString &path, QString *error)
         } else if (name == QLatin1String("message")) {
             current = TsMessage();
             current.context = context;
+            current.numerus = xml.attributes().value(QLatin1String("numerus")) == QLatin1String("yes");
         } else if (name == QLatin1String("source")) {
             current.source = xml.readElementText();
         } else if (name == QLatin1String("translation")) {
@@ -360,6 +362,9 @@ void TestFrench::translationSourceIsComplete()
             faults << m.type + QStringLiteral(" ") + m.context + QStringLiteral(": ") + m.source;
         else if (m.translations.isEmpty() || m.translations.contains(QString()))
             faults << QStringLiteral("empty ") + m.context + QStringLiteral(": ") + m.source;
+        else if (m.translations.size() != (m.numerus ? 2 : 1))
+            faults << QStringLiteral("%1 forms ").arg(m.translations.size()) + m.context +
+                          QStringLiteral(": ") + m.source;
     }
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
 }
