@@ -21,7 +21,6 @@ namespace {
 /// Writes the store as S3 records of 16 bytes (what the simulated XCP target was given).
 bool writeSRecords(const SegmentStore &store, const QString &path)
 {
-    constexpr quint32 kRecordBytes = 16;
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
@@ -30,20 +29,8 @@ bool writeSRecords(const SegmentStore &store, const QString &path)
         quint32 base = 0;
         quint32 length = 0;
         const quint8 *data = store.segment(i, &base, &length);
-        for (quint32 at = 0; at < length; at += kRecordBytes) {
-            const quint32 n = qMin(kRecordBytes, length - at);
-            QByteArray record;
-            const quint32 address = base + at;
-            record.append(char(n + 5));
-            for (int shift = 24; shift >= 0; shift -= 8)
-                record.append(char((address >> shift) & 0xFF));
-            record.append(reinterpret_cast<const char *>(data + at), int(n));
-            quint8 sum = 0;
-            for (const char c : record)
-                sum = quint8(sum + quint8(c));
-            record.append(char(quint8(~sum)));
-            text += "S3" + record.toHex().toUpper() + '\n';
-        }
+        text +=
+            SRecord::s3Records(base, QByteArray(reinterpret_cast<const char *>(data), int(length)), 16, "\n");
     }
     return f.write(text) == text.size() && f.commit();
 }

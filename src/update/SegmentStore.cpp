@@ -390,4 +390,26 @@ bool load(const QString &path, quint32 addressOffset, SegmentStore &store, SReco
     return true;
 }
 
+QByteArray s3Records(quint32 base, const QByteArray &data, int recordBytes, const QByteArray &lineEnd)
+{
+    constexpr int kAddressBytes = 4;
+    constexpr int kChecksumBytes = 1;
+    QByteArray text;
+    for (int at = 0; at < data.size(); at += recordBytes) {
+        const QByteArray piece = data.mid(at, recordBytes);
+        const quint32 address = base + quint32(at);
+        QByteArray body;
+        body.append(char(kAddressBytes + piece.size() + kChecksumBytes));
+        for (int shift = 24; shift >= 0; shift -= 8)
+            body.append(char((address >> shift) & 0xFF));
+        body.append(piece);
+        quint8 sum = 0;
+        for (const char c : body)
+            sum = quint8(sum + quint8(c));
+        body.append(char(quint8(~sum)));
+        text += "S3" + body.toHex().toUpper() + lineEnd;
+    }
+    return text;
+}
+
 } // namespace SRecord

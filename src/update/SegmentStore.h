@@ -13,6 +13,7 @@
 // segment). Loading a file of n records therefore costs O(n log n) plus one pass over the
 // bytes, whatever the order of the records.
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -132,5 +133,10 @@ LineKind parseLine(const char *line, size_t length, quint32 addressOffset, Recor
 /// Reads an S-record file into store (which is not emptied first). False when the file
 /// can't be opened or data can't be stored.
 bool load(const QString &path, quint32 addressOffset, SegmentStore &store, SRecordStats *stats);
+
+/// The S3 records (32-bit addresses) of data placed at base, recordBytes data bytes per record,
+/// each line ended by lineEnd.
+QByteArray s3Records(quint32 base, const QByteArray &data, int recordBytes = 16,
+                     const QByteArray &lineEnd = QByteArrayLiteral("\r\n"));
 
 } // namespace SRecord

@@ -4,6 +4,7 @@
 // bootloader received compared), the start button as stop button mid-transfer, refused files,
 // one update at a time, and the close button.
 
+#include "update/SegmentStore.h"
 #include "app/FileDialogs.h"
 #include "device/Catalog.h"
 #include "device/DeviceFactory.h"
@@ -46,22 +47,7 @@ QByteArray randomBytes(int n, quint32 seed)
 /// S3 records of 16 data bytes for data at base.
 QByteArray srecOf(quint32 base, const QByteArray &data)
 {
-    QByteArray text = "S00F000068656C6C6F20202020200000003C\r\n";
-    for (int at = 0; at < data.size(); at += 16) {
-        const QByteArray piece = data.mid(at, 16);
-        const quint32 address = base + quint32(at);
-        QByteArray body;
-        body.append(char(piece.size() + 5));
-        for (int shift = 24; shift >= 0; shift -= 8)
-            body.append(char((address >> shift) & 0xFF));
-        body.append(piece);
-        quint8 sum = 0;
-        for (const char c : body)
-            sum = quint8(sum + quint8(c));
-        body.append(char(quint8(~sum)));
-        text += "S3" + body.toHex().toUpper() + "\r\n";
-    }
-    return text;
+    return "S00F000068656C6C6F20202020200000003C\r\n" + SRecord::s3Records(base, data);
 }
 
 FirmwareUpdater::Timing quickTiming()

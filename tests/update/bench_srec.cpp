@@ -23,16 +23,7 @@ constexpr quint32 kBase = 0x08000000;
 
 QByteArray record(quint32 address, const QByteArray &data)
 {
-    QByteArray body;
-    body.append(char(data.size() + 5));
-    for (int shift = 24; shift >= 0; shift -= 8)
-        body.append(char((address >> shift) & 0xFF));
-    body.append(data);
-    quint8 sum = 0;
-    for (const char c : body)
-        sum = quint8(sum + quint8(c));
-    body.append(char(quint8(~sum)));
-    return "S3" + body.toHex().toUpper() + "\r\n";
+    return SRecord::s3Records(address, data, data.size());
 }
 
 /// The image file, written once per process.

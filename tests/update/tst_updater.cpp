@@ -3,6 +3,7 @@
 // the XCP update of the main controller and of the BLE module over BLE, stop requests and
 // the one-update-at-a-time rule.
 
+#include "update/SegmentStore.h"
 #include "device/Catalog.h"
 #include "device/DeviceFactory.h"
 #include "device/DeviceSession.h"
@@ -51,22 +52,7 @@ QByteArray randomBytes(int n, quint32 seed)
 
 QByteArray srecOf(quint32 base, const QByteArray &data)
 {
-    QByteArray text;
-    for (int at = 0; at < data.size(); at += 16) {
-        const QByteArray piece = data.mid(at, 16);
-        const quint32 address = base + quint32(at);
-        QByteArray body;
-        body.append(char(piece.size() + 5));
-        for (int shift = 24; shift >= 0; shift -= 8)
-            body.append(char((address >> shift) & 0xFF));
-        body.append(piece);
-        quint8 sum = 0;
-        for (const char c : body)
-            sum = quint8(sum + quint8(c));
-        body.append(char(quint8(~sum)));
-        text += "S3" + body.toHex().toUpper() + "\r\n";
-    }
-    return text;
+    return SRecord::s3Records(base, data);
 }
 
 FirmwareUpdater::Timing quickTiming()

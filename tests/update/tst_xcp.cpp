@@ -2,6 +2,7 @@
 // (byte orders, protection and the seed-and-key library, refusals, a silent target, stop
 // requests, lost answers), and the XCP layer's answer checks against scripted answers.
 
+#include "update/SegmentStore.h"
 #include "links/Ble.h"
 #include "sim/SimBle.h"
 #include "sim/SimBootloaders.h"
@@ -59,22 +60,8 @@ QByteArray randomBytes(int n, quint32 seed)
 QByteArray srecOf(const QList<QPair<quint32, QByteArray>> &segments)
 {
     QByteArray text = "S00600004844521B\n";
-    for (const auto &s : segments) {
-        for (int at = 0; at < s.second.size(); at += 16) {
-            const QByteArray data = s.second.mid(at, 16);
-            const quint32 address = s.first + quint32(at);
-            QByteArray body;
-            body.append(char(data.size() + 5));
-            for (int shift = 24; shift >= 0; shift -= 8)
-                body.append(char((address >> shift) & 0xFF));
-            body.append(data);
-            quint8 sum = 0;
-            for (const char c : body)
-                sum = quint8(sum + quint8(c));
-            body.append(char(quint8(~sum)));
-            text += "S3" + body.toHex().toUpper() + "\n";
-        }
-    }
+    for (const auto &s : segments)
+        text += SRecord::s3Records(s.first, s.second, 16, "\n");
     return text;
 }
 
