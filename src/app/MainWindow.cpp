@@ -497,12 +497,12 @@ int MainWindow::openFile(const QString &path)
     // The file is read once: the identity chooses the device object, the same reading gives
     // the parameters (the file may change while the page is being built).
     ConfigFile::Document doc;
-    if (ConfigFile::load(path, path, &doc, reporter()) != ConfigFile::LoadError::None) {
+    if (ConfigFile::load(path, path, &doc).presentTo(reporter()) != ConfigFile::LoadError::None) {
         removeRecentFile(path); // gone, unreadable or refused: not offered again
         return -1;
     }
     ConfigFile::Info info;
-    if (ConfigFile::readInfo(doc, &info, reporter()) != 0)
+    if (ConfigFile::readInfo(doc, &info).presentTo(reporter()) != 0)
         return -1;
 
     if (!m_orv) {
@@ -664,7 +664,11 @@ void MainWindow::on_actionSave_as_triggered()
         return;
     const DeviceBusyGuard noPoll; // the page stays as it is while a box of the save is open
     const bool stillShown = device && device == m_orv;
-    ConfigFile::write(path, content, stillShown ? device->messages() : reporter());
+    const Outcome saved = ConfigFile::write(path, content).outcome;
+    if (stillShown)
+        device->report(saved);
+    else
+        saved.present(reporter());
     if (stillShown)
         addRecentFile(path);
     else

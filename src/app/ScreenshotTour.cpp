@@ -111,7 +111,7 @@ bool ScreenshotTour::devicePage()
     // Its configuration is what the auto configuration page writes into the next device.
     ConfigFile::Content content;
     if (!m_scratch.isValid() || !m_window->device()->fileContent(&content) ||
-        ConfigFile::write(m_configFile, content, m_window->device()->messages()) != 0) {
+        ConfigFile::write(m_configFile, content).presentTo(m_window->device()->messages()) != 0) {
         fail(QStringLiteral("cannot save the device's configuration to %1").arg(m_configFile));
         return false;
     }

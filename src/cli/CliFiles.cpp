@@ -29,16 +29,16 @@ namespace {
 int loadFile(const QString &path, DeviceIdentity &id, OrvParamList &params, Reporter &rep)
 {
     ConfigFile::Document doc;
-    if (ConfigFile::load(path, path, &doc, rep) != ConfigFile::LoadError::None)
+    if (ConfigFile::load(path, path, &doc).presentTo(rep) != ConfigFile::LoadError::None)
         return Cli::kFileError;
     ConfigFile::Info info;
-    if (ConfigFile::readInfo(doc, &info, rep) != 0)
+    if (ConfigFile::readInfo(doc, &info).presentTo(rep) != 0)
         return Cli::kFileError;
     id.orvType = info.orvType;
     id.orvRev = info.orvRev;
     id.kivType = info.kivType;
     id.kivRev = info.kivRev;
-    if (ConfigFile::read(doc, false, id, params, rep) < 1)
+    if (ConfigFile::read(doc, false, id, params).presentTo(rep) < 1)
         return Cli::kFileError;
     return Cli::kOk;
 }
@@ -170,7 +170,7 @@ int Cli::fileInfo(const QStringList &args, QTextStream &out, QTextStream &err, R
     if (args.size() != 1)
         return usage(err, QCoreApplication::translate("Cli", "file info needs exactly one FILE.ocf"));
     ConfigFile::Info info;
-    if (ConfigFile::readInfo(args.first(), &info, rep) != 0)
+    if (ConfigFile::readInfo(args.first(), &info).presentTo(rep) != 0)
         return Cli::kFileError;
     DeviceIdentity id;
     id.orvType = info.orvType;

@@ -102,19 +102,22 @@ QString genDateText(const QDateTime &t)
            QStringLiteral(" GMT");
 }
 
-LoadError load(const QString &path, const QString &label, Document *doc, Reporter &rep)
+Reported<LoadError> load(const QString &path, const QString &label, Document *doc)
 {
-    const auto cantOpen = [&rep, &label] {
-        rep.critical(fileErrorTitle(), tr("Can't open file '%1'!").arg(label));
-        return LoadError::CantOpen;
+    Reported<LoadError> r{LoadError::None, {}};
+    const auto cantOpen = [&r, &label] {
+        r.outcome.critical(fileErrorTitle(), tr("Can't open file '%1'!").arg(label));
+        r.value = LoadError::CantOpen;
+        return r;
     };
-    const auto tooLarge = [&rep, &label] {
-        rep.critical(fileErrorTitle(),
-                     tr("The file '%1' is too large for a configuration file (more than %2 MiB)! "
-                        "It can't be loaded.")
-                         .arg(label)
-                         .arg(kMaxFileBytes / kBytesPerMiB));
-        return LoadError::TooLarge;
+    const auto tooLarge = [&r, &label] {
+        r.outcome.critical(fileErrorTitle(),
+                           tr("The file '%1' is too large for a configuration file (more than %2 MiB)! "
+                              "It can't be loaded.")
+                               .arg(label)
+                               .arg(kMaxFileBytes / kBytesPerMiB));
+        r.value = LoadError::TooLarge;
+        return r;
     };
     // A pipe would block the open until someone writes to it, a device may give bytes without
     // end: only regular files are opened.
@@ -133,26 +136,29 @@ LoadError load(const QString &path, const QString &label, Document *doc, Reporte
         return tooLarge();
     doc->path = path;
     doc->root = QJsonDocument::fromJson(bytes).object();
-    return LoadError::None;
+    return r;
 }
 
-int readInfo(const QString &path, Info *info, Reporter &rep)
+Reported<int> readInfo(const QString &path, Info *info)
 {
     Document doc;
-    if (load(path, path, &doc, rep) != LoadError::None)
-        return -1;
-    return readInfo(doc, info, rep);
+    const Reported<LoadError> loaded = load(path, path, &doc);
+    if (loaded.value != LoadError::None)
+        return {-1, loaded.outcome};
+    return readInfo(doc, info);
 }
 
-int readInfo(const Document &doc, Info *info, Reporter &rep)
+Reported<int> readInfo(const Document &doc, Info *info)
 {
+    Reported<int> r{0, {}};
     const QJsonObject orv = doc.root.value(kOrv).toObject();
     const QJsonObject main = doc.root.value(kMain).toObject();
     if (orv.isEmpty() || main.isEmpty()) {
-        rep.critical(errorFileTitle(), tr("The file '%1' don't has main section or %2 section! The file is "
-                                          "uncompleted and can't be loaded.")
-                                           .arg(doc.path, Catalog::brand()));
-        return -1;
+        r.outcome.critical(errorFileTitle(), tr("The file '%1' don't has main section or %2 section! The file "
+                                                "is uncompleted and can't be loaded.")
+                                                 .arg(doc.path, Catalog::brand()));
+        r.value = -1;
+        return r;
     }
     if (info) {
         info->orvName = orv.value(kOrvName).toString();
@@ -165,39 +171,52 @@ int readInfo(const Document &doc, Info *info, Reporter &rep)
         info->appVersion = main.value(kAppVersion).toString();
         info->genDate = main.value(kGenDate).toString();
     }
-    return 0;
+    return r;
 }
 
-int read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep,
-         const ConfirmOtherModule &confirm)
+ConfirmOtherModule askOn(Reporter &rep, QObject *parent)
+{
+    return [&rep, parent](const Reporter::Box &question) {
+        Reporter::Box b = question;
+        if (!b.parent)
+            b.parent = parent;
+        return rep.box(b) == Reporter::Open;
+    };
+}
+
+Reported<int> read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvParamList &out,
+                   const ConfirmOtherModule &confirm)
 {
     out.clear();
     const QString label = isDefault ? QStringLiteral("default") : path;
     Document doc;
-    if (load(path, label, &doc, rep) != LoadError::None) {
-        rep.status(loadFailedText(label), kStatusTimeoutMs);
-        return -1;
+    Reported<LoadError> loaded = load(path, label, &doc);
+    if (loaded.value != LoadError::None) {
+        loaded.outcome.status(loadFailedText(label), kStatusTimeoutMs);
+        return {-1, loaded.outcome};
     }
-    return read(doc, isDefault, device, out, rep, confirm);
+    return read(doc, isDefault, device, out, confirm);
 }
 
-int read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep,
-         const ConfirmOtherModule &confirm)
+Reported<int> read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvParamList &out,
+                   const ConfirmOtherModule &confirm)
 {
     out.clear();
+    Reported<int> r{0, {}};
     const QString label = isDefault ? QStringLiteral("default") : doc.path;
-    const auto failed = [&rep, &label](int result) {
-        rep.status(loadFailedText(label), kStatusTimeoutMs);
-        return result;
+    const auto failed = [&r, &label](int result) {
+        r.outcome.status(loadFailedText(label), kStatusTimeoutMs);
+        r.value = result;
+        return r;
     };
 
     const QJsonObject orv = doc.root.value(kOrv).toObject();
     const QJsonObject params = doc.root.value(kParams).toObject();
 
     if (orv.isEmpty()) {
-        rep.critical(errorFileTitle(),
-                     tr("The file '%1' don't has %2 section! The file is uncompleted and can't loaded.")
-                         .arg(label, Catalog::brand()));
+        r.outcome.critical(errorFileTitle(),
+                           tr("The file '%1' don't has %2 section! The file is uncompleted and can't loaded.")
+                               .arg(label, Catalog::brand()));
         return failed(-1);
     }
 
@@ -211,7 +230,7 @@ int read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvP
                  tr("You must specifies or connect the same ORV type.");
         b.buttons = Reporter::Cancel;
         b.defaultButton = Reporter::Cancel;
-        rep.box(b);
+        r.outcome.box(b);
         return failed(0);
     }
 
@@ -226,15 +245,15 @@ int read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvP
         b.informativeText = tr("Do you want to processes opening file anyway ?");
         b.buttons = Reporter::Open | Reporter::Cancel;
         b.defaultButton = Reporter::Cancel;
-        const bool open = confirm ? confirm(b) : rep.box(b) == Reporter::Open;
-        if (!open)
+        // The question is the caller's: it has been answered (or decided) when confirm returns.
+        if (!confirm || !confirm(b))
             return failed(0);
     }
 
     if (params.isEmpty()) {
-        rep.critical(errorFileTitle(),
-                     tr("The file '%1' don't have a parameters! The file is uncompleted and can't loaded.")
-                         .arg(label));
+        r.outcome.critical(errorFileTitle(),
+                           tr("The file '%1' don't have a parameters! The file is uncompleted and can't loaded.")
+                               .arg(label));
         return failed(-1);
     }
 
@@ -248,7 +267,8 @@ int read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvP
         else
             out.append(OrvParam(id, bytes));
     }
-    return out.size();
+    r.value = out.size();
+    return r;
 }
 
 QByteArray toJson(const DeviceIdentity &device, const ParamTables &tables, const OrvParamList &params)
@@ -292,18 +312,19 @@ QByteArray toJson(const DeviceIdentity &device, const ParamTables &tables, const
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-int write(const QString &path, const DeviceIdentity &device, const ParamTables &tables,
-          const OrvParamList &params, Reporter &rep)
+Reported<int> write(const QString &path, const DeviceIdentity &device, const ParamTables &tables,
+                    const OrvParamList &params)
 {
+    Reported<int> r{-1, {}};
     const QString failedText = tr("Save configuration to '%1' has failed !").arg(path);
 
     // Renaming a file over a pipe or a device node would replace it: refuse them. (A folder
     // fails to open below.)
     const QFileInfo target(path);
     if (target.exists() && !target.isFile() && !target.isDir()) {
-        rep.critical(fileErrorTitle(), tr("Can't write file '%1'! It is not a regular file.").arg(path));
-        rep.status(failedText, kStatusTimeoutMs);
-        return -1;
+        r.outcome.critical(fileErrorTitle(), tr("Can't write file '%1'! It is not a regular file.").arg(path));
+        r.outcome.status(failedText, kStatusTimeoutMs);
+        return r;
     }
 
     // The document goes to a temporary file that replaces the target only once it is complete,
@@ -314,23 +335,24 @@ int write(const QString &path, const DeviceIdentity &device, const ParamTables &
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        rep.critical(fileErrorTitle(), tr("Can't write file '%1'!").arg(path));
-        rep.status(failedText, kStatusTimeoutMs);
-        return -1;
+        r.outcome.critical(fileErrorTitle(), tr("Can't write file '%1'!").arg(path));
+        r.outcome.status(failedText, kStatusTimeoutMs);
+        return r;
     }
     const QByteArray doc = toJson(device, tables, params);
     if (file.write(doc) != doc.size() || !file.flush() || !file.commit()) {
         file.cancelWriting();
-        rep.status(failedText, kStatusTimeoutMs);
-        return -1;
+        r.outcome.status(failedText, kStatusTimeoutMs);
+        return r;
     }
-    rep.status(tr("Save configuration to '%1' has succeeded !").arg(path), kStatusTimeoutMs);
-    return 0;
+    r.outcome.status(tr("Save configuration to '%1' has succeeded !").arg(path), kStatusTimeoutMs);
+    r.value = 0;
+    return r;
 }
 
-int write(const QString &path, const Content &content, Reporter &rep)
+Reported<int> write(const QString &path, const Content &content)
 {
-    return write(path, content.device, content.tables, content.params, rep);
+    return write(path, content.device, content.tables, content.params);
 }
 
 } // namespace ConfigFile

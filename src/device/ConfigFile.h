@@ -2,7 +2,7 @@
 // The .ocf configuration file: a JSON document with "main" (the writing program), "orv" (the
 // device identity) and "params" (one member per parameter).
 
-#include "common/Reporter.h"
+#include "common/Outcome.h"
 #include "device/Catalog.h"
 #include "device/OrvParam.h"
 
@@ -45,30 +45,35 @@ enum class LoadError
     TooLarge, ///< more than kMaxFileBytes
 };
 
-/// Reads a whole file into doc, once. On failure a critical box without parent names the file
-/// by label ("Can't open file '%1'!" or the size refusal) and doc is left as it was.
-LoadError load(const QString &path, const QString &label, Document *doc, Reporter &rep);
+// The functions below show nothing: each returns its result with what the user is to be told
+// about it (boxes and status texts, in order), for the caller to present.
 
-/// Reads only the identity sections. 0 on success, -1 on failure (box shown without parent).
-int readInfo(const QString &path, Info *info, Reporter &rep);
+/// Reads a whole file into doc, once. On failure the outcome holds a critical box naming the
+/// file by label ("Can't open file '%1'!" or the size refusal) and doc is left as it was.
+Reported<LoadError> load(const QString &path, const QString &label, Document *doc);
+
+/// Reads only the identity sections. 0 on success, -1 on failure (with its box).
+Reported<int> readInfo(const QString &path, Info *info);
 /// readInfo on a document already read.
-int readInfo(const Document &doc, Info *info, Reporter &rep);
+Reported<int> readInfo(const Document &doc, Info *info);
 
 /// Reads the parameters of a file for a device of identity `device` into out (emptied first),
 /// in ascending key order. The label in messages is "default" when isDefault is set.
 /// Returns the number of records read (>= 1), 0 when the file is for another device type or
-/// the user refused a file of another module type, -1 on any other failure. On failure the
-/// "Load configuration from '%1' has failed !" status is shown; on success no status is shown
-/// (the device object checks for unknown parameters and reports the outcome).
-/// The question about a file made for another radio-module type ("No KIV matched", Open or
-/// Cancel) goes to confirm when one is given (the caller decides how to present it, or decides
-/// without asking), otherwise to rep; a file is opened only when the answer is true / Open.
+/// a file of another module type was not confirmed, -1 on any other failure. A failure ends
+/// with the "Load configuration from '%1' has failed !" status; a success has no status (the
+/// device object checks for unknown parameters and reports it).
+/// A file made for another radio-module type is opened only when confirm, given the question
+/// ("No KIV matched", Open or Cancel), answers true: the caller asks the user or decides without
+/// asking. Without confirm such a file is not opened.
 using ConfirmOtherModule = std::function<bool(const Reporter::Box &question)>;
-int read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep,
-         const ConfirmOtherModule &confirm = {});
+Reported<int> read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvParamList &out,
+                   const ConfirmOtherModule &confirm = {});
 /// read on a document already read.
-int read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvParamList &out, Reporter &rep,
-         const ConfirmOtherModule &confirm = {});
+Reported<int> read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvParamList &out,
+                   const ConfirmOtherModule &confirm = {});
+/// A confirm that asks the question on rep (Open answers true).
+ConfirmOtherModule askOn(Reporter &rep, QObject *parent = nullptr);
 
 /// What a configuration file holds, taken from a device object when the user asks for a save:
 /// it is written once the file name is known, whatever happens to the device meanwhile.
@@ -84,9 +89,9 @@ struct Content
 /// A target that exists but is not a regular file (a pipe, a device node) is refused, never
 /// replaced. Records without a display name, or sharing one, get a generated unique key.
 /// Returns 0 on success, -1 on failure, with the status and boxes of a save.
-int write(const QString &path, const DeviceIdentity &device, const ParamTables &tables,
-          const OrvParamList &params, Reporter &rep);
-int write(const QString &path, const Content &content, Reporter &rep);
+Reported<int> write(const QString &path, const DeviceIdentity &device, const ParamTables &tables,
+                    const OrvParamList &params);
+Reported<int> write(const QString &path, const Content &content);
 
 /// The document write() would produce (for tests and the command line).
 QByteArray toJson(const DeviceIdentity &device, const ParamTables &tables, const OrvParamList &params);

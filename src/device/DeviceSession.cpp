@@ -50,18 +50,43 @@ bool DeviceBusyGuard::isBusy()
 // DeviceSession
 // ---------------------------------------------------------------------------------------------
 
-DeviceSession::DeviceSession(Reporter *boxes) : m_messages(boxes), m_protocol(nullptr, &m_messages, nullptr)
+/// What the protocol layer shows during an exchange (the device's own warnings, a bad answer):
+/// kept in the transaction's outcome and presented as it happens.
+class DeviceSession::ProtocolMessages : public Reporter
+{
+public:
+    explicit ProtocolMessages(DeviceSession &session) : m_session(session) {}
+    int box(const Box &b) override
+    {
+        m_session.m_last.box(b);
+        return m_session.m_messages.box(b);
+    }
+    void status(const QString &text, int timeoutMs) override
+    {
+        m_session.m_last.status(text, timeoutMs);
+        m_session.m_messages.status(text, timeoutMs);
+    }
+
+private:
+    DeviceSession &m_session;
+};
+
+DeviceSession::DeviceSession(Reporter *boxes)
+    : m_messages(boxes), m_protocolMessages(std::make_unique<ProtocolMessages>(*this)),
+      m_protocol(nullptr, m_protocolMessages.get(), nullptr)
 {
 }
 
 DeviceSession::DeviceSession(Comm *transport, const DeviceInfo &info, Reporter *boxes)
-    : m_messages(boxes), m_info(info), m_transport(transport), m_protocol(transport, &m_messages, nullptr)
+    : m_messages(boxes), m_protocolMessages(std::make_unique<ProtocolMessages>(*this)), m_info(info),
+      m_transport(transport), m_protocol(transport, m_protocolMessages.get(), nullptr)
 {
     m_protocol.setBufferSize(info.bufferSize);
 }
 
 DeviceSession::DeviceSession(int orvType, int orvRev, int kivType, Reporter *boxes)
-    : m_messages(boxes), m_protocol(nullptr, &m_messages, nullptr)
+    : m_messages(boxes), m_protocolMessages(std::make_unique<ProtocolMessages>(*this)),
+      m_protocol(nullptr, m_protocolMessages.get(), nullptr)
 {
     m_info.orvType = orvType;
     m_info.orvRev = orvRev;
@@ -80,9 +105,22 @@ void DeviceSession::setOwner(QObject *owner)
     m_protocol.setOwner(owner);
 }
 
+void DeviceSession::report(const Outcome &outcome)
+{
+    m_last.append(outcome);
+    outcome.present(m_messages, m_owner);
+}
+
 void DeviceSession::status(const QString &text)
 {
-    m_messages.status(text, kStatusTimeoutMs);
+    Outcome o;
+    o.status(text, kStatusTimeoutMs);
+    report(o);
+}
+
+void DeviceSession::beginOutcome()
+{
+    m_last = Outcome();
 }
 
 void DeviceSession::reportBusy()
@@ -178,6 +216,7 @@ void DeviceSession::addParam(quint8 id, const QByteArray &value)
 int DeviceSession::load(int timeoutMs)
 {
     TransactionLog log("load");
+    beginOutcome();
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
@@ -196,11 +235,12 @@ int DeviceSession::doLoad(int timeoutMs)
     // empty answer is never taken for an empty configuration.
     OrvFrame frame;
     if (frame.setData(result) < 1) {
-        m_messages.critical(tr("Load configuration failed !"),
-                            tr("No/Bad response from device! Please retry to load the configuration or "
-                               "disconnect and reconnect your device."),
-                            m_owner);
-        status(tr("Load configuration from %1, has failed !").arg(Catalog::brand()));
+        Outcome o;
+        o.critical(tr("Load configuration failed !"),
+                   tr("No/Bad response from device! Please retry to load the configuration or "
+                      "disconnect and reconnect your device."));
+        o.status(tr("Load configuration from %1, has failed !").arg(Catalog::brand()), kStatusTimeoutMs);
+        report(o);
         m_params.clear();
         return -1;
     }
@@ -216,6 +256,7 @@ int DeviceSession::doLoad(int timeoutMs)
 int DeviceSession::loadFromDevice()
 {
     TransactionLog log("load");
+    beginOutcome();
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
@@ -255,6 +296,7 @@ int DeviceSession::apply(ApplyResults &results, int timeoutMs)
 {
     results.clear();
     TransactionLog log("apply");
+    beginOutcome();
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
@@ -272,10 +314,11 @@ int DeviceSession::doApply(ApplyResults &results, int timeoutMs)
     const QByteArray result = m_protocol.exchangeParams(m_params, &sentIds, timeoutMs, true);
     results = Protocol::decodeBitmap(sentIds, result);
     if (results.isEmpty()) {
-        m_messages.critical(tr("Apply configuration failed !"),
-                            tr("No/Bad response from device! Please retry to apply the configuration."),
-                            m_owner);
-        status(tr("Apply configuration to %1, has failed !").arg(Catalog::brand()));
+        Outcome o;
+        o.critical(tr("Apply configuration failed !"),
+                   tr("No/Bad response from device! Please retry to apply the configuration."));
+        o.status(tr("Apply configuration to %1, has failed !").arg(Catalog::brand()), kStatusTimeoutMs);
+        report(o);
         return -1;
     }
     int refused = 0;
@@ -285,14 +328,17 @@ int DeviceSession::doApply(ApplyResults &results, int timeoutMs)
         status(tr("Apply configuration to %1, has succeeded !").arg(Catalog::brand()));
         return 0;
     }
-    m_messages.warning(tr("Apply configuration failed"), applyReport(results), m_owner);
-    status(tr("Apply configuration to %1, has failed !").arg(Catalog::brand()));
+    Outcome o;
+    o.warning(tr("Apply configuration failed"), applyReport(results));
+    o.status(tr("Apply configuration to %1, has failed !").arg(Catalog::brand()), kStatusTimeoutMs);
+    report(o);
     return refused;
 }
 
 int DeviceSession::applyToDevice()
 {
     TransactionLog log("apply");
+    beginOutcome();
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
@@ -315,6 +361,7 @@ int DeviceSession::applyToDevice()
 int DeviceSession::restoreDefaults()
 {
     TransactionLog log("restore defaults");
+    beginOutcome();
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
@@ -324,9 +371,10 @@ int DeviceSession::restoreDefaults()
     m_params.append(OrvParam(Protocol::kActionParamId, quint8(Protocol::kActRestoreDefaults)));
     const QByteArray result = m_protocol.exchangeParams(m_params, nullptr, Protocol::kRestoreTimeoutMs, true);
     if (result.isEmpty() || result.at(0) != 0) {
-        m_messages.critical(tr("Default configuration failed !"),
-                            tr("An error as occurred from restoration !"), m_owner);
-        status(tr("Default configuration from %1, has failed !").arg(Catalog::brand()));
+        Outcome o;
+        o.critical(tr("Default configuration failed !"), tr("An error as occurred from restoration !"));
+        o.status(tr("Default configuration from %1, has failed !").arg(Catalog::brand()), kStatusTimeoutMs);
+        report(o);
         return -1;
     }
     m_params.clear();
@@ -355,34 +403,54 @@ int DeviceSession::checkUnknown()
         if (m_tables.isBuffer(p.id()))
             p.takeIndex();
     }
-    if (!unknown.isEmpty())
-        m_messages.warning(tr("Check parameters"),
-                           tr("Some parameters in the device are unknown in the current version of this "
-                              "software. There is probably a newer version available.\nPlease, upgrade this "
-                              "software!\n\nList of the unknown parameters : ") +
-                               unknown.join(QStringLiteral(", ")),
-                           m_owner);
+    if (!unknown.isEmpty()) {
+        Outcome o;
+        o.warning(tr("Check parameters"),
+                  tr("Some parameters in the device are unknown in the current version of this "
+                     "software. There is probably a newer version available.\nPlease, upgrade this "
+                     "software!\n\nList of the unknown parameters : ") +
+                      unknown.join(QStringLiteral(", ")));
+        report(o);
+    }
     return unknown.size();
 }
 
 // --- files --------------------------------------------------------------------------------------
 
+ConfigFile::ConfirmOtherModule DeviceSession::otherModuleQuestion()
+{
+    return [this](const Reporter::Box &question) {
+        // The question stays in the outcome: a refused file is explained by it.
+        m_last.box(question);
+        if (m_confirmOtherModule)
+            return m_confirmOtherModule(question);
+        Reporter::Box b = question;
+        if (!b.parent)
+            b.parent = m_owner;
+        return m_messages.box(b) == Reporter::Open;
+    };
+}
+
 int DeviceSession::readFile(const QString &path, bool isDefault)
 {
+    beginOutcome();
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
-    const int n = ConfigFile::read(path, isDefault, identity(), m_params, m_messages, m_confirmOtherModule);
-    return fileRead(n, isDefault ? QStringLiteral("default") : path);
+    const Reported<int> read = ConfigFile::read(path, isDefault, identity(), m_params, otherModuleQuestion());
+    report(read.outcome);
+    return fileRead(read.value, isDefault ? QStringLiteral("default") : path);
 }
 
 int DeviceSession::readFile(const ConfigFile::Document &doc)
 {
+    beginOutcome();
     DeviceBusyGuard guard;
     if (!guard.acquired())
         return -1;
-    const int n = ConfigFile::read(doc, false, identity(), m_params, m_messages, m_confirmOtherModule);
-    return fileRead(n, doc.path);
+    const Reported<int> read = ConfigFile::read(doc, false, identity(), m_params, otherModuleQuestion());
+    report(read.outcome);
+    return fileRead(read.value, doc.path);
 }
 
 int DeviceSession::fileRead(int n, const QString &label)
@@ -399,12 +467,15 @@ int DeviceSession::fileRead(int n, const QString &label)
 
 int DeviceSession::writeFile(const QString &path)
 {
+    beginOutcome();
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
     m_params.clear();
     widgetsToParams(m_params);
-    return ConfigFile::write(path, identity(), m_tables, m_params, m_messages);
+    const Reported<int> written = ConfigFile::write(path, identity(), m_tables, m_params);
+    report(written.outcome);
+    return written.value;
 }
 
 bool DeviceSession::fileContent(ConfigFile::Content *content)
@@ -449,6 +520,7 @@ int incompleteBuffers(const OrvParamList &params, const ParamTables &tables)
 
 int DeviceSession::importFrames(const OrvFrameList &frames)
 {
+    beginOutcome();
     m_params.clear();
     for (const OrvFrame &f : frames)
         f.extractParams(m_params, m_tables.bufferFlags, true);

@@ -13,6 +13,7 @@
 // is never dropped without a word: it leaves "The device is busy, try again in a moment." in
 // the status bar (reportBusy()); readings and queries that run by themselves stay silent.
 
+#include "common/Outcome.h"
 #include "common/Reporter.h"
 #include "device/ConfigFile.h"
 #include "device/Protocol.h"
@@ -82,6 +83,15 @@ public:
     /// The session's reporter: boxes go to the reporter given at construction, status
     /// messages to the status sink the GUI installs (by default the process reporter).
     ForwardingReporter &messages() { return m_messages; }
+    /// What the last transaction told the user, in order: its boxes (the protocol's warnings
+    /// and the other-module question included) and status messages. Each transaction starts
+    /// it afresh; the fleet roll-out takes a device's reasons from it.
+    const Outcome &lastOutcome() const { return m_last; }
+    /// Presents an outcome (boxes to the box target with the owner as parent, statuses to the
+    /// status sink) and adds it to the last transaction's outcome.
+    void report(const Outcome &outcome);
+    /// Starts the outcome of a transaction afresh (each transaction of the session does).
+    void beginOutcome();
     /// Parent of the boxes (the GUI device object; null in the command line).
     QObject *owner() const { return m_owner; }
     void setOwner(QObject *owner);
@@ -179,7 +189,8 @@ public:
     /// parameters, 0 for a file of another device (or refused module), -1 on failure.
     int readFile(const QString &path, bool isDefault = false);
     /// Who answers the question about a file made for another radio-module type: by default the
-    /// session's reporter asks the user; the command line decides from its --force option.
+    /// session's reporter asks the user (the GUI device object, as the owner of its boxes); the
+    /// command line decides from its --force option.
     void setOtherModuleDecision(ConfigFile::ConfirmOtherModule decide)
     {
         m_confirmOtherModule = std::move(decide);
@@ -235,11 +246,16 @@ protected:
     /// Shows the records a file read gave (n of them, or the read's failure value).
     int fileRead(int n, const QString &label);
     void status(const QString &text);
+    /// The file reader's question about another module type: recorded, then decided.
+    ConfigFile::ConfirmOtherModule otherModuleQuestion();
     /// Whether guard was not acquired; then the busy device is reported (a user's request).
     bool refusedBusy(const DeviceBusyGuard &guard);
 
 private:
+    class ProtocolMessages;
     ForwardingReporter m_messages;
+    std::unique_ptr<ProtocolMessages> m_protocolMessages;
+    Outcome m_last;
     QObject *m_owner = nullptr;
     DeviceInfo m_info;
     Comm *m_transport = nullptr;

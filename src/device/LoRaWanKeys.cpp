@@ -156,6 +156,7 @@ QString refusalText(quint8 id)
 WriteResult write(DeviceSession &session, const QByteArray &appEui, const QByteArray &appKey)
 {
     WriteResult result;
+    session.beginOutcome();
     QStringList problems;
     for (const QString &p : {lengthProblem(kAppEuiParamId, appEui), lengthProblem(kAppKeyParamId, appKey)}) {
         if (!p.isEmpty())
@@ -164,8 +165,9 @@ WriteResult write(DeviceSession &session, const QByteArray &appEui, const QByteA
     if (!problems.isEmpty()) {
         // A short key would be taken by the device as it is, and a device with a short AppEUI
         // or AppKey can never join its network.
-        session.messages().warning(tr("Change LoRaWAN keys"), problems.join(QLatin1Char('\n')),
-                                   session.owner());
+        Outcome told;
+        told.warning(tr("Change LoRaWAN keys"), problems.join(QLatin1Char('\n')));
+        session.report(told);
         result.outcome = WriteResult::Invalid;
         return result;
     }

@@ -50,47 +50,6 @@ QString boxTexts(const QStringList &texts)
     return out.join(QStringLiteral(" / "));
 }
 
-/// Forwards boxes and status messages to where they went before and keeps the boxes' texts.
-class BoxCapture : public Reporter
-{
-public:
-    explicit BoxCapture(ForwardingReporter &messages) : m_messages(messages), m_next(messages.boxTarget())
-    {
-        m_messages.setBoxTarget(this);
-    }
-    ~BoxCapture() override { m_messages.setBoxTarget(m_next); }
-    BoxCapture(const BoxCapture &) = delete;
-    BoxCapture &operator=(const BoxCapture &) = delete;
-
-    int box(const Box &b) override
-    {
-        QString text = b.title;
-        if (!b.text.isEmpty())
-            text += QStringLiteral(": ") + b.text;
-        m_texts << text;
-        return m_next ? m_next->box(b) : reporter().box(b);
-    }
-    void status(const QString &text, int timeoutMs) override
-    {
-        if (m_next)
-            m_next->status(text, timeoutMs);
-        else
-            reporter().status(text, timeoutMs);
-    }
-    /// The texts of the boxes shown since the last call.
-    QString take()
-    {
-        const QString out = boxTexts(m_texts);
-        m_texts.clear();
-        return out;
-    }
-
-private:
-    ForwardingReporter &m_messages;
-    Reporter *m_next;
-    QStringList m_texts;
-};
-
 /// "stage: details", or the stage alone without details.
 QString stageReason(const QString &stage, const QString &details)
 {
@@ -176,21 +135,21 @@ Outcome Run::run(DeviceSession &session)
         }
     }
 
-    BoxCapture boxes(session.messages());
+    // Each step's boxes (the file's, the device's, the question's) explain its failure.
+    const auto boxes = [&session] { return boxTexts(session.lastOutcome().boxTexts()); };
     const int read = session.readFile(m_configPath);
     if (read < 1) {
         outcome.step = Outcome::File;
         outcome.reason = stageReason(
-            read == 0 ? tr("configuration file refused") : tr("configuration file not read"), boxes.take());
+            read == 0 ? tr("configuration file refused") : tr("configuration file not read"), boxes());
         return outcome;
     }
-    boxes.take();
     const OrvParamList written = session.exportParams();
 
     outcome.written = true;
     if (session.applyToDevice() != 0) {
         outcome.step = Outcome::Write;
-        outcome.reason = stageReason(tr("write failed"), boxes.take());
+        outcome.reason = stageReason(tr("write failed"), boxes());
         return outcome;
     }
     QStringList refused;
@@ -204,7 +163,6 @@ Outcome Run::run(DeviceSession &session)
                        .arg(r.id)
                        .arg(why.isEmpty() ? tr("failed") : why);
     }
-    boxes.take();
     if (!refused.isEmpty()) {
         outcome.step = Outcome::Refused;
         outcome.reason = stageReason(tr("parameters refused"), refused.join(kReasonSeparator));
@@ -214,7 +172,7 @@ Outcome Run::run(DeviceSession &session)
     if (m_verify) {
         if (session.load(Protocol::kLoadTimeoutMs) < 0) {
             outcome.step = Outcome::ReadBack;
-            outcome.reason = stageReason(tr("read-back failed"), boxes.take());
+            outcome.reason = stageReason(tr("read-back failed"), boxes());
             return outcome;
         }
         const QVector<Mismatch> mismatches = compare(written, session.params(), session.tables());
@@ -239,9 +197,8 @@ Outcome Run::run(DeviceSession &session)
                 if (k.refused)
                     why << LoRaWanKeys::refusalText(k.id);
             }
-            const QString details = why.isEmpty() ? boxes.take() : why.join(kReasonSeparator);
-            boxes.take();
-            outcome.reason = stageReason(tr("keys not written"), details);
+            const QString details = why.isEmpty() ? boxes() : why.join(kReasonSeparator);
+                    outcome.reason = stageReason(tr("keys not written"), details);
             return outcome;
         }
     }

@@ -108,14 +108,6 @@ const struct { quint8 id; const char *hex; } kFileDefaults[] = {
 };
 // clang-format on
 
-/// A reporter that shows nothing: the simulator reads its defaults silently.
-class SilentReporter : public Reporter
-{
-public:
-    int box(const Box &b) override { return b.defaultButton != NoButton ? b.defaultButton : int(Cancel); }
-    void status(const QString &, int) override {}
-};
-
 QByteArray le16(quint16 v)
 {
     QByteArray b;
@@ -163,11 +155,10 @@ void SimDevice::loadDefaults()
     m_defaults.clear();
     const QString path = OrvList::instance().defaultConfig(kDeviceType, kDefaultRevision, kKivType);
     OrvParamList list;
-    SilentReporter quiet;
     DeviceIdentity id;
     id.orvType = kDeviceType;
     id.kivType = kKivType;
-    if (!path.isEmpty() && ConfigFile::read(path, true, id, list, quiet) > 0) {
+    if (!path.isEmpty() && ConfigFile::read(path, true, id, list).value > 0) {
         for (const OrvParam &p : list)
             m_defaults.insert(p.id(), p.data());
     } else {

@@ -207,7 +207,7 @@ void TestConfigFile::genDate()
 void TestConfigFile::readInfoFields()
 {
     ConfigFile::Info info;
-    QCOMPARE(ConfigFile::readInfo(dataFile("cfg_info.ocf"), &info, m_rep), 0);
+    QCOMPARE(ConfigFile::readInfo(dataFile("cfg_info.ocf"), &info).presentTo(m_rep), 0);
     QCOMPARE(info.orvName, QStringLiteral("Pelm/PTC-CT"));
     QCOMPARE(info.orvType, 28);
     QCOMPARE(info.orvRev, 288);
@@ -218,7 +218,7 @@ void TestConfigFile::readInfoFields()
     QCOMPARE(info.appVersion, QStringLiteral("2.3.4"));
     QCOMPARE(info.genDate, QStringLiteral("Wed Feb 05 09:08:07 2020 GMT"));
     // Every output is optional.
-    QCOMPARE(ConfigFile::readInfo(dataFile("cfg_info.ocf"), nullptr, m_rep), 0);
+    QCOMPARE(ConfigFile::readInfo(dataFile("cfg_info.ocf"), nullptr).presentTo(m_rep), 0);
     QVERIFY(m_rep.statuses.isEmpty());
 }
 
@@ -229,7 +229,7 @@ void TestConfigFile::readInfoLenientNumbers()
                                "orv": {"orvType": "28", "orvRev": 256.9, "kivType": 1e12, "orvName": 5}})"));
     ConfigFile::Info info;
     info.kivRev = 77;
-    QCOMPARE(ConfigFile::readInfo(path, &info, m_rep), 0);
+    QCOMPARE(ConfigFile::readInfo(path, &info).presentTo(m_rep), 0);
     QCOMPARE(info.orvType, 0);  // text, not a number
     QCOMPARE(info.orvRev, 256); // truncated
     QCOMPARE(info.kivType, 0);  // out of range
@@ -269,7 +269,7 @@ void TestConfigFile::readInfoFailures()
         QVERIFY(writeAll(path, content));
 
     ConfigFile::Info info;
-    QCOMPARE(ConfigFile::readInfo(path, &info, m_rep), -1);
+    QCOMPARE(ConfigFile::readInfo(path, &info).presentTo(m_rep), -1);
     QCOMPARE(m_rep.boxes.size(), 1);
     const Reporter::Box b = m_rep.takeBox();
     QCOMPARE(b.icon, Reporter::Critical);
@@ -283,7 +283,7 @@ void TestConfigFile::readInfoFailures()
 void TestConfigFile::readRecords()
 {
     OrvParamList out{OrvParam(99, quint8(1))};
-    QCOMPARE(ConfigFile::read(dataFile("cfg_unordered.ocf"), false, offline(), out, m_rep), 7);
+    QCOMPARE(ConfigFile::read(dataFile("cfg_unordered.ocf"), false, offline(), out).presentTo(m_rep), 7);
     // Key order, whatever the order in the file.
     const OrvParamList expected{
         OrvParam(28, QByteArray::fromHex("D40D")),        // "Ble period": upper-case digits
@@ -382,7 +382,7 @@ void TestConfigFile::readFailures()
     const QString label = isDefault ? QStringLiteral("default") : path;
 
     OrvParamList out{OrvParam(99, quint8(1))};
-    QCOMPARE(ConfigFile::read(path, isDefault, offline(), out, m_rep), result);
+    QCOMPARE(ConfigFile::read(path, isDefault, offline(), out).presentTo(m_rep), result);
     QVERIFY(out.isEmpty());
     QCOMPARE(m_rep.boxes.size(), 1);
     const Reporter::Box b = m_rep.takeBox();
@@ -421,7 +421,9 @@ void TestConfigFile::readOtherModule()
                                           "Ble period": {"data": "d40d", "param": 28}}})"));
     m_rep.answer(answer);
     OrvParamList out;
-    QCOMPARE(ConfigFile::read(path, false, device(28, 0x0100, 14, 0x0205), out, m_rep), result);
+    QCOMPARE(ConfigFile::read(path, false, device(28, 0x0100, 14, 0x0205), out, ConfigFile::askOn(m_rep))
+                 .presentTo(m_rep),
+             result);
     QCOMPARE(out, records);
 
     QCOMPARE(m_rep.boxes.size(), 1);
@@ -440,13 +442,23 @@ void TestConfigFile::readOtherModule()
                  QStringList{QStringLiteral("Load configuration from '%1' has failed !").arg(path)});
     else
         QVERIFY(m_rep.statuses.isEmpty());
+
+    // Nobody to confirm: the file is not opened, and the question is not left behind as a box
+    // shown after the fact.
+    m_rep.clear();
+    out = OrvParamList{OrvParam(3, quint8(1))};
+    const Reported<int> unasked = ConfigFile::read(path, false, device(28, 0x0100, 14, 0x0205), out);
+    QCOMPARE(unasked.value, 0);
+    QVERIFY(out.isEmpty());
+    QVERIFY(!unasked.outcome.hasBox());
+    QCOMPARE(unasked.outcome.lastStatus(), QStringLiteral("Load configuration from '%1' has failed !").arg(path));
 }
 
 void TestConfigFile::defaultResource()
 {
     QCOMPARE(OrvList::instance().defaultConfig(28, 0x0100, 14), kDefaultConfig);
     OrvParamList out;
-    QCOMPARE(ConfigFile::read(kDefaultConfig, true, offline(), out, m_rep), 12);
+    QCOMPARE(ConfigFile::read(kDefaultConfig, true, offline(), out).presentTo(m_rep), 12);
     QCOMPARE(out, defaultRecords());
     QVERIFY(m_rep.statuses.isEmpty());
     // The family registers every parameter of its default configuration, with the same buffer flag.
@@ -457,7 +469,7 @@ void TestConfigFile::defaultResource()
     }
 
     ConfigFile::Info info;
-    QCOMPARE(ConfigFile::readInfo(kDefaultConfig, &info, m_rep), 0);
+    QCOMPARE(ConfigFile::readInfo(kDefaultConfig, &info).presentTo(m_rep), 0);
     QCOMPARE(info.orvName, QStringLiteral("Pelm/PTC-CT"));
     QCOMPARE(info.orvType, 28);
     QCOMPARE(info.orvRev, 256);
@@ -489,7 +501,7 @@ void TestConfigFile::writeLayout()
     };
     const QString path = m_dir.filePath(QStringLiteral("layout.ocf"));
     QCOMPARE(
-        ConfigFile::write(path, device(28, 256, 14, -1), FamilyParams::thermocoupleTables(), records, m_rep),
+        ConfigFile::write(path, device(28, 256, 14, -1), FamilyParams::thermocoupleTables(), records).presentTo(m_rep),
         0);
     QCOMPARE(QString::fromUtf8(readAll(path)), QString::fromUtf8(readAll(dataFile("cfg_written.ocf"))));
     QCOMPARE(m_rep.statuses.size(), 1);
@@ -542,7 +554,7 @@ void TestConfigFile::writeKeys()
 void TestConfigFile::writeReadsBack()
 {
     const QString path = m_dir.filePath(QStringLiteral("roundtrip.ocf"));
-    QCOMPARE(ConfigFile::write(path, offline(), mixedTables(), mixedRecords(), m_rep), 0);
+    QCOMPARE(ConfigFile::write(path, offline(), mixedTables(), mixedRecords()).presentTo(m_rep), 0);
     // The data texts are lower case.
     const QByteArray text = readAll(path);
     QVERIFY(text.contains("\"data\": \"d40d\""));
@@ -550,7 +562,7 @@ void TestConfigFile::writeReadsBack()
     QVERIFY(text.contains("Température"));
 
     OrvParamList out;
-    QCOMPARE(ConfigFile::read(path, false, offline(), out, m_rep), mixedRecords().size());
+    QCOMPARE(ConfigFile::read(path, false, offline(), out).presentTo(m_rep), mixedRecords().size());
     QCOMPARE(sorted(out), sorted(mixedRecords()));
     m_rep.statuses.clear();
 }
@@ -567,7 +579,7 @@ void TestConfigFile::writeOpenFailure()
     QFETCH(QString, target);
     QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("adir")));
     const QString path = m_dir.filePath(target);
-    QCOMPARE(ConfigFile::write(path, offline(), mixedTables(), mixedRecords(), m_rep), -1);
+    QCOMPARE(ConfigFile::write(path, offline(), mixedTables(), mixedRecords()).presentTo(m_rep), -1);
     QCOMPARE(m_rep.boxes.size(), 1);
     const Reporter::Box b = m_rep.takeBox();
     QCOMPARE(b.icon, Reporter::Critical);
@@ -601,7 +613,7 @@ void TestConfigFile::failedSaveKeepsPreviousFile()
         std::signal(SIGXFSZ, oldHandler);
         QSKIP("can't set a file-size limit here");
     }
-    const int result = ConfigFile::write(path, offline(), mixedTables(), mixedRecords(), m_rep);
+    const int result = ConfigFile::write(path, offline(), mixedTables(), mixedRecords()).presentTo(m_rep);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -622,10 +634,10 @@ void TestConfigFile::saveReplacesPreviousFile()
     const QString path = m_dir.filePath(QStringLiteral("replace.ocf"));
     QVERIFY(writeAll(path, QByteArray(20000, 'x')));
     const OrvParamList records{OrvParam(3, quint8(5))};
-    QCOMPARE(ConfigFile::write(path, offline(), mixedTables(), records, m_rep), 0);
+    QCOMPARE(ConfigFile::write(path, offline(), mixedTables(), records).presentTo(m_rep), 0);
     QCOMPARE(readAll(path), ConfigFile::toJson(offline(), mixedTables(), records));
     OrvParamList out;
-    QCOMPARE(ConfigFile::read(path, false, offline(), out, m_rep), 1);
+    QCOMPARE(ConfigFile::read(path, false, offline(), out).presentTo(m_rep), 1);
     QCOMPARE(out, records);
     m_rep.statuses.clear();
 }
@@ -654,9 +666,9 @@ void TestConfigFile::sizeLimit()
                        "It can't be loaded.");
 
     ConfigFile::Info info;
-    QCOMPARE(ConfigFile::readInfo(path, &info, m_rep), accepted ? 0 : -1);
+    QCOMPARE(ConfigFile::readInfo(path, &info).presentTo(m_rep), accepted ? 0 : -1);
     OrvParamList out;
-    QCOMPARE(ConfigFile::read(path, false, offline(), out, m_rep), accepted ? 12 : -1);
+    QCOMPARE(ConfigFile::read(path, false, offline(), out).presentTo(m_rep), accepted ? 12 : -1);
     if (accepted) {
         QCOMPARE(info.orvType, 28);
         QVERIFY(m_rep.boxes.isEmpty());
@@ -682,10 +694,10 @@ void TestConfigFile::readRefusesWhatIsNotAFile()
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     const QString open = QStringLiteral("Can't open file '%1'!");
     for (const QString &path : {fifo, QStringLiteral("/dev/zero")}) {
-        QCOMPARE(ConfigFile::readInfo(path, nullptr, m_rep), -1);
+        QCOMPARE(ConfigFile::readInfo(path, nullptr).presentTo(m_rep), -1);
         QCOMPARE(m_rep.takeBox().text, open.arg(path));
         OrvParamList out;
-        QCOMPARE(ConfigFile::read(path, false, offline(), out, m_rep), -1);
+        QCOMPARE(ConfigFile::read(path, false, offline(), out).presentTo(m_rep), -1);
         QCOMPARE(m_rep.takeBox().text, open.arg(path));
         QCOMPARE(m_rep.statusTexts(),
                  QStringList{QStringLiteral("Load configuration from '%1' has failed !").arg(path)});
@@ -702,7 +714,7 @@ void TestConfigFile::writeRefusesWhatIsNotAFile()
     // A save must not replace a pipe or a device node by a file of its own.
     const QString fifo = m_dir.filePath(QStringLiteral("out.ocf"));
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-    QCOMPARE(ConfigFile::write(fifo, offline(), mixedTables(), mixedRecords(), m_rep), -1);
+    QCOMPARE(ConfigFile::write(fifo, offline(), mixedTables(), mixedRecords()).presentTo(m_rep), -1);
     const Reporter::Box b = m_rep.takeBox();
     QCOMPARE(b.icon, Reporter::Critical);
     QCOMPARE(b.title, QStringLiteral("File error"));

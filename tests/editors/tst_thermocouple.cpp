@@ -748,7 +748,7 @@ void TestThermocouple::defaultConfigRoundTrip()
     identity.kivType = kKivType;
     OrvParamList expected;
     const QString path = OrvList::instance().defaultConfig(kOrvType, kOrvRev, kKivType);
-    QCOMPARE(ConfigFile::read(path, true, identity, expected, m_rep), 12);
+    QCOMPARE(ConfigFile::read(path, true, identity, expected).presentTo(m_rep), 12);
 
     const OrvParamList out = collect(*page);
     for (const OrvParam &e : expected) {
@@ -781,9 +781,9 @@ void TestThermocouple::defaultConfigSurvivesSave()
     OrvParamList defaults;
     OrvParamList saved;
     QCOMPARE(ConfigFile::read(OrvList::instance().defaultConfig(kOrvType, kOrvRev, kKivType), true, identity,
-                              defaults, m_rep),
+                              defaults).presentTo(m_rep),
              12);
-    QVERIFY(ConfigFile::read(file, false, identity, saved, m_rep) > 12);
+    QVERIFY(ConfigFile::read(file, false, identity, saved).presentTo(m_rep) > 12);
     for (const OrvParam &d : defaults) {
         const auto it =
             std::find_if(saved.cbegin(), saved.cend(), [&](const OrvParam &s) { return s.id() == d.id(); });

@@ -83,8 +83,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Fuzz::QuietReporter &rep = Fuzz::quietReporter();
 
     ConfigFile::Info info;
-    const int infoResult = ConfigFile::readInfo(path, &info, rep);
+    const Reported<int> infoRead = ConfigFile::readInfo(path, &info);
+    const int infoResult = infoRead.value;
     FUZZ_CHECK(infoResult == 0 || infoResult == -1);
+    // A refused file always says why.
+    FUZZ_CHECK(infoResult == 0 || infoRead.outcome.hasBox());
 
     // The identity the file names when it has one (its parameters are then read), else the
     // offline device of the accepted family.
@@ -94,8 +97,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     device.kivType = infoResult == 0 ? info.kivType : Catalog::kAcceptedKiv;
 
     OrvParamList params;
-    const int n = ConfigFile::read(path, false, device, params, rep);
+    const Reported<int> read = ConfigFile::read(path, false, device, params);
+    const int n = read.value;
     FUZZ_CHECK(n >= -1);
+    FUZZ_CHECK(n >= 1 || read.outcome.lastStatus() == ConfigFile::loadFailedText(path));
     FUZZ_CHECK(n < 1 || n == params.size());
 
     if (n >= 1) {
@@ -104,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString copy = scratchFile("copy.ocf");
         FUZZ_CHECK(writeFile(copy, ConfigFile::toJson(device, tables, params)));
         OrvParamList again;
-        FUZZ_CHECK(ConfigFile::read(copy, false, device, again, rep) == n);
+        FUZZ_CHECK(ConfigFile::read(copy, false, device, again).value == n);
         FUZZ_CHECK(sorted(again) == sorted(params));
     }
 
