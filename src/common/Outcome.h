@@ -17,9 +17,9 @@ public:
     struct Message
     {
         bool isBox = false;
-        Reporter::Box box;  ///< when isBox
-        QString status;     ///< when !isBox (empty: takes back the message shown)
-        int timeoutMs = 0;  ///< of a status
+        Reporter::Box box; ///< when isBox
+        QString status;    ///< when !isBox (empty: takes back the message shown)
+        int timeoutMs = 0; ///< of a status
     };
 
     void box(const Reporter::Box &b);
@@ -47,8 +47,7 @@ private:
 };
 
 /// A result with what the operation has to tell about it.
-template <typename T>
-struct Reported
+template <typename T> struct Reported
 {
     T value;
     Outcome outcome;

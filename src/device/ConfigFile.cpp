@@ -154,9 +154,10 @@ Reported<int> readInfo(const Document &doc, Info *info)
     const QJsonObject orv = doc.root.value(kOrv).toObject();
     const QJsonObject main = doc.root.value(kMain).toObject();
     if (orv.isEmpty() || main.isEmpty()) {
-        r.outcome.critical(errorFileTitle(), tr("The file '%1' don't has main section or %2 section! The file "
-                                                "is uncompleted and can't be loaded.")
-                                                 .arg(doc.path, Catalog::brand()));
+        r.outcome.critical(errorFileTitle(),
+                           tr("The file '%1' don't has main section or %2 section! The file "
+                              "is uncompleted and can't be loaded.")
+                               .arg(doc.path, Catalog::brand()));
         r.value = -1;
         return r;
     }
@@ -251,9 +252,10 @@ Reported<int> read(const Document &doc, bool isDefault, const DeviceIdentity &de
     }
 
     if (params.isEmpty()) {
-        r.outcome.critical(errorFileTitle(),
-                           tr("The file '%1' don't have a parameters! The file is uncompleted and can't loaded.")
-                               .arg(label));
+        r.outcome.critical(
+            errorFileTitle(),
+            tr("The file '%1' don't have a parameters! The file is uncompleted and can't loaded.")
+                .arg(label));
         return failed(-1);
     }
 
@@ -322,7 +324,8 @@ Reported<int> write(const QString &path, const DeviceIdentity &device, const Par
     // fails to open below.)
     const QFileInfo target(path);
     if (target.exists() && !target.isFile() && !target.isDir()) {
-        r.outcome.critical(fileErrorTitle(), tr("Can't write file '%1'! It is not a regular file.").arg(path));
+        r.outcome.critical(fileErrorTitle(),
+                           tr("Can't write file '%1'! It is not a regular file.").arg(path));
         r.outcome.status(failedText, kStatusTimeoutMs);
         return r;
     }

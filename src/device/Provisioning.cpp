@@ -198,7 +198,7 @@ Outcome Run::run(DeviceSession &session)
                     why << LoRaWanKeys::refusalText(k.id);
             }
             const QString details = why.isEmpty() ? boxes() : why.join(kReasonSeparator);
-                    outcome.reason = stageReason(tr("keys not written"), details);
+            outcome.reason = stageReason(tr("keys not written"), details);
             return outcome;
         }
     }

@@ -451,7 +451,8 @@ void TestConfigFile::readOtherModule()
     QCOMPARE(unasked.value, 0);
     QVERIFY(out.isEmpty());
     QVERIFY(!unasked.outcome.hasBox());
-    QCOMPARE(unasked.outcome.lastStatus(), QStringLiteral("Load configuration from '%1' has failed !").arg(path));
+    QCOMPARE(unasked.outcome.lastStatus(),
+             QStringLiteral("Load configuration from '%1' has failed !").arg(path));
 }
 
 void TestConfigFile::defaultResource()
@@ -500,9 +501,9 @@ void TestConfigFile::writeLayout()
         OrvParam(40, QByteArray::fromHex("ABCD")),
     };
     const QString path = m_dir.filePath(QStringLiteral("layout.ocf"));
-    QCOMPARE(
-        ConfigFile::write(path, device(28, 256, 14, -1), FamilyParams::thermocoupleTables(), records).presentTo(m_rep),
-        0);
+    QCOMPARE(ConfigFile::write(path, device(28, 256, 14, -1), FamilyParams::thermocoupleTables(), records)
+                 .presentTo(m_rep),
+             0);
     QCOMPARE(QString::fromUtf8(readAll(path)), QString::fromUtf8(readAll(dataFile("cfg_written.ocf"))));
     QCOMPARE(m_rep.statuses.size(), 1);
     QCOMPARE(m_rep.statuses.first().first,

@@ -449,6 +449,13 @@ void TestSession::applyRefusalReport()
                                     "    - Custom (41): failed !\n"));
     QCOMPARE(b.parent, &m_window);
     QCOMPARE(takeStatuses(), QStringList{kApplyFailedStatus});
+    QCOMPARE(s->lastOutcome().boxTexts(), QStringList{b.title + QStringLiteral(": ") + b.text});
+
+    // The next transaction starts its outcome afresh.
+    QVERIFY(s->load(Protocol::kLoadTimeoutMs) > 0);
+    QVERIFY(!s->lastOutcome().hasBox());
+    QCOMPARE(s->lastOutcome().lastStatus(), kLoadOkStatus);
+    QCOMPARE(takeStatuses(), QStringList{kLoadOkStatus});
 }
 
 void TestSession::applyTwoFramesRefusalOfSecondFrame()
@@ -520,6 +527,13 @@ void TestSession::applyFaults()
 
     QCOMPARE(s->applyToDevice(), -1);
     QCOMPARE(m_dev->commandCount(Protocol::kCmdParams) - 2, twoFrames ? 2 : 1); // 2 identification exchanges
+    // The transaction's outcome holds what was shown, in the same order: the device's own
+    // warning (when it sent one) comes before the apply's box.
+    QStringList shown;
+    for (const Reporter::Box &box : m_rep.boxes)
+        shown << box.title + QStringLiteral(": ") + box.text;
+    QCOMPARE(s->lastOutcome().boxTexts(), shown);
+    QCOMPARE(s->lastOutcome().lastStatus(), kApplyFailedStatus);
     if (!firstTitle.isEmpty())
         QCOMPARE(m_rep.takeBox().title, firstTitle);
     const Reporter::Box b = m_rep.takeBox();
