@@ -6,6 +6,7 @@
 #include "device/ProvisioningRecord.h"
 #include "support/RunProcess.h"
 #include "support/SecretScan.h"
+#include "support/TestKeys.h"
 #include "support/TestData.h"
 
 #include <QCryptographicHash>
@@ -15,14 +16,14 @@
 
 namespace {
 
+using namespace TestKeys;
+
 using namespace TestData;
 using Result = ProcessResult;
 
 const QString kSimIdentity = QStringLiteral("Pelm-PTC-CT:1.0.0 | KIV-:102 | DevEUI:70B3D5499A0C1E2F");
 const QString kOk = QStringLiteral("Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E2F");
 const QString kFailed = QStringLiteral("Pelm-PTC-CT - failed - DevEUI 70B3D5499A0C1E2F: ");
-const QByteArray kAppEui = QByteArray::fromHex("D0E1F2A3B4C5D6E7");
-const QByteArray kAppKey = QByteArray::fromHex("2B7E151628AED2A6ABF7158809CF4F3C");
 const QByteArray kKeyList = "DevEUI,AppEUI,AppKey\r\n"
                             "70B3D5499A0C1E2F,D0E1F2A3B4C5D6E7,2B7E151628AED2A6ABF7158809CF4F3C\r\n";
 const QByteArray kOtherKeyList = "DevEUI,AppEUI,AppKey\r\n"

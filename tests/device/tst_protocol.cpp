@@ -8,11 +8,14 @@
 #include "support/LogRecorder.h"
 #include "support/RecordingReporter.h"
 #include "support/SecretScan.h"
+#include "support/TestKeys.h"
 
 #include <QThread>
 #include <QtTest>
 
 namespace {
+
+using namespace TestKeys;
 
 /// Read timeout of the exchanges these tests run directly: scripted answers are there at once,
 /// so only a silent device sits it out.
@@ -694,12 +697,6 @@ void TestProtocol::noTransport()
 // trace
 // ---------------------------------------------------------------------------------------------
 
-namespace {
-// Distinctive keys: no run of their bytes appears anywhere else by chance.
-const QByteArray kAppEui = QByteArray::fromHex("D0E1F2A3B4C5D6E7");
-const QByteArray kAppKey = QByteArray::fromHex("2B7E151628AED2A6ABF7158809CF4F3C");
-} // namespace
-
 void TestProtocol::trace_data()
 {
     QTest::addColumn<QString>("operation");
@@ -759,7 +756,8 @@ void TestProtocol::trace_data()
     QTest::newRow("silent device") << "temperature" << QList<QByteArray>()
                                    << QStringList{
                                           "send link 0x75 cmd 20 (temperature) len 0: 75 14 00 00",
-                                          QStringLiteral("recv link 0x75 cmd 20 (temperature): nothing within %1 ms")
+                                          QStringLiteral(
+                                              "recv link 0x75 cmd 20 (temperature): nothing within %1 ms")
                                               .arg(Protocol::kLiveTimeoutMs),
                                       };
     QTest::newRow("other link code") << "temperature"

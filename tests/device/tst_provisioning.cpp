@@ -15,6 +15,7 @@
 #include "support/RecordingReporter.h"
 #include "support/TestData.h"
 #include "support/SecretScan.h"
+#include "support/TestKeys.h"
 #include "support/SimComm.h"
 
 #include <QJsonDocument>
@@ -26,15 +27,12 @@
 
 namespace {
 
+using namespace TestKeys;
+
 using namespace TestData;
 
 /// DevEUI of a fresh simulated device.
 const QByteArray kDevEui = QByteArray::fromHex("70B3D5499A0C1E2F");
-// Distinctive keys: no run of their digits appears anywhere else by chance.
-const QByteArray kAppEui = QByteArray::fromHex("D0E1F2A3B4C5D6E7");
-const QByteArray kAppKey = QByteArray::fromHex("2B7E151628AED2A6ABF7158809CF4F3C");
-const QByteArray kOtherAppEui = QByteArray::fromHex("A1B2C3D4E5F60718");
-const QByteArray kOtherAppKey = QByteArray::fromHex("C0FFEE0BADF00D15DEADBEEF8BADF00D");
 
 QByteArray keyListText()
 {

@@ -1170,7 +1170,8 @@ void TestBle::simLongAnswerSpansNotifications()
     QCOMPARE(comm.read(header, 4, kReadTimeoutMs), 4);
     QCOMPARE(QByteArray(reinterpret_cast<char *>(header), 4), bytes("62016400"));
     QByteArray data(payload.size(), 0);
-    QCOMPARE(comm.read(reinterpret_cast<quint8 *>(data.data()), quint32(data.size()), kReadTimeoutMs), payload.size());
+    QCOMPARE(comm.read(reinterpret_cast<quint8 *>(data.data()), quint32(data.size()), kReadTimeoutMs),
+             payload.size());
     QCOMPARE(data, payload);
     // 104 answer bytes in notifications of at most 19.
     const int total = 4 + payload.size();

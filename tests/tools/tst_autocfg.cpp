@@ -16,6 +16,7 @@
 #include "support/RecordingReporter.h"
 #include "support/TestData.h"
 #include "support/SecretScan.h"
+#include "support/TestKeys.h"
 #include "tools/WdgAutoCfg.h"
 
 #include <QAction>
@@ -35,12 +36,10 @@
 
 namespace {
 
+using namespace TestKeys;
+
 using namespace TestData;
 
-const QByteArray kAppEui = QByteArray::fromHex("D0E1F2A3B4C5D6E7");
-const QByteArray kAppKey = QByteArray::fromHex("2B7E151628AED2A6ABF7158809CF4F3C");
-const QByteArray kAppEui2 = QByteArray::fromHex("A1B2C3D4E5F60718");
-const QByteArray kAppKey2 = QByteArray::fromHex("C0FFEE0BADF00D15DEADBEEF8BADF00D");
 const QByteArray kKeyList = "DevEUI,AppEUI,AppKey\r\n"
                             "70B3D5499A0C1E01,D0E1F2A3B4C5D6E7,2B7E151628AED2A6ABF7158809CF4F3C\r\n"
                             "70B3D5499A0C1E02,A1B2C3D4E5F60718,C0FFEE0BADF00D15DEADBEEF8BADF00D\r\n"
@@ -360,7 +359,7 @@ void TestAutoCfg::rollOut()
          true,
          QString(),
          true,
-         kAppKey2},
+         kOtherAppKey},
     };
 
     QStringList expectedLines;
@@ -434,7 +433,7 @@ void TestAutoCfg::rollOut()
     const QString secret =
         SecretScan::find(QStringList{log()->toPlainText(), QString::fromUtf8(readAll(record))}
                              << debugLog.all() << m_rep.statusTexts(),
-                         {kAppEui, kAppKey, kAppEui2, kAppKey2});
+                         {kAppEui, kAppKey, kOtherAppEui, kOtherAppKey});
     QVERIFY2(secret.isEmpty(), qPrintable(secret));
 }
 
@@ -489,7 +488,8 @@ void TestAutoCfg::recordThatIsNoRecordIsRefused()
     QCOMPARE(readAll(keys), kKeyList);
 
     // A broken key list keeps the tool without keys, and its box quotes no key.
-    m_dialogs->setNextFileName(writeFile(m_dir, "broken.csv", QByteArray(kKeyList).replace(",2B7E", ",XB7E")));
+    m_dialogs->setNextFileName(
+        writeFile(m_dir, "broken.csv", QByteArray(kKeyList).replace(",2B7E", ",XB7E")));
     click("toolButton_selectKeys");
     const Reporter::Box keyBox = m_rep.takeBox();
     QCOMPARE(keyBox.title, QStringLiteral("Key list"));
