@@ -27,11 +27,15 @@ class Ble : public QObject
 {
     Q_OBJECT
 public:
+    /// Default durations of the wait slices, in milliseconds.
+    static constexpr int kConnectSliceMs = 1000;
+    static constexpr int kDiscoverySliceMs = 1000;
+
     /// Durations of the wait slices in milliseconds; tests shorten them.
     struct Timing
     {
-        int connectSliceMs = 1000;
-        int discoverySliceMs = 1000;
+        int connectSliceMs = kConnectSliceMs;
+        int discoverySliceMs = kDiscoverySliceMs;
     };
 
     static constexpr int kConnectAttempts = 3;

@@ -19,14 +19,18 @@ class CommBle : public QObject, public Comm
 {
     Q_OBJECT
 public:
-    /// Bounds of the blocking steps, in milliseconds. The defaults are those the devices need;
-    /// tests shorten them.
+    /// Default bounds of the blocking steps, in milliseconds: those the devices need.
+    static constexpr int kConnectTimeoutMs = 10000;
+    static constexpr int kDiscoveryTimeoutMs = 10000;
+    static constexpr int kCloseTimeoutMs = 5000;
+
+    /// Bounds of the blocking steps, in milliseconds; tests shorten them.
     struct Timeouts
     {
-        int connectMs = 10000;          ///< connection establishment
-        int serviceDiscoveryMs = 10000; ///< service discovery
-        int charDiscoveryMs = 10000;    ///< characteristic discovery
-        int closeMs = 5000;             ///< wait for the controller to leave its closing state
+        int connectMs = kConnectTimeoutMs;            ///< connection establishment
+        int serviceDiscoveryMs = kDiscoveryTimeoutMs; ///< service discovery
+        int charDiscoveryMs = kDiscoveryTimeoutMs;    ///< characteristic discovery
+        int closeMs = kCloseTimeoutMs;                ///< wait for the controller to leave its closing state
     };
 
     /// Largest payload of one frame (the length byte must stay below 255).

@@ -14,6 +14,7 @@
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
 #include "support/RecordingReporter.h"
+#include "support/TestData.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -34,27 +35,8 @@
 #include <memory>
 
 namespace {
-const QString kDefaultConfig =
-    QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
 
-/// Writes a copy of the default configuration with another identity.
-QString configFor(const QTemporaryDir &dir, const QString &name, int orvType, int kivType)
-{
-    QFile in(kDefaultConfig);
-    if (!in.open(QIODevice::ReadOnly))
-        return QString();
-    QJsonObject doc = QJsonDocument::fromJson(in.readAll()).object();
-    QJsonObject orv = doc.value("orv").toObject();
-    orv.insert("orvType", orvType);
-    orv.insert("kivType", kivType);
-    doc.insert("orv", orv);
-    const QString path = dir.filePath(name);
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return QString();
-    out.write(QJsonDocument(doc).toJson());
-    return path;
-}
+using namespace TestData;
 
 /// Records a property of a widget of the device page at its first paint.
 class FirstPaintRecorder : public QObject

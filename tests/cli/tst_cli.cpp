@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include "support/RunProcess.h"
 #include "support/SecretScan.h"
+#include "support/TestData.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -29,8 +30,7 @@ Result runCli(const QStringList &args, const QByteArray &input)
     return ::runCli(args, o);
 }
 
-const QString kDefaultConfig =
-    QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
+using TestData::kDefaultConfig;
 
 /// The identity line of the simulated device.
 const QString kSimIdentity = QStringLiteral("Pelm-PTC-CT:1.0.0 | KIV-:102 | DevEUI:70B3D5499A0C1E2F");
@@ -698,27 +698,12 @@ namespace {
 /// pelm-cli with QT_LOGGING_RULES set to rules (empty: not set) and the default message format.
 Result runCliWithRules(const QStringList &args, const QString &rules, const QByteArray &input = QByteArray())
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QT_LOGGING_RULES"));
-    env.remove(QStringLiteral("QT_MESSAGE_PATTERN"));
+    ProcessOptions o;
+    o.input = input;
+    o.unset = QStringList{QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("QT_MESSAGE_PATTERN")};
     if (!rules.isEmpty())
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), rules);
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(PELM_BIN_DIR "/pelm-cli"), args);
-    if (!p.waitForStarted(5000))
-        return {};
-    p.write(input);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(20000)) {
-        p.kill();
-        return {};
-    }
-    Result r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+        o.environment = QStringList{QStringLiteral("QT_LOGGING_RULES=") + rules};
+    return ::runCli(args, o);
 }
 
 // The identification of the simulated device, as the protocol trace shows it.

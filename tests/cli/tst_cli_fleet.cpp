@@ -4,7 +4,10 @@
 // is touched. No key appears in any output or in the record.
 
 #include "device/ProvisioningRecord.h"
+#include "support/RunProcess.h"
 #include "support/SecretScan.h"
+#include "support/TestKeys.h"
+#include "support/TestData.h"
 
 #include <QCryptographicHash>
 #include <QProcess>
@@ -13,48 +16,18 @@
 
 namespace {
 
-const QString kDefaultConfig =
-    QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
+using namespace TestKeys;
+
+using namespace TestData;
+using Result = ProcessResult;
+
 const QString kSimIdentity = QStringLiteral("Pelm-PTC-CT:1.0.0 | KIV-:102 | DevEUI:70B3D5499A0C1E2F");
 const QString kOk = QStringLiteral("Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E2F");
 const QString kFailed = QStringLiteral("Pelm-PTC-CT - failed - DevEUI 70B3D5499A0C1E2F: ");
-const QByteArray kAppEui = QByteArray::fromHex("D0E1F2A3B4C5D6E7");
-const QByteArray kAppKey = QByteArray::fromHex("2B7E151628AED2A6ABF7158809CF4F3C");
 const QByteArray kKeyList = "DevEUI,AppEUI,AppKey\r\n"
                             "70B3D5499A0C1E2F,D0E1F2A3B4C5D6E7,2B7E151628AED2A6ABF7158809CF4F3C\r\n";
 const QByteArray kOtherKeyList = "DevEUI,AppEUI,AppKey\r\n"
                                  "70B3D5499A0C1E30,D0E1F2A3B4C5D6E7,2B7E151628AED2A6ABF7158809CF4F3C\r\n";
-
-struct Result
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Result runCli(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(PELM_BIN_DIR "/pelm-cli"), args);
-    if (!p.waitForStarted(5000))
-        return {};
-    p.closeWriteChannel();
-    if (!p.waitForFinished(20000)) {
-        p.kill();
-        return {};
-    }
-    Result r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QString lastLine(const QString &text)
 {

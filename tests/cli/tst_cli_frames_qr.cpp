@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include "support/RunProcess.h"
+#include "support/TestData.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -21,8 +22,7 @@ Result run(const QString &program, const QStringList &args)
 {
     return runProcess(program, args);
 }
-const QString kDefaultConfig =
-    QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
+using TestData::kDefaultConfig;
 
 QString zxingText(const QString &path)
 {
@@ -35,23 +35,15 @@ QString zxingText(const QString &path)
 /// A copy of the default configuration whose parameters all hold n bytes.
 QString withLongValues(const QTemporaryDir &dir, int n)
 {
-    QFile in(kDefaultConfig);
-    if (!in.open(QIODevice::ReadOnly))
-        return QString();
-    QJsonObject doc = QJsonDocument::fromJson(in.readAll()).object();
-    QJsonObject params = doc.value("params").toObject();
-    for (const QString &key : params.keys()) {
-        QJsonObject p = params.value(key).toObject();
-        p.insert("data", QString::fromLatin1(QByteArray(n, '\x5A').toHex()));
-        params.insert(key, p);
-    }
-    doc.insert("params", params);
-    const QString path = dir.filePath(QStringLiteral("long.ocf"));
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return QString();
-    out.write(QJsonDocument(doc).toJson());
-    return path;
+    return TestData::editedConfig(dir, QStringLiteral("long.ocf"), [n](QJsonObject &doc) {
+        QJsonObject params = doc.value("params").toObject();
+        for (const QString &key : params.keys()) {
+            QJsonObject p = params.value(key).toObject();
+            p.insert("data", QString::fromLatin1(QByteArray(n, '\x5A').toHex()));
+            params.insert(key, p);
+        }
+        doc.insert("params", params);
+    });
 }
 } // namespace
 

@@ -3,6 +3,7 @@
 // real `rb` receiver over the simulated USB link.
 
 #include "support/RunProcess.h"
+#include "support/TestData.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -12,6 +13,8 @@
 #include <QtTest>
 
 namespace {
+
+using TestData::readAll;
 using Result = ProcessResult;
 
 /// Tools and pelm-cli get a minute: an update over the simulated link takes seconds.
@@ -43,12 +46,6 @@ bool writeFile(const QString &path, const QByteArray &content)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 bool haveTools(const QStringList &tools)
@@ -147,7 +144,7 @@ void TestCliUpdate::firmwareInfoAgreesWithSrecInfo()
     QVERIFY2(made.code == 0, qPrintable(made.err));
     if (rewrites) {
         // Records written again further down the file, partly over the image, partly past it.
-        QByteArray text = readFile(srec);
+        QByteArray text = readAll(srec);
         const QByteArray first = text.split('\n').value(1).trimmed();
         const quint32 base = first.mid(4, 2 * addressBytes).toUInt(nullptr, 16);
         const QString bin = dir.filePath(QStringLiteral("rw.bin"));
@@ -159,7 +156,7 @@ void TestCliUpdate::firmwareInfoAgreesWithSrecInfo()
                     QStringLiteral("-address-length=%1").arg(addressBytes), QStringLiteral("-disable=header"),
                     QStringLiteral("-disable=data-count"), QStringLiteral("-disable=exec-start-address")});
         QVERIFY2(made.code == 0, qPrintable(made.err));
-        QVERIFY(writeFile(srec, text + readFile(part)));
+        QVERIFY(writeFile(srec, text + readAll(part)));
     }
 
     QString error;
@@ -276,12 +273,12 @@ void TestCliUpdate::updateSimulated()
     QVERIFY(r.err.contains(QStringLiteral("progress 100%\n")));
     QVERIFY(r.err.contains(QStringLiteral("Device after the update: ")));
     if (file.endsWith(QLatin1String(".sfb"))) {
-        QVERIFY(readFile(received) == image);
+        QVERIFY(readAll(received) == image);
     } else {
         // What the bootloader was given, read back as the updater reads a file.
         const Result info = runCliLong({QStringLiteral("firmware"), QStringLiteral("info"), received});
         QCOMPARE(info.out, QStringLiteral("segments 1\nbase 0x08000000\nsize 4000\n0x08000000-0x08000f9f\n"));
-        QVERIFY(readFile(received) == content);
+        QVERIFY(readAll(received) == content);
     }
 }
 
@@ -297,11 +294,11 @@ void TestCliUpdate::updateIntoRealReceiver()
     QVERIFY(writeFile(path, image));
     const Result r =
         runCliLong({"device", "update", path, "--simulate", "--sim-ymodem-peer",
-                QStringLiteral("exec env LD_PRELOAD=%1 rb -b -y").arg(QStringLiteral(PELM_RB_SHIM))},
-               rxDir.path());
+                    QStringLiteral("exec env LD_PRELOAD=%1 rb -b -y").arg(QStringLiteral(PELM_RB_SHIM))},
+                   rxDir.path());
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QVERIFY(r.err.contains(QStringLiteral("Firmware sent\n")));
-    QVERIFY(readFile(rxDir.filePath(QStringLiteral("firmware.sfb"))) == image);
+    QVERIFY(readAll(rxDir.filePath(QStringLiteral("firmware.sfb"))) == image);
 }
 
 void TestCliUpdate::updateRefusals_data()

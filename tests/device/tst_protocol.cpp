@@ -8,11 +8,18 @@
 #include "support/LogRecorder.h"
 #include "support/RecordingReporter.h"
 #include "support/SecretScan.h"
+#include "support/TestKeys.h"
 
 #include <QThread>
 #include <QtTest>
 
 namespace {
+
+using namespace TestKeys;
+
+/// Read timeout of the exchanges these tests run directly: scripted answers are there at once,
+/// so only a silent device sits it out.
+constexpr int kReadTimeoutMs = 500;
 
 QByteArray hex(const char *h)
 {
@@ -146,7 +153,7 @@ void TestProtocol::sendFailures()
     OrvParamList list = oneByteParams(2);
     comm.then(usb(1, "06 00"));
     const int readsBefore = comm.reads;
-    QVERIFY(p.exchangeParams(list, nullptr, 500, true).isEmpty());
+    QVERIFY(p.exchangeParams(list, nullptr, Protocol::kLoadTimeoutMs, true).isEmpty());
     QCOMPARE(comm.reads, readsBefore);
 }
 
@@ -176,7 +183,7 @@ void TestProtocol::receiveAnswerHeaderChecks()
     ScriptedComm comm;
     comm.incoming = bytes;
     Protocol p(&comm, &m_rep);
-    const Protocol::Answer a = p.receiveAnswer(500);
+    const Protocol::Answer a = p.receiveAnswer(kReadTimeoutMs);
     QCOMPARE(int(a.status), status);
     QCOMPARE(a.payload, payload);
 }
@@ -189,11 +196,11 @@ void TestProtocol::rejectedAnswerDoesNotLeakIntoNext()
     p.setBufferSize(64);
     comm.then(answerMsg(Comm::kLinkBle, 1, hex("75 01 02 00 06 99")));
     OrvParamList first = oneByteParams(1);
-    QVERIFY(p.exchangeParams(first, nullptr, 500, true).isEmpty());
+    QVERIFY(p.exchangeParams(first, nullptr, Protocol::kLoadTimeoutMs, true).isEmpty());
 
     comm.then(usb(1, "06 00"));
     OrvParamList second = oneByteParams(1);
-    QCOMPARE(p.exchangeParams(second, nullptr, 500, true), hex("00"));
+    QCOMPARE(p.exchangeParams(second, nullptr, Protocol::kLoadTimeoutMs, true), hex("00"));
 }
 
 void TestProtocol::drainOfAChattyDeviceIsBounded()
@@ -204,7 +211,7 @@ void TestProtocol::drainOfAChattyDeviceIsBounded()
     Protocol p(&comm, &m_rep);
     QElapsedTimer timer;
     timer.start();
-    const Protocol::Answer a = p.receiveAnswer(500);
+    const Protocol::Answer a = p.receiveAnswer(kReadTimeoutMs);
     const qint64 elapsed = timer.elapsed();
     QCOMPARE(int(a.status), int(Protocol::kStatusNone));
     QVERIFY(a.payload.isEmpty());
@@ -239,7 +246,7 @@ void TestProtocol::receiveRaw()
     Protocol p(&comm, &m_rep);
     quint8 buffer[16] = {};
     quint8 st = 0xAA;
-    QCOMPARE(p.receiveRaw(buffer, capacity, 500, &st), result);
+    QCOMPARE(p.receiveRaw(buffer, capacity, kReadTimeoutMs, &st), result);
     QCOMPARE(int(st), status);
     if (result > 0)
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(buffer), result), bytes.mid(4));
@@ -309,7 +316,7 @@ void TestProtocol::multiPacket()
     p.setBufferSize(64);
     comm.then(packets);
     OrvParamList list = oneByteParams(1);
-    QCOMPARE(p.exchangeParams(list, nullptr, 500, true), result);
+    QCOMPARE(p.exchangeParams(list, nullptr, Protocol::kLoadTimeoutMs, true), result);
     QCOMPARE(p.lastExchangeAcknowledged(), acknowledged);
     QVERIFY(list.isEmpty()); // the list is consumed
     if (!boxTitle.isEmpty()) {
@@ -332,7 +339,7 @@ void TestProtocol::endlessAnswerIsCutOff()
         flood.append(usb(2, "06 A1"));
     comm.then(flood);
     OrvParamList list = oneByteParams(1);
-    QVERIFY(p.exchangeParams(list, nullptr, 500, true).isEmpty());
+    QVERIFY(p.exchangeParams(list, nullptr, Protocol::kLoadTimeoutMs, true).isEmpty());
     QVERIFY(!p.lastExchangeAcknowledged());
 }
 
@@ -345,8 +352,8 @@ void TestProtocol::errorsHidden()
     comm.then(usb(1, "08 02"));
     OrvParamList a = oneByteParams(1);
     OrvParamList b = oneByteParams(1);
-    QVERIFY(p.exchangeParams(a, nullptr, 500, false).isEmpty());
-    QVERIFY(p.exchangeParams(b, nullptr, 500, false).isEmpty());
+    QVERIFY(p.exchangeParams(a, nullptr, Protocol::kLoadTimeoutMs, false).isEmpty());
+    QVERIFY(p.exchangeParams(b, nullptr, Protocol::kLoadTimeoutMs, false).isEmpty());
     QVERIFY(m_rep.boxes.isEmpty());
 }
 
@@ -385,7 +392,7 @@ void TestProtocol::laterFramesStillSentAfterSilentFrame()
     comm.then(usb(1, "06 00"));
     OrvParamList list = oneByteParams(4);
     QByteArray ids;
-    QCOMPARE(p.exchangeParams(list, &ids, 500, true), hex("00"));
+    QCOMPARE(p.exchangeParams(list, &ids, kReadTimeoutMs, true), hex("00"));
     QCOMPARE(comm.written.size(), 2);
     QCOMPARE(ids.size(), 16);
 }
@@ -398,7 +405,7 @@ void TestProtocol::sentIdsPaddingOneFrame()
     comm.then(usb(1, "06 00 00"));
     OrvParamList list = oneByteParams(9);
     QByteArray ids;
-    const QByteArray result = p.exchangeParams(list, &ids, 5000, true);
+    const QByteArray result = p.exchangeParams(list, &ids, Protocol::kApplyTimeoutMs, true);
     QCOMPARE(ids, hex("0A 0B 0C 0D 0E 0F 10 11 12 00 00 00 00 00 00 00"));
     QCOMPARE(comm.written.size(), 1);
     QCOMPARE(comm.written.first().mid(0, 4), hex("75 05 12 00")); // 9 elements of 2 bytes
@@ -416,7 +423,7 @@ void TestProtocol::sentIdsPaddingTwoFrames()
     comm.then(usb(1, "06 01"));
     OrvParamList list = oneByteParams(10);
     QByteArray ids;
-    const QByteArray result = p.exchangeParams(list, &ids, 5000, true);
+    const QByteArray result = p.exchangeParams(list, &ids, Protocol::kApplyTimeoutMs, true);
     QCOMPARE(ids, hex("0A 0B 0C 0D 0E 0F 00 00"
                       "10 11 12 13 00 00 00 00"));
     QCOMPARE(result, hex("00 01"));
@@ -443,7 +450,7 @@ void TestProtocol::bufferRecordChunkedOverFrames()
     OrvParamList list;
     list.append(OrvParam(22, hex("88 13 00 00 32 00 00 00"), 0));
     QByteArray ids;
-    QCOMPARE(p.exchangeParams(list, &ids, 5000, true), hex("00 00"));
+    QCOMPARE(p.exchangeParams(list, &ids, Protocol::kApplyTimeoutMs, true), hex("00 00"));
     QCOMPARE(ids, hex("16 00 00 00 00 00 00 00"
                       "16 00 00 00 00 00 00 00"));
     QCOMPARE(comm.written.at(0), hex("75 05 08 00"
@@ -462,7 +469,7 @@ void TestProtocol::unsendableRecordSendsNothing()
     OrvParamList list;
     list.append(OrvParam(3, QByteArray(10, 'x')));
     QByteArray ids;
-    QVERIFY(p.exchangeParams(list, &ids, 5000, true).isEmpty());
+    QVERIFY(p.exchangeParams(list, &ids, Protocol::kApplyTimeoutMs, true).isEmpty());
     QVERIFY(comm.written.isEmpty());
     QCOMPARE(comm.reads, 0);
 }
@@ -672,12 +679,12 @@ void TestProtocol::noTransport()
     Protocol p(nullptr, &m_rep);
     p.setBufferSize(64);
     QCOMPARE(p.sendCommand(Protocol::kCmdParams, hex("01 02")), 0);
-    QCOMPARE(int(p.receiveAnswer(500).status), 0);
+    QCOMPARE(int(p.receiveAnswer(kReadTimeoutMs).status), 0);
     quint8 st = 9;
-    QCOMPARE(p.receiveRaw(nullptr, 0, 500, &st), 0);
+    QCOMPARE(p.receiveRaw(nullptr, 0, kReadTimeoutMs, &st), 0);
     QCOMPARE(int(st), 0);
     OrvParamList list = oneByteParams(2);
-    QVERIFY(p.exchangeParams(list, nullptr, 500, true).isEmpty());
+    QVERIFY(p.exchangeParams(list, nullptr, Protocol::kLoadTimeoutMs, true).isEmpty());
     DeviceInfo info;
     QVERIFY(!p.identify(&info, true));
     QCOMPARE(p.bootloaderTag(0x40), -1);
@@ -689,12 +696,6 @@ void TestProtocol::noTransport()
 // ---------------------------------------------------------------------------------------------
 // trace
 // ---------------------------------------------------------------------------------------------
-
-namespace {
-// Distinctive keys: no run of their bytes appears anywhere else by chance.
-const QByteArray kAppEui = QByteArray::fromHex("D0E1F2A3B4C5D6E7");
-const QByteArray kAppKey = QByteArray::fromHex("2B7E151628AED2A6ABF7158809CF4F3C");
-} // namespace
 
 void TestProtocol::trace_data()
 {
@@ -755,7 +756,9 @@ void TestProtocol::trace_data()
     QTest::newRow("silent device") << "temperature" << QList<QByteArray>()
                                    << QStringList{
                                           "send link 0x75 cmd 20 (temperature) len 0: 75 14 00 00",
-                                          "recv link 0x75 cmd 20 (temperature): nothing within 500 ms",
+                                          QStringLiteral(
+                                              "recv link 0x75 cmd 20 (temperature): nothing within %1 ms")
+                                              .arg(Protocol::kLiveTimeoutMs),
                                       };
     QTest::newRow("other link code") << "temperature"
                                      << QList<QByteArray>{answerMsg(Comm::kLinkBle, 1, hex("3412"))}
@@ -826,10 +829,10 @@ void TestProtocol::trace()
         DeviceInfo info;
         QVERIFY(p.identify(&info, false));
     } else if (operation == "load") {
-        p.runAction(Protocol::kActLoadConfig, QByteArray(), 500, false);
+        p.runAction(Protocol::kActLoadConfig, QByteArray(), Protocol::kLoadTimeoutMs, false);
     } else if (operation == "write") {
         OrvParamList list = oneByteParams(2);
-        p.exchangeParams(list, nullptr, 500, false);
+        p.exchangeParams(list, nullptr, Protocol::kApplyTimeoutMs, false);
     } else if (operation == "temperature") {
         p.readLiveValue(Protocol::kCmdTemperature, nullptr);
     } else if (operation == "terminal") {
@@ -873,7 +876,7 @@ void TestProtocol::keysNeverTraced()
                       OrvParam(LoRaWanKeys::kAppKeyParamId, kAppKey, 0)};
 
     const LogRecorder log;
-    p.exchangeParams(keys, nullptr, 500, false);
+    p.exchangeParams(keys, nullptr, Protocol::kApplyTimeoutMs, false);
     m_rep.clear();
 
     // The keys did go out, and every request was traced.
@@ -899,7 +902,7 @@ void TestProtocol::traceOffByDefault()
     comm.then(usb(1, "4000"));
     Protocol p(&comm, &m_rep);
     QVERIFY(p.sendCommand(Protocol::kCmdBufferSize) == 0);
-    QCOMPARE(int(p.receiveAnswer(500).status), 1);
+    QCOMPARE(int(p.receiveAnswer(kReadTimeoutMs).status), 1);
     QCOMPARE(log.all(), QStringList());
 }
 

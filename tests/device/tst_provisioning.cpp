@@ -13,7 +13,9 @@
 #include "sim/SimDevice.h"
 #include "support/LogRecorder.h"
 #include "support/RecordingReporter.h"
+#include "support/TestData.h"
 #include "support/SecretScan.h"
+#include "support/TestKeys.h"
 #include "support/SimComm.h"
 
 #include <QJsonDocument>
@@ -25,46 +27,18 @@
 
 namespace {
 
-const QString kDefaultConfig =
-    QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
+using namespace TestKeys;
+
+using namespace TestData;
+
 /// DevEUI of a fresh simulated device.
 const QByteArray kDevEui = QByteArray::fromHex("70B3D5499A0C1E2F");
-// Distinctive keys: no run of their digits appears anywhere else by chance.
-const QByteArray kAppEui = QByteArray::fromHex("D0E1F2A3B4C5D6E7");
-const QByteArray kAppKey = QByteArray::fromHex("2B7E151628AED2A6ABF7158809CF4F3C");
-const QByteArray kOtherAppEui = QByteArray::fromHex("A1B2C3D4E5F60718");
-const QByteArray kOtherAppKey = QByteArray::fromHex("C0FFEE0BADF00D15DEADBEEF8BADF00D");
 
 QByteArray keyListText()
 {
     return "DevEUI,AppEUI,AppKey\r\n"
            "70B3D5499A0C1E2F,D0E1F2A3B4C5D6E7,2B7E151628AED2A6ABF7158809CF4F3C\r\n"
            "70b3d5499a0c1e30,a1b2c3d4e5f60718,c0ffee0badf00d15deadbeef8badf00d\r\n";
-}
-
-/// Writes a copy of the default configuration with another identity (and optionally one value).
-QString configFor(const QTemporaryDir &dir, const QString &name, int orvType, int kivType)
-{
-    QFile in(kDefaultConfig);
-    if (!in.open(QIODevice::ReadOnly))
-        return QString();
-    QJsonObject doc = QJsonDocument::fromJson(in.readAll()).object();
-    QJsonObject orv = doc.value("orv").toObject();
-    orv.insert("orvType", orvType);
-    orv.insert("kivType", kivType);
-    doc.insert("orv", orv);
-    const QString path = dir.filePath(name);
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return QString();
-    out.write(QJsonDocument(doc).toJson());
-    return path;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 ProvisioningRecord::Row sampleRow()

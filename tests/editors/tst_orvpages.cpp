@@ -188,13 +188,7 @@ void TestOrvPages::cleanup()
 
 OrvObject *TestOrvPages::simulatedDevice()
 {
-    DeviceInfo info;
-    info.orvType = SimDevice::kDeviceType;
-    info.orvRev = SimDevice::kDefaultRevision;
-    info.kivType = SimDevice::kKivType;
-    info.kivRev = SimDevice::kDefaultKivRevision;
-    info.versionWord = SimDevice::kDefaultVersionWord;
-    info.bufferSize = SimDevice::kDefaultBufferSize;
+    const DeviceInfo info = simulatedDeviceInfo();
     auto *device = new OrvObject(new SimComm(*m_sim), info);
     FamilyParams::registerThermocouple(device->tables(), info.kivType);
     return device;

@@ -2,54 +2,13 @@
 
 #include "device/FamilyParams.h"
 #include "frames/OrvFrame.h"
+#include "support/Records.h"
 
 #include <QtTest>
 
 namespace {
 
-// Records are written as "id:hex" (ordinary) or "id@index:hex" (buffer chunk).
-OrvParam rec(const QString &text)
-{
-    const int colon = text.indexOf(QLatin1Char(':'));
-    const QString head = text.left(colon);
-    const QByteArray value = QByteArray::fromHex(text.mid(colon + 1).toLatin1());
-    const int at = head.indexOf(QLatin1Char('@'));
-    if (at < 0)
-        return OrvParam(quint8(head.toUInt()), value);
-    return OrvParam(quint8(head.left(at).toUInt()), value, quint8(head.mid(at + 1).toUInt()));
-}
-
-OrvParamList recs(const QStringList &texts)
-{
-    OrvParamList list;
-    for (const QString &t : texts)
-        list.append(rec(t));
-    return list;
-}
-
-QString describe(const OrvParam &p)
-{
-    QString head = QString::number(p.id());
-    if (p.isBuf())
-        head += QLatin1Char('@') + QString::number(p.index());
-    return head + QLatin1Char(':') + QString::fromLatin1(p.data().toHex().toUpper());
-}
-
-QStringList describe(const OrvParamList &list)
-{
-    QStringList out;
-    for (const OrvParam &p : list)
-        out.append(describe(p));
-    return out;
-}
-
-QStringList hexOf(const OrvFrameList &frames)
-{
-    QStringList out;
-    for (const OrvFrame &f : frames)
-        out.append(f.toHexString());
-    return out;
-}
+using namespace Records;
 
 QByteArray counting(int n, int start = 0)
 {

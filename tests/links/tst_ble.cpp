@@ -28,6 +28,8 @@ const QByteArray kNotifyOn = QByteArray::fromHex("0100");
 
 /// Short bounds so that the failure paths run in a fraction of a second.
 constexpr int kShortWaitMs = 150;
+/// Read and exchange timeout where the answer comes at once.
+constexpr int kReadTimeoutMs = 500;
 constexpr quint8 kLinkBle = 0x62;
 constexpr quint8 kCmdBufferSize = 3;
 constexpr quint8 kCmdSerialWrite = 6;
@@ -550,13 +552,13 @@ void TestBle::openFailures()
 
 void TestBle::openFailureReturnsWithoutWaitingOnSyncError()
 {
-    // No adapter: the error comes inside connectToDevice(); open must not sit out the 10 s bound.
+    // No adapter: the error comes inside connectToDevice(); open must not sit out the bound.
     m_fake->script.connectMode = FakeScript::ConnectSyncError;
     CommBle comm(kAddress); // default timeouts
     QElapsedTimer clock;
     clock.start();
     QVERIFY(!comm.open());
-    QVERIFY2(clock.elapsed() < 1000, QByteArray::number(clock.elapsed()));
+    QVERIFY2(clock.elapsed() < CommBle::kConnectTimeoutMs / 10, QByteArray::number(clock.elapsed()));
 }
 
 void TestBle::connectionTimeoutAbandonsAttempt()
@@ -898,7 +900,7 @@ void TestBle::bleOpenAttempts()
 
     Ble ble(kAddress);
     Ble::Timing timing;
-    timing.connectSliceMs = 2; // 30 slices: 60 ms per attempt
+    timing.connectSliceMs = 2; // Ble::kConnectSlices of them: 60 ms per attempt
     timing.discoverySliceMs = 20;
     ble.setTiming(timing);
     QSignalSpy status(&ble, &Ble::printStatus);
@@ -1030,7 +1032,7 @@ void TestBle::bleExchange()
 
     const TransportPacket out = packet(tx);
     TransportPacket in{};
-    QCOMPARE(ble.exchange(&out, &in, 500), ok);
+    QCOMPARE(ble.exchange(&out, &in, kReadTimeoutMs), ok);
     QCOMPARE(m_fake->script.writes, QList<QByteArray>{frame});
     QCOMPARE(m_fake->script.writeModes.first(), QLowEnergyService::WriteWithoutResponse);
     QCOMPARE(readyLengths, QList<int>{int(quint8(notification.at(0)))});
@@ -1106,7 +1108,7 @@ void TestBle::bleLinkTableLifecycle()
     m_fake->script.onWrite = [controller](const QByteArray &) {
         QTimer::singleShot(0, [controller] { controller->configService()->notify(bytes("0201FF")); });
     };
-    QVERIFY(table.exchange(&out, &in, 500));
+    QVERIFY(table.exchange(&out, &in, kReadTimeoutMs));
     QCOMPARE(in.len, quint8(1));
     QCOMPARE(in.data[0], quint8(0xFF));
 
@@ -1141,10 +1143,10 @@ void TestBle::simBufferSizeQuery()
     const quint8 request[] = {kLinkBle, kCmdBufferSize, 0, 0};
     QCOMPARE(comm.write(request, sizeof request), 4);
     quint8 header[4] = {};
-    QCOMPARE(comm.read(header, 4, 500), 4);
+    QCOMPARE(comm.read(header, 4, kReadTimeoutMs), 4);
     QCOMPARE(QByteArray(reinterpret_cast<char *>(header), 4), bytes("62010200"));
     quint8 size[2] = {};
-    QCOMPARE(comm.read(size, 2, 500), 2);
+    QCOMPARE(comm.read(size, 2, kReadTimeoutMs), 2);
     QCOMPARE(size[0] | (size[1] << 8), device.bufferSize());
     QCOMPARE(device.commandCount(kCmdBufferSize), 1);
 
@@ -1165,10 +1167,11 @@ void TestBle::simLongAnswerSpansNotifications()
     const quint8 request[] = {kLinkBle, kCmdSerialRead, 0, 0};
     QCOMPARE(comm.write(request, sizeof request), 4);
     quint8 header[4] = {};
-    QCOMPARE(comm.read(header, 4, 500), 4);
+    QCOMPARE(comm.read(header, 4, kReadTimeoutMs), 4);
     QCOMPARE(QByteArray(reinterpret_cast<char *>(header), 4), bytes("62016400"));
     QByteArray data(payload.size(), 0);
-    QCOMPARE(comm.read(reinterpret_cast<quint8 *>(data.data()), quint32(data.size()), 500), payload.size());
+    QCOMPARE(comm.read(reinterpret_cast<quint8 *>(data.data()), quint32(data.size()), kReadTimeoutMs),
+             payload.size());
     QCOMPARE(data, payload);
     // 104 answer bytes in notifications of at most 19.
     const int total = 4 + payload.size();
@@ -1189,7 +1192,7 @@ void TestBle::simLongRequestReachesDevice()
     QCOMPARE(comm.write(reinterpret_cast<const quint8 *>(request.constData()), quint32(request.size())),
              request.size());
     quint8 header[4] = {};
-    QCOMPARE(comm.read(header, 4, 500), 4);
+    QCOMPARE(comm.read(header, 4, kReadTimeoutMs), 4);
     QCOMPARE(header[0], kLinkBle);
     QCOMPARE(device.moduleInput(), text);
 }

@@ -7,8 +7,10 @@ ProcessResult runProcess(const QString &program, const QStringList &args, const 
     QProcess p;
     if (!options.workDir.isEmpty())
         p.setWorkingDirectory(options.workDir);
-    if (!options.environment.isEmpty()) {
+    if (!options.environment.isEmpty() || !options.unset.isEmpty()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString &name : options.unset)
+            env.remove(name);
         for (const QString &pair : options.environment)
             env.insert(pair.section('=', 0, 0), pair.section('=', 1));
         p.setProcessEnvironment(env);

@@ -20,6 +20,7 @@ struct ProcessOptions
     int timeoutMs = 20000;   ///< killed after this
     QStringList launcher;    ///< a program that runs the command (e.g. setpriv ...), or empty
     QStringList environment; ///< NAME=VALUE pairs added to the test's environment
+    QStringList unset;       ///< names of variables taken out of the test's environment
 };
 
 ProcessResult runProcess(const QString &program, const QStringList &args,

@@ -3,6 +3,7 @@
 // queues its answers; reads take queued bytes and return at once with what is there (a
 // silent device costs no waiting). An unplugged device fails reads and writes with -1.
 
+#include "device/Protocol.h"
 #include "links/Comm.h"
 #include "sim/SimDevice.h"
 
@@ -54,3 +55,16 @@ private:
     bool *m_destroyed;
     QByteArray m_incoming;
 };
+
+/// The identification a fresh simulated device answers with.
+inline DeviceInfo simulatedDeviceInfo()
+{
+    DeviceInfo info;
+    info.orvType = SimDevice::kDeviceType;
+    info.orvRev = SimDevice::kDefaultRevision;
+    info.kivType = SimDevice::kKivType;
+    info.kivRev = SimDevice::kDefaultKivRevision;
+    info.versionWord = SimDevice::kDefaultVersionWord;
+    info.bufferSize = SimDevice::kDefaultBufferSize;
+    return info;
+}

@@ -14,7 +14,9 @@
 #include "sim/SimUsbHid.h"
 #include "support/LogRecorder.h"
 #include "support/RecordingReporter.h"
+#include "support/TestData.h"
 #include "support/SecretScan.h"
+#include "support/TestKeys.h"
 #include "tools/WdgAutoCfg.h"
 
 #include <QAction>
@@ -34,12 +36,10 @@
 
 namespace {
 
-const QString kDefaultConfig =
-    QStringLiteral(PELM_SOURCE_DIR "/resources/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
-const QByteArray kAppEui = QByteArray::fromHex("D0E1F2A3B4C5D6E7");
-const QByteArray kAppKey = QByteArray::fromHex("2B7E151628AED2A6ABF7158809CF4F3C");
-const QByteArray kAppEui2 = QByteArray::fromHex("A1B2C3D4E5F60718");
-const QByteArray kAppKey2 = QByteArray::fromHex("C0FFEE0BADF00D15DEADBEEF8BADF00D");
+using namespace TestKeys;
+
+using namespace TestData;
+
 const QByteArray kKeyList = "DevEUI,AppEUI,AppKey\r\n"
                             "70B3D5499A0C1E01,D0E1F2A3B4C5D6E7,2B7E151628AED2A6ABF7158809CF4F3C\r\n"
                             "70B3D5499A0C1E02,A1B2C3D4E5F60718,C0FFEE0BADF00D15DEADBEEF8BADF00D\r\n"
@@ -47,44 +47,6 @@ const QByteArray kKeyList = "DevEUI,AppEUI,AppKey\r\n"
                             "70B3D5499A0C1E04,A1B2C3D4E5F60718,C0FFEE0BADF00D15DEADBEEF8BADF00D\r\n"
                             "70B3D5499A0C1E05,A1B2C3D4E5F60718,C0FFEE0BADF00D15DEADBEEF8BADF00D\r\n"
                             "70B3D5499A0C1E06,A1B2C3D4E5F60718,C0FFEE0BADF00D15DEADBEEF8BADF00D\r\n";
-
-/// A copy of the default configuration with another identity, or with orvName as given.
-QString configFor(const QTemporaryDir &dir, const QString &name, int orvType, int kivType,
-                  const QString &orvName = QStringLiteral("-"))
-{
-    QFile in(kDefaultConfig);
-    if (!in.open(QIODevice::ReadOnly))
-        return QString();
-    QJsonObject doc = QJsonDocument::fromJson(in.readAll()).object();
-    QJsonObject orv = doc.value("orv").toObject();
-    orv.insert("orvType", orvType);
-    orv.insert("kivType", kivType);
-    if (orvName != QLatin1String("-"))
-        orv.insert("orvName", orvName);
-    doc.insert("orv", orv);
-    const QString path = dir.filePath(name);
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return QString();
-    out.write(QJsonDocument(doc).toJson());
-    return path;
-}
-
-QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &text)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return QString();
-    f.write(text);
-    return path;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 /// The colour of the first character of text in the last line of the log.
 QColor colourInLastLine(QTextBrowser *log, const QString &text)
@@ -291,7 +253,7 @@ void TestAutoCfg::rollOut()
     m_dialogs->setNextFileName(record);
     click("toolButton_selectRecord");
     QCOMPARE(label("label_selectRecord")->text(), QStringLiteral("Record: %1").arg(record));
-    m_dialogs->setNextFileName(write(m_dir, "keys.csv", kKeyList));
+    m_dialogs->setNextFileName(writeFile(m_dir, "keys.csv", kKeyList));
     click("toolButton_selectKeys");
     QCOMPARE(label("label_selectKeys")->text(),
              QStringLiteral("Keys of 6 device(s): %1").arg(m_dir.filePath("keys.csv")));
@@ -397,7 +359,7 @@ void TestAutoCfg::rollOut()
          true,
          QString(),
          true,
-         kAppKey2},
+         kOtherAppKey},
     };
 
     QStringList expectedLines;
@@ -471,7 +433,7 @@ void TestAutoCfg::rollOut()
     const QString secret =
         SecretScan::find(QStringList{log()->toPlainText(), QString::fromUtf8(readAll(record))}
                              << debugLog.all() << m_rep.statusTexts(),
-                         {kAppEui, kAppKey, kAppEui2, kAppKey2});
+                         {kAppEui, kAppKey, kOtherAppEui, kOtherAppKey});
     QVERIFY2(secret.isEmpty(), qPrintable(secret));
 }
 
@@ -515,7 +477,7 @@ void TestAutoCfg::anotherFileConfiguresThePluggedDeviceAgain()
 
 void TestAutoCfg::recordThatIsNoRecordIsRefused()
 {
-    const QString keys = write(m_dir, "keys.csv", kKeyList);
+    const QString keys = writeFile(m_dir, "keys.csv", kKeyList);
     m_dialogs->setNextFileName(keys);
     click("toolButton_selectRecord");
     const Reporter::Box box = m_rep.takeBox();
@@ -526,7 +488,8 @@ void TestAutoCfg::recordThatIsNoRecordIsRefused()
     QCOMPARE(readAll(keys), kKeyList);
 
     // A broken key list keeps the tool without keys, and its box quotes no key.
-    m_dialogs->setNextFileName(write(m_dir, "broken.csv", QByteArray(kKeyList).replace(",2B7E", ",XB7E")));
+    m_dialogs->setNextFileName(
+        writeFile(m_dir, "broken.csv", QByteArray(kKeyList).replace(",2B7E", ",XB7E")));
     click("toolButton_selectKeys");
     const Reporter::Box keyBox = m_rep.takeBox();
     QCOMPARE(keyBox.title, QStringLiteral("Key list"));

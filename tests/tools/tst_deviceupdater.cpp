@@ -17,6 +17,8 @@
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
 #include "support/RecordingReporter.h"
+#include "support/TestData.h"
+#include "support/UpdateSupport.h"
 #include "tools/WdgDeviceUpdater.h"
 
 #include <QLabel>
@@ -34,32 +36,14 @@
 namespace {
 
 const QString kAddress = QString::fromLatin1(SimBleBackend::kDefaultAddress);
-
-QByteArray randomBytes(int n, quint32 seed)
-{
-    QRandomGenerator rng(seed);
-    QByteArray b(n, '\0');
-    for (char &c : b)
-        c = char(rng.bounded(256));
-    return b;
-}
+/// The page's wait for the link to drop after an update, in milliseconds.
+constexpr int kPageEndDisconnectMs = 300;
+using TestData::randomBytes;
 
 /// S3 records of 16 data bytes for data at base.
 QByteArray srecOf(quint32 base, const QByteArray &data)
 {
     return "S00F000068656C6C6F20202020200000003C\r\n" + SRecord::s3Records(base, data);
-}
-
-FirmwareUpdater::Timing quickTiming()
-{
-    FirmwareUpdater::Timing t;
-    t.xcpDisconnectMs = 1000;
-    t.ymodemDisconnectMs = 1000;
-    t.afterDisconnectMs = 10;
-    t.endDisconnectMs = 300;
-    t.deviceSettleMs = 10;
-    t.moduleSettleMs = 10;
-    return t;
 }
 
 QByteArray xcpImage(SimDevice &dev, quint32 *base)
@@ -157,17 +141,13 @@ WdgDeviceUpdater *TestDeviceUpdater::openPage(bool ble)
     const DeviceInfo info = session->info();
     Comm *link = session->releaseTransport();
     m_page = std::make_unique<WdgDeviceUpdater>(link, info, ble ? kAddress : QString());
-    m_page->setTiming(quickTiming());
+    m_page->setTiming(quickUpdaterTiming(kPageEndDisconnectMs));
     return m_page.get();
 }
 
 QString TestDeviceUpdater::writeFile(const QString &name, const QByteArray &content)
 {
-    const QString path = m_dir->filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-        return QString();
-    return path;
+    return TestData::writeFile(*m_dir, name, content);
 }
 
 void TestDeviceUpdater::chooseFile(const char *section, const QString &path)
@@ -492,7 +472,7 @@ void TestDeviceUpdater::moduleFromTheScanIsNotIdentified()
     m_dev->setBootloaderCaps(QByteArray::fromHex("63"));
     m_dev->resetCounters();
     m_page = std::make_unique<WdgDeviceUpdater>(new CommBle(kAddress), kAddress);
-    m_page->setTiming(quickTiming());
+    m_page->setTiming(quickUpdaterTiming(kPageEndDisconnectMs));
     m_page->show();
     // The link was opened by the page; the module was asked for its bootloaders only.
     QVERIFY(m_page->device()->transport()->isConnected());

@@ -10,6 +10,7 @@
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
 #include "support/RecordingReporter.h"
+#include "support/Records.h"
 #include "tools/DlgMakeFrames.h"
 #include "tools/WdgMakeFrames.h"
 #include "tools/WdgTreeViewFrame.h"
@@ -39,45 +40,7 @@ namespace {
 
 constexpr quint8 kBufferId = 10;
 
-// Records are written as "id:hex" (ordinary) or "id@index:hex" (buffer chunk).
-OrvParam rec(const QString &text)
-{
-    const int colon = text.indexOf(QLatin1Char(':'));
-    const QString head = text.left(colon);
-    const QByteArray value = QByteArray::fromHex(text.mid(colon + 1).toLatin1());
-    const int at = head.indexOf(QLatin1Char('@'));
-    if (at < 0)
-        return OrvParam(quint8(head.toUInt()), value);
-    return OrvParam(quint8(head.left(at).toUInt()), value, quint8(head.mid(at + 1).toUInt()));
-}
-
-OrvParamList recs(const QStringList &texts)
-{
-    OrvParamList list;
-    for (const QString &t : texts)
-        list.append(rec(t));
-    return list;
-}
-
-QStringList describe(const OrvParamList &list)
-{
-    QStringList out;
-    for (const OrvParam &p : list) {
-        QString head = QString::number(p.id());
-        if (p.isBuf())
-            head += QLatin1Char('@') + QString::number(p.index());
-        out.append(head + QLatin1Char(':') + QString::fromLatin1(p.data().toHex().toUpper()));
-    }
-    return out;
-}
-
-QStringList hexOf(const OrvFrameList &frames)
-{
-    QStringList out;
-    for (const OrvFrame &f : frames)
-        out.append(f.toHexString());
-    return out;
-}
+using namespace Records;
 
 QByteArray counting(int n)
 {

@@ -78,18 +78,6 @@ QString markup(const QTextDocument *doc)
     return lines.join('\n');
 }
 
-DeviceInfo simulatedInfo()
-{
-    DeviceInfo info;
-    info.orvType = SimDevice::kDeviceType;
-    info.orvRev = SimDevice::kDefaultRevision;
-    info.kivType = SimDevice::kKivType;
-    info.kivRev = SimDevice::kDefaultKivRevision;
-    info.versionWord = SimDevice::kDefaultVersionWord;
-    info.bufferSize = SimDevice::kDefaultBufferSize;
-    return info;
-}
-
 const QString kTxExample = QStringLiteral(
     "<w>[Tx] -> "
     "[</w><g>01</g><w>][</w><g>03</g><w>][</w><g>0000</g><w>][</w><g>0002</g><w>][</w><g>c40b</g><w>]</w>");
@@ -159,7 +147,7 @@ void TestUartTerm::cleanup()
 
 void TestUartTerm::makeTerminal()
 {
-    m_session.reset(new DeviceSession(new SimComm(*m_dev), simulatedInfo()));
+    m_session.reset(new DeviceSession(new SimComm(*m_dev), simulatedDeviceInfo()));
     m_term.reset(new WdgUartTerm);
     m_term->setLink(m_session.get(), kCmdWrite, kCmdRead);
 }
@@ -537,7 +525,7 @@ void TestUartTerm::withoutLinkNothingIsSentOrPolled()
 
 void TestUartTerm::openedFromTheDevicePage()
 {
-    std::unique_ptr<OrvObject> page(new OrvObject(new SimComm(*m_dev), simulatedInfo()));
+    std::unique_ptr<OrvObject> page(new OrvObject(new SimComm(*m_dev), simulatedDeviceInfo()));
     FamilyParams::registerThermocouple(page->tables(), SimDevice::kKivType);
     page->startUpdates(10000);
     bool ran = false;
@@ -570,7 +558,7 @@ void TestUartTerm::openedFromTheDevicePage()
 
 void TestUartTerm::notOpenedWithoutTerminal()
 {
-    std::unique_ptr<OrvObject> page(new OrvObject(new SimComm(*m_dev), simulatedInfo()));
+    std::unique_ptr<OrvObject> page(new OrvObject(new SimComm(*m_dev), simulatedDeviceInfo()));
     m_dev->scriptAnswers(kCmdRead, {SimDevice::answer(kLinkUsb, 255, QByteArray())});
     bool shown = false;
     QTimer::singleShot(0, page.get(), [&] {

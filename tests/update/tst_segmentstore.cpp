@@ -2,6 +2,7 @@
 // model under random writes and cuts, the reader's line rules, and files made by srec_cat
 // and objcopy read back byte for byte.
 
+#include "support/TestData.h"
 #include "update/SegmentStore.h"
 
 #include <QElapsedTimer>
@@ -14,6 +15,8 @@
 #include <map>
 
 namespace {
+
+using namespace TestData;
 
 /// One segment as (base, bytes).
 using Seg = QPair<quint32, QByteArray>;
@@ -57,24 +60,6 @@ QByteArray srecLine(int type, quint32 address, const QByteArray &data)
         sum = quint8(sum + quint8(c));
     body.append(char(quint8(~sum)));
     return "S" + QByteArray::number(type) + body.toHex().toUpper();
-}
-
-QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-        return QString();
-    return path;
-}
-
-QByteArray randomBytes(int n, quint32 seed)
-{
-    QRandomGenerator rng(seed);
-    QByteArray b(n, '\0');
-    for (char &c : b)
-        c = char(rng.bounded(256));
-    return b;
 }
 
 bool runTool(const QString &program, const QStringList &args, QString *error = nullptr)

@@ -12,6 +12,8 @@
 #include "sim/SimBootloaders.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
+#include "support/TestData.h"
+#include "support/UpdateSupport.h"
 #include "update/FirmwareUpdater.h"
 
 #include <QRandomGenerator>
@@ -24,6 +26,7 @@ namespace {
 
 const QString kAddress = QString::fromLatin1(SimBleBackend::kDefaultAddress);
 using State = FirmwareUpdater::State;
+using TestData::randomBytes;
 
 struct Recorder
 {
@@ -41,30 +44,9 @@ struct Recorder
     }
 };
 
-QByteArray randomBytes(int n, quint32 seed)
-{
-    QRandomGenerator rng(seed);
-    QByteArray b(n, '\0');
-    for (char &c : b)
-        c = char(rng.bounded(256));
-    return b;
-}
-
 QByteArray srecOf(quint32 base, const QByteArray &data)
 {
     return SRecord::s3Records(base, data);
-}
-
-FirmwareUpdater::Timing quickTiming()
-{
-    FirmwareUpdater::Timing t;
-    t.xcpDisconnectMs = 1000;
-    t.ymodemDisconnectMs = 1000;
-    t.afterDisconnectMs = 10;
-    t.endDisconnectMs = 200;
-    t.deviceSettleMs = 10;
-    t.moduleSettleMs = 10;
-    return t;
 }
 
 } // namespace
@@ -136,11 +118,7 @@ DeviceSession *TestUpdater::connectBle()
 
 QString TestUpdater::writeFile(const QString &name, const QByteArray &content)
 {
-    const QString path = m_dir->filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-        return QString();
-    return path;
+    return TestData::writeFile(*m_dir, name, content);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -248,7 +226,7 @@ void TestUpdater::deviceYmodem()
     m_dev->setBootloaderCaps(caps);
     QVERIFY(ble ? connectBle() : connectUsb());
     FirmwareUpdater updater(m_session.get(), ble ? kAddress : QString());
-    updater.setTiming(quickTiming());
+    updater.setTiming(quickUpdaterTiming());
     QVERIFY(updater.waitForRestart()); // device type 28
     updater.readBootloaders();
     Recorder rec;
@@ -281,7 +259,7 @@ void TestUpdater::kindFromFileWhenDeviceListsNone()
     m_dev->setBootloaderCaps(QByteArray("\x63"));
     QVERIFY(connectUsb());
     FirmwareUpdater updater(m_session.get(), QString());
-    updater.setTiming(quickTiming());
+    updater.setTiming(quickUpdaterTiming());
     YmodemUpdate::Timing ymodem;
     ymodem.receiverMs = 300;
     updater.setYmodemTiming(ymodem);
@@ -312,7 +290,7 @@ void TestUpdater::xcpOverBle()
     m_dev->setBootloaderCaps(caps);
     QVERIFY(connectBle());
     FirmwareUpdater updater(m_session.get(), kAddress);
-    updater.setTiming(quickTiming());
+    updater.setTiming(quickUpdaterTiming());
     updater.readBootloaders();
     Recorder rec;
     rec.attach(&updater);
@@ -348,7 +326,7 @@ void TestUpdater::stopLeavesControllerInBootloader()
     QFETCH(bool, ble);
     QVERIFY(ble ? connectBle() : connectUsb());
     FirmwareUpdater updater(m_session.get(), ble ? kAddress : QString());
-    updater.setTiming(quickTiming());
+    updater.setTiming(quickUpdaterTiming());
     // The bootloader that waits for a transfer asks for one again within this time.
     YmodemUpdate::Timing ymodem;
     ymodem.receiverMs = 3000;
@@ -386,7 +364,7 @@ void TestUpdater::stopWhileXcpTargetSilent()
     m_dev->bootloaders().xcp().setConfig(config);
     QVERIFY(connectBle());
     FirmwareUpdater updater(m_session.get(), kAddress);
-    updater.setTiming(quickTiming());
+    updater.setTiming(quickUpdaterTiming());
     updater.readBootloaders();
     Recorder rec;
     rec.attach(&updater);
@@ -406,7 +384,7 @@ void TestUpdater::failedDeviceUpdateClearsWaitForRestart()
     m_dev->bootloaders().ymodem().setFaults(faults);
     QVERIFY(connectUsb());
     FirmwareUpdater updater(m_session.get(), QString());
-    updater.setTiming(quickTiming());
+    updater.setTiming(quickUpdaterTiming());
     YmodemUpdate::Timing ymodem;
     ymodem.receiverMs = 300;
     updater.setYmodemTiming(ymodem);
@@ -425,7 +403,7 @@ void TestUpdater::oneUpdateAtATime()
     QVERIFY(connectUsb());
     FirmwareUpdater updater(m_session.get(), QString());
     FirmwareUpdater other(m_session.get(), QString());
-    updater.setTiming(quickTiming());
+    updater.setTiming(quickUpdaterTiming());
     updater.readBootloaders();
     other.readBootloaders();
     Recorder otherRec;

@@ -7,6 +7,8 @@
 #include "sim/SimBle.h"
 #include "sim/SimBootloaders.h"
 #include "sim/SimDevice.h"
+#include "support/TestData.h"
+#include "support/UpdateSupport.h"
 #include "update/Update.h"
 #include "update/Xcp.h"
 
@@ -21,40 +23,13 @@
 
 namespace {
 
+using namespace TestData;
+
 constexpr quint8 kBleModule = 0x60;
 constexpr int kXcp = 3;
 const QString kAddress = QString::fromLatin1(SimBleBackend::kDefaultAddress);
 
-struct Recorder
-{
-    QStringList messages;
-    QList<int> progress;
-    int done = 0;
-    int aborted = 0;
-
-    void attach(Update *u)
-    {
-        QObject::connect(u, &Update::printDialog, [this](const QString &t) { messages << t; });
-        QObject::connect(u, &Update::updateProgressBar, [this](int v) { progress << v; });
-        QObject::connect(u, &Update::updateDone, [this] { ++done; });
-        QObject::connect(u, &Update::updateAbort, [this] { ++aborted; });
-    }
-    /// The messages after the settings and the loading ones.
-    QStringList fromConnecting() const
-    {
-        const int at = messages.indexOf(QStringLiteral("Connecting to target bootloader..."));
-        return at < 0 ? QStringList() : messages.mid(at);
-    }
-};
-
-QByteArray randomBytes(int n, quint32 seed)
-{
-    QRandomGenerator rng(seed);
-    QByteArray b(n, '\0');
-    for (char &c : b)
-        c = char(rng.bounded(256));
-    return b;
-}
+using Recorder = TransferRecorder;
 
 /// S3 records of 16 bytes.
 QByteArray srecOf(const QList<QPair<quint32, QByteArray>> &segments)

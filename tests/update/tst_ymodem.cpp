@@ -8,6 +8,8 @@
 #include "sim/SimBootloaders.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
+#include "support/TestData.h"
+#include "support/UpdateSupport.h"
 #include "update/Update.h"
 #include "update/Ymodem.h"
 
@@ -25,32 +27,9 @@ namespace {
 constexpr quint8 kDevice = 0x40;
 constexpr int kYmodem = 2;
 const QString kStopped = Update::stoppedText();
+using TestData::randomBytes;
 
-/// Everything a transfer said.
-struct Recorder
-{
-    QStringList messages;
-    QList<int> progress;
-    int done = 0;
-    int aborted = 0;
-
-    void attach(YmodemUpdate *u)
-    {
-        QObject::connect(u, &YmodemUpdate::printDialog, [this](const QString &t) { messages << t; });
-        QObject::connect(u, &YmodemUpdate::updateProgressBar, [this](int v) { progress << v; });
-        QObject::connect(u, &YmodemUpdate::updateDone, [this] { ++done; });
-        QObject::connect(u, &YmodemUpdate::updateAbort, [this] { ++aborted; });
-    }
-};
-
-QByteArray randomBytes(int n, quint32 seed)
-{
-    QRandomGenerator rng(seed);
-    QByteArray b(n, '\0');
-    for (char &c : b)
-        c = char(rng.bounded(256));
-    return b;
-}
+using Recorder = TransferRecorder;
 
 /// Waits short enough for the failure paths to run in a fraction of a second.
 YmodemUpdate::Timing quickTiming()
@@ -139,11 +118,7 @@ void TestYmodem::startUsb()
 
 QString TestYmodem::writeFirmware(const QByteArray &bytes, const QString &name)
 {
-    const QString path = m_dir->filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        return QString();
-    return path;
+    return TestData::writeFile(*m_dir, name, bytes);
 }
 
 // ---------------------------------------------------------------------------------------------
