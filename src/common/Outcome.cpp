@@ -10,20 +10,12 @@ void Outcome::box(const Reporter::Box &b)
 
 void Outcome::critical(const QString &title, const QString &text)
 {
-    Reporter::Box b;
-    b.icon = Reporter::Critical;
-    b.title = title;
-    b.text = text;
-    box(b);
+    box(Reporter::oneButtonBox(Reporter::Critical, title, text));
 }
 
 void Outcome::warning(const QString &title, const QString &text)
 {
-    Reporter::Box b;
-    b.icon = Reporter::Warning;
-    b.title = title;
-    b.text = text;
-    box(b);
+    box(Reporter::oneButtonBox(Reporter::Warning, title, text));
 }
 
 void Outcome::status(const QString &text, int timeoutMs)

@@ -2,42 +2,40 @@
 
 #include <QDebug>
 
-namespace {
-Reporter::Box makeBox(Reporter::Icon icon, const QString &title, const QString &text, QObject *parent)
+Reporter::Box Reporter::oneButtonBox(Icon icon, const QString &title, const QString &text, QObject *parent)
 {
-    Reporter::Box b;
+    Box b;
     b.icon = icon;
     b.title = title;
     b.text = text;
     b.parent = parent;
     return b;
 }
-} // namespace
 
 void Reporter::information(const QString &title, const QString &text, QObject *parent)
 {
-    box(makeBox(Information, title, text, parent));
+    box(oneButtonBox(Information, title, text, parent));
 }
 
 void Reporter::warning(const QString &title, const QString &text, QObject *parent)
 {
-    box(makeBox(Warning, title, text, parent));
+    box(oneButtonBox(Warning, title, text, parent));
 }
 
 void Reporter::critical(const QString &title, const QString &text, QObject *parent)
 {
-    box(makeBox(Critical, title, text, parent));
+    box(oneButtonBox(Critical, title, text, parent));
 }
 
 void Reporter::about(const QString &title, const QString &text, QObject *parent)
 {
-    box(makeBox(About, title, text, parent));
+    box(oneButtonBox(About, title, text, parent));
 }
 
 int Reporter::question(const QString &title, const QString &text, int buttons, int defaultButton,
                        QObject *parent)
 {
-    Box b = makeBox(Question, title, text, parent);
+    Box b = oneButtonBox(Question, title, text, parent);
     b.buttons = buttons;
     b.defaultButton = defaultButton;
     return box(b);

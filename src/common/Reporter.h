@@ -48,6 +48,12 @@ public:
         QObject *parent = nullptr; ///< the window the box belongs to; null for a box without parent
     };
 
+    /// How long the status message of a transaction (load, apply, save...) stays in view.
+    static constexpr int kStatusTimeoutMs = 3000;
+
+    /// A one-button (Ok) box.
+    static Box oneButtonBox(Icon icon, const QString &title, const QString &text, QObject *parent = nullptr);
+
     virtual ~Reporter() = default;
 
     /// Shows a box and returns the button chosen (one of Box::buttons).

@@ -19,7 +19,7 @@
 namespace {
 
 const char *const kContext = "ConfigFile";
-constexpr int kStatusTimeoutMs = 3000;
+constexpr int kStatusTimeoutMs = Reporter::kStatusTimeoutMs;
 constexpr int kMaxByte = 255;
 constexpr int kBytesPerMiB = 1024 * 1024;
 

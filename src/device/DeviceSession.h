@@ -46,7 +46,7 @@ private:
 class DeviceSession
 {
 public:
-    static constexpr int kStatusTimeoutMs = 3000;
+    static constexpr int kStatusTimeoutMs = Reporter::kStatusTimeoutMs;
 
     /// An offline session without identity (type 0, revisions -1): the updater's placeholder.
     /// Boxes go to boxes (null: the process reporter).

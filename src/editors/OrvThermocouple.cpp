@@ -363,7 +363,7 @@ void OrvThermocouple::paramsToWidgets(OrvParamList &params)
     m_loadAdjustments = describeAdjustments(loaded, radioLoaded, !dataLogging.isEmpty());
     const QString note = loadNote();
     if (!note.isEmpty())
-        messages().status(note, kStatusTimeoutMs);
+        status(note); // kept in the transaction's outcome with what it showed
 }
 
 QString OrvThermocouple::loadNote() const

@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr int kStatusMs = 3000;
+constexpr int kStatusMs = Reporter::kStatusTimeoutMs;
 const QString kDefaultConfig = QStringLiteral(":/orv/configs/PTC-CT/PTC-CT_1.0.0.ocf");
 /// Placeholder of the expected texts for the file label ("default" or the path).
 const QString kLabel = QStringLiteral("<label>");
@@ -42,7 +42,7 @@ DeviceIdentity device(int orvType, int orvRev, int kivType, int kivRev)
 /// The offline device of the accepted family.
 DeviceIdentity offline()
 {
-    return device(28, 0x0100, 14, -1);
+    return device(Catalog::kAcceptedType, Catalog::kAcceptedMinRev, Catalog::kAcceptedKiv, -1);
 }
 
 QByteArray readAll(const QString &path)
@@ -485,7 +485,7 @@ void TestConfigFile::defaultResource()
 void TestConfigFile::defaultResourceInWriterLayout()
 {
     // Written again by this program at its generation date, the resource comes out unchanged.
-    QCOMPARE(QString::fromUtf8(ConfigFile::toJson(device(28, 256, 14, -1), FamilyParams::thermocoupleTables(),
+    QCOMPARE(QString::fromUtf8(ConfigFile::toJson(offline(), FamilyParams::thermocoupleTables(),
                                                   defaultRecords())),
              QString::fromUtf8(readAll(kDefaultConfig)));
 }
@@ -501,7 +501,7 @@ void TestConfigFile::writeLayout()
         OrvParam(40, QByteArray::fromHex("ABCD")),
     };
     const QString path = m_dir.filePath(QStringLiteral("layout.ocf"));
-    QCOMPARE(ConfigFile::write(path, device(28, 256, 14, -1), FamilyParams::thermocoupleTables(), records)
+    QCOMPARE(ConfigFile::write(path, offline(), FamilyParams::thermocoupleTables(), records)
                  .presentTo(m_rep),
              0);
     QCOMPARE(QString::fromUtf8(readAll(path)), QString::fromUtf8(readAll(dataFile("cfg_written.ocf"))));

@@ -372,7 +372,7 @@ void TestAutoCfg::rollOut()
         }
         plugNew(step.devEui);
         // the file sets a BLE period the fresh device does not hold
-        m_dev->setParam(28, QByteArray::fromHex("0100"));
+        m_dev->setParam(FamilyParams::ParamBlePeriod, QByteArray::fromHex("0100"));
         step.setup(*m_dev);
         if (step.answer)
             m_rep.answer(step.answer);
@@ -541,7 +541,7 @@ void TestAutoCfg::simulatorPlugsANewDeviceEachTime()
     QAction *unplug = window.findChild<QAction *>("actionSimulatorUnplug");
     QVERIFY(plugNewAction && unplug);
     QCOMPARE(plugNewAction->text(), QStringLiteral("Plug in a new device (USB)"));
-    m_dev->setParam(28, QByteArray::fromHex("0100"));
+    m_dev->setParam(FamilyParams::ParamBlePeriod, QByteArray::fromHex("0100"));
     m_dev->setRefused(22);
 
     plugNewAction->trigger();
