@@ -333,13 +333,17 @@ qint32 CommBle::read(quint8 *buffer, quint32 length, qint32 timeoutMs)
         // The timeout bounds the silence between two notifications.
         int slice = 0;
         for (; slice < kReadSlices; ++slice) {
+            if (!linkUp())
+                return -1; // nothing more can come
             timer.start(sliceMs);
             const int rc = loop.exec();
             timer.stop();
-            if (rc != 0 || !linkUp())
-                return -1;
+            // A device that restarts right after answering: its last notification and the
+            // link's loss may arrive in the same turn. What came is delivered first.
             if (!m_receiveBuffer.isEmpty())
                 break;
+            if (rc != 0 || !linkUp())
+                return -1;
         }
         if (slice == kReadSlices) {
             bleLog(QStringLiteral("Reception Timeout"));

@@ -362,6 +362,7 @@ private slots:
     void readTimeoutReturnsZero_data();
     void readTimeoutReturnsZero();
     void readOnLinkLossReturnsError();
+    void readDeliversWhatCameBeforeLinkLoss();
     void closeWaitsForClosingStateAndIsBounded();
     void waitForDisconnection_data();
     void waitForDisconnection();
@@ -763,6 +764,38 @@ void TestBle::readOnLinkLossReturnsError()
     VERIFY_LOG(QStringLiteral("device %1 disconnected").arg(kAddress));
     // And a read on the dead link fails at once.
     QCOMPARE(comm->read(buffer, sizeof buffer, 5000), -1);
+}
+
+void TestBle::readDeliversWhatCameBeforeLinkLoss()
+{
+    // A device that restarts right after its answer: the answer's notification and the link's
+    // loss reach the read in the same turn of its event loop. The answer came; it is read.
+    m_fake->script.failingAttempts = 0;
+    auto comm = openedComm();
+    QVERIFY(comm);
+    QPointer<FakeController> controller = m_fake->controller;
+    later(50, [controller] {
+        controller->configService()->notify(bytes("0401020304"));
+        controller->dropLink();
+    });
+    quint8 buffer[4] = {};
+    QCOMPARE(comm->read(buffer, sizeof buffer, kReadTimeoutMs), 4);
+    QCOMPARE(QByteArray(reinterpret_cast<char *>(buffer), 4), bytes("01020304"));
+    // Nothing more can come on the dead link: the next read fails at once.
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(comm->read(buffer, sizeof buffer, kReadTimeoutMs), -1);
+    QVERIFY2(clock.elapsed() < kReadTimeoutMs / 2, QByteArray::number(clock.elapsed()));
+
+    // Half an answer before the loss is no answer.
+    auto again = openedComm();
+    QVERIFY(again);
+    controller = m_fake->controller;
+    later(50, [controller] {
+        controller->configService()->notify(bytes("020102"));
+        controller->dropLink();
+    });
+    QCOMPARE(again->read(buffer, sizeof buffer, kReadTimeoutMs), -1);
 }
 
 void TestBle::closeWaitsForClosingStateAndIsBounded()
