@@ -14,6 +14,7 @@
 #include <QSet>
 
 #include <cmath>
+#include <vector>
 #include <limits>
 
 namespace {
@@ -22,6 +23,7 @@ const char *const kContext = "ConfigFile";
 constexpr int kStatusTimeoutMs = Reporter::kStatusTimeoutMs;
 constexpr int kMaxByte = 255;
 constexpr int kBytesPerMiB = 1024 * 1024;
+constexpr int kReadChunkBytes = 64 * 1024;
 
 // Section and member keys of the document.
 const QString kMain = QStringLiteral("main");
@@ -129,8 +131,20 @@ Reported<LoadError> load(const QString &path, const QString &label, Document *do
         return cantOpen();
     if (file.size() > kMaxFileBytes)
         return tooLarge();
-    // The file may have grown since: never more than one byte past the limit.
-    const QByteArray bytes = file.read(qint64(kMaxFileBytes) + 1);
+    // The file may have grown since: never more than one byte past the limit. Read in chunks:
+    // one read of the whole limit would allocate and touch 4 MiB for every file opened.
+    QByteArray bytes;
+    bytes.reserve(int(file.size()));
+    std::vector<char> chunk(kReadChunkBytes);
+    for (;;) {
+        const qint64 room = qint64(kMaxFileBytes) + 1 - bytes.size();
+        const qint64 n = file.read(chunk.data(), qMin(qint64(chunk.size()), room));
+        if (n <= 0)
+            break;
+        bytes.append(chunk.data(), int(n));
+        if (bytes.size() > kMaxFileBytes)
+            break;
+    }
     file.close();
     if (bytes.size() > kMaxFileBytes)
         return tooLarge();
