@@ -721,107 +721,107 @@ sauf si une option en décide autrement.
 <context>
     <name>ConfigFile</name>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="70"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="72"/>
         <source>File error</source>
         <translation>Erreur de fichier</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="75"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="77"/>
         <source>Error file</source>
         <translation>Fichier en erreur</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="84"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="86"/>
         <source>Load configuration from &apos;%1&apos; has failed !</source>
         <translation>Le chargement de la configuration depuis « %1 » a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="89"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="91"/>
         <source>Load configuration from %1, has succeeded !</source>
         <translation>Le chargement de la configuration depuis %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="95"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="97"/>
         <source>Load configuration from %1, is uncompleted !</source>
         <translation>Le chargement de la configuration depuis %1 est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="108"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="111"/>
         <source>Can&apos;t open file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="113"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="117"/>
         <source>The file &apos;%1&apos; is too large for a configuration file (more than %2 MiB)! It can&apos;t be loaded.</source>
         <translation>Le fichier « %1 » est trop volumineux pour un fichier de configuration (plus de %2 Mio) ! Il ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="152"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="177"/>
         <source>The file &apos;%1&apos; don&apos;t has main section or %2 section! The file is uncompleted and can&apos;t be loaded.</source>
         <translation>Le fichier « %1 » n&apos;a pas de section principale ou de section %2 ! Le fichier est incomplet et ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="199"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="238"/>
         <source>The file &apos;%1&apos; don&apos;t has %2 section! The file is uncompleted and can&apos;t loaded.</source>
         <translation>Le fichier « %1 » n&apos;a pas de section %2 ! Le fichier est incomplet et ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="208"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="247"/>
         <source>No ORV matched</source>
         <translation>ORV non concordant</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="209"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="248"/>
         <source>The specified file is for ORV &apos;%1&apos;, your present ORV is &apos;%2&apos;.</source>
         <translation>Le fichier indiqué est prévu pour l&apos;ORV « %1 », votre ORV actuel est « %2 ».</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="211"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="250"/>
         <source>You must specifies or connect the same ORV type.</source>
         <translation>Vous devez indiquer ou connecter le même type d&apos;ORV.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="222"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="261"/>
         <source>No KIV matched</source>
         <translation>KIV non concordant</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="223"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="262"/>
         <source>The specified file is for KIV &apos;%1&apos;, your present KIV is &apos;%2&apos;.</source>
         <translation>Le fichier indiqué est prévu pour le KIV « %1 », votre KIV actuel est « %2 ».</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="225"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="264"/>
         <source>You must specifies or connect the same KIV type.</source>
         <translation>Vous devez indiquer ou connecter le même type de KIV.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="226"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="265"/>
         <source>Do you want to processes opening file anyway ?</source>
         <translation>Voulez-vous quand même ouvrir le fichier ?</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="236"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="276"/>
         <source>The file &apos;%1&apos; don&apos;t have a parameters! The file is uncompleted and can&apos;t loaded.</source>
         <translation>Le fichier « %1 » ne contient aucun paramètre ! Le fichier est incomplet et ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="298"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="340"/>
         <source>Save configuration to &apos;%1&apos; has failed !</source>
         <translation>L&apos;enregistrement de la configuration dans « %1 » a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="304"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="347"/>
         <source>Can&apos;t write file &apos;%1&apos;! It is not a regular file.</source>
         <translation>Impossible d&apos;écrire le fichier « %1 » ! Ce n&apos;est pas un fichier ordinaire.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="317"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="360"/>
         <source>Can&apos;t write file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;écrire le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="327"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="370"/>
         <source>Save configuration to &apos;%1&apos; has succeeded !</source>
         <translation>L&apos;enregistrement de la configuration dans « %1 » a réussi !</translation>
     </message>
@@ -855,103 +855,103 @@ sauf si une option en décide autrement.
 <context>
     <name>DeviceSession</name>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="90"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="128"/>
         <source>The device is busy, try again in a moment.</source>
         <translation>L&apos;appareil est occupé, réessayez dans un instant.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="199"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="239"/>
         <source>Load configuration failed !</source>
         <translation>Échec du chargement de la configuration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="200"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="240"/>
         <source>No/Bad response from device! Please retry to load the configuration or disconnect and reconnect your device.</source>
         <translation>Réponse absente ou incorrecte de l&apos;appareil ! Veuillez recharger la configuration, ou déconnecter puis reconnecter votre appareil.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="203"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="242"/>
         <source>Load configuration from %1, has failed !</source>
         <translation>Le chargement de la configuration depuis %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="210"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="250"/>
         <source>Load configuration from %1, is uncompleted !</source>
         <translation>Le chargement de la configuration depuis %1 est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="212"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="252"/>
         <source>Load configuration from %1, has succeeded !</source>
         <translation>Le chargement de la configuration depuis %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="241"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="282"/>
         <source>Unknown parameters</source>
         <translation>Paramètres inconnus</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="247"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="288"/>
         <source>failed</source>
         <translation>échec</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="251"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="292"/>
         <source>Some parameter of the configuration as failed:</source>
         <translation>Certains paramètres de la configuration ont échoué :</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="275"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="318"/>
         <source>Apply configuration failed !</source>
         <translation>Échec de l&apos;application de la configuration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="276"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="319"/>
         <source>No/Bad response from device! Please retry to apply the configuration.</source>
         <translation>Réponse absente ou incorrecte de l&apos;appareil ! Veuillez appliquer de nouveau la configuration.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="278"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="289"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="320"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="333"/>
         <source>Apply configuration to %1, has failed !</source>
         <translation>L&apos;application de la configuration à %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="285"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="328"/>
         <source>Apply configuration to %1, has succeeded !</source>
         <translation>L&apos;application de la configuration à %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="288"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="332"/>
         <source>Apply configuration failed</source>
         <translation>Échec de l&apos;application de la configuration</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="327"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="375"/>
         <source>Default configuration failed !</source>
         <translation>Échec de la configuration par défaut !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="328"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="375"/>
         <source>An error as occurred from restoration !</source>
         <translation>Une erreur est survenue pendant la restauration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="329"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="376"/>
         <source>Default configuration from %1, has failed !</source>
         <translation>La restauration de la configuration par défaut de %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="341"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="389"/>
         <source>Default configuration from %1, has succeeded !</source>
         <translation>La restauration de la configuration par défaut de %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="359"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="408"/>
         <source>Check parameters</source>
         <translation>Vérification des paramètres</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="360"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="409"/>
         <source>Some parameters in the device are unknown in the current version of this software. There is probably a newer version available.
 Please, upgrade this software!
 
@@ -962,12 +962,12 @@ Veuillez mettre à jour ce logiciel !
 Liste des paramètres inconnus : </translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="457"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="529"/>
         <source>Import %1 parameters from %2 frames, has uncompleted !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="461"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="533"/>
         <source>Import %1 parameters from %2 frames, has succeeded !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames a réussi !</translation>
     </message>
@@ -1208,7 +1208,7 @@ Liste des paramètres inconnus : </translation>
         <translation>Impossible de définir %1</translation>
     </message>
     <message>
-        <location filename="../../src/device/LoRaWanKeys.cpp" line="167"/>
+        <location filename="../../src/device/LoRaWanKeys.cpp" line="169"/>
         <source>Change LoRaWAN keys</source>
         <translation>Changer les clés LoRaWAN</translation>
     </message>
@@ -1434,17 +1434,17 @@ Redémarrer maintenant ?</translation>
         <translation>Enregistrer une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="699"/>
+        <location filename="../../src/app/MainWindow.cpp" line="703"/>
         <source>No file !</source>
         <translation>Aucun fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="700"/>
+        <location filename="../../src/app/MainWindow.cpp" line="704"/>
         <source>No file to reload !</source>
         <translation>Aucun fichier à recharger !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="701"/>
+        <location filename="../../src/app/MainWindow.cpp" line="705"/>
         <source>Reload default ?</source>
         <translation>Recharger les valeurs par défaut ?</translation>
     </message>
@@ -1910,73 +1910,73 @@ Redémarrer maintenant ?</translation>
 <context>
     <name>Provisioning</name>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="133"/>
-        <location filename="../../src/device/Provisioning.cpp" line="203"/>
+        <location filename="../../src/device/Provisioning.cpp" line="92"/>
+        <location filename="../../src/device/Provisioning.cpp" line="162"/>
         <source>Unknown parameter</source>
         <translation>Paramètre inconnu</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="134"/>
+        <location filename="../../src/device/Provisioning.cpp" line="93"/>
         <source>not reported by the device</source>
         <translation>non signalé par l&apos;appareil</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="136"/>
+        <location filename="../../src/device/Provisioning.cpp" line="95"/>
         <source>other value</source>
         <translation>autre valeur</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="151"/>
+        <location filename="../../src/device/Provisioning.cpp" line="110"/>
         <source>DevEUI already provisioned in this run</source>
         <translation>DevEUI déjà configuré dans cette série</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="169"/>
+        <location filename="../../src/device/Provisioning.cpp" line="128"/>
         <source>the device reports no DevEUI, so no keys can be chosen</source>
         <translation>l&apos;appareil ne signale aucun DevEUI, aucune clé ne peut donc être choisie</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="174"/>
+        <location filename="../../src/device/Provisioning.cpp" line="133"/>
         <source>DevEUI %1 is not in the key list</source>
         <translation>le DevEUI %1 n&apos;est pas dans la liste de clés</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="184"/>
+        <location filename="../../src/device/Provisioning.cpp" line="144"/>
         <source>configuration file refused</source>
         <translation>fichier de configuration refusé</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="184"/>
+        <location filename="../../src/device/Provisioning.cpp" line="144"/>
         <source>configuration file not read</source>
         <translation>fichier de configuration non lu</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="193"/>
+        <location filename="../../src/device/Provisioning.cpp" line="152"/>
         <source>write failed</source>
         <translation>échec de l&apos;écriture</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="205"/>
+        <location filename="../../src/device/Provisioning.cpp" line="164"/>
         <source>failed</source>
         <translation>échec</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="210"/>
+        <location filename="../../src/device/Provisioning.cpp" line="168"/>
         <source>parameters refused</source>
         <translation>paramètres refusés</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="217"/>
+        <location filename="../../src/device/Provisioning.cpp" line="175"/>
         <source>read-back failed</source>
         <translation>échec de la relecture</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="227"/>
+        <location filename="../../src/device/Provisioning.cpp" line="185"/>
         <source>read-back differs</source>
         <translation>la relecture diffère</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="244"/>
+        <location filename="../../src/device/Provisioning.cpp" line="201"/>
         <source>keys not written</source>
         <translation>clés non écrites</translation>
     </message>
@@ -2105,7 +2105,7 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/tools/WdgAutoCfg.ui" line="92"/>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="196"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="186"/>
         <source>No provisioning record</source>
         <translation>Aucun registre de mise en service</translation>
     </message>
@@ -2116,7 +2116,7 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/tools/WdgAutoCfg.ui" line="122"/>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="227"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="217"/>
         <source>No key list: keys are not written</source>
         <translation>Aucune liste de clés : les clés ne sont pas écrites</translation>
     </message>
@@ -2136,100 +2136,90 @@ Redémarrer maintenant ?</translation>
         <translation>Fermer l&apos;outil</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="46"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="44"/>
         <source>%1-Device</source>
         <translation>Appareil %1</translation>
     </message>
     <message>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="45"/>
         <location filename="../../src/tools/WdgAutoCfg.cpp" line="47"/>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="49"/>
         <source>Select a %1 config file</source>
         <translation>Sélectionner un fichier de configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="62"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="60"/>
         <source>Open %1 config</source>
         <translation>Ouvrir une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="63"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="61"/>
         <source>%1 config file (*.ocf);;All Files (*)</source>
         <translation>Fichier de configuration %1 (*.ocf);;Tous les fichiers (*)</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="69"/>
-        <source>File error</source>
-        <translation>Erreur de fichier</translation>
-    </message>
-    <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="69"/>
-        <source>Can&apos;t open file &apos;%1&apos;!</source>
-        <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
-    </message>
-    <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="81"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="71"/>
         <source>No %1 name found</source>
         <translation>Aucun nom %1 trouvé</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="82"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="72"/>
         <source>No %1 name found in the file &apos;%2&apos;!</source>
         <translation>Aucun nom %1 trouvé dans le fichier « %2 » !</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="94"/>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="118"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="84"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="108"/>
         <source>Connect %1 device</source>
         <translation>Connectez l&apos;appareil %1</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="128"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="118"/>
         <source>Disconnect %1 device</source>
         <translation>Déconnectez l&apos;appareil %1</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="138"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="128"/>
         <source>Not recorded: %1</source>
         <translation>Non enregistré : %1</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="152"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="142"/>
         <source>successful</source>
         <translation>réussi</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="152"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="142"/>
         <source>failed</source>
         <translation>échec</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="176"/>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="185"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="166"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="175"/>
         <source>Provisioning record</source>
         <translation>Registre de mise en service</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="177"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="167"/>
         <source>CSV file (*.csv);;All Files (*)</source>
         <translation>Fichier CSV (*.csv);;Tous les fichiers (*)</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="181"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="171"/>
         <source>Record: %1</source>
         <translation>Registre : %1</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="205"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="195"/>
         <source>Open key list</source>
         <translation>Ouvrir une liste de clés</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="206"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="196"/>
         <source>Key list (*.csv);;All Files (*)</source>
         <translation>Liste de clés (*.csv);;Tous les fichiers (*)</translation>
     </message>
     <message numerus="yes">
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="212"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="202"/>
         <source>Keys of %n device(s): %1</source>
         <translation>
             <numerusform>Clés de %n appareil : %1</numerusform>
@@ -2237,7 +2227,7 @@ Redémarrer maintenant ?</translation>
         </translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="217"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="207"/>
         <source>Key list</source>
         <translation>Liste de clés</translation>
     </message>

@@ -153,6 +153,11 @@ Reported<LoadError> load(const QString &path, const QString &label, Document *do
     return r;
 }
 
+QString deviceName(const Document &doc)
+{
+    return doc.root.value(kOrv).toObject().value(kOrvName).toString();
+}
+
 Reported<int> readInfo(const QString &path, Info *info)
 {
     Document doc;

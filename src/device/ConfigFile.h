@@ -52,6 +52,9 @@ enum class LoadError
 /// file by label ("Can't open file '%1'!" or the size refusal) and doc is left as it was.
 Reported<LoadError> load(const QString &path, const QString &label, Document *doc);
 
+/// The device name a document gives ("orvName" of its identity section; empty when none).
+QString deviceName(const Document &doc);
+
 /// Reads only the identity sections. 0 on success, -1 on failure (with its box).
 Reported<int> readInfo(const QString &path, Info *info);
 /// readInfo on a document already read.

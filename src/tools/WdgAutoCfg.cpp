@@ -3,15 +3,13 @@
 #include "app/FileDialogs.h"
 #include "common/Reporter.h"
 #include "device/Catalog.h"
+#include "device/ConfigFile.h"
 #include "device/DeviceSession.h"
 #include "editors/OrvObject.h"
 
 #include "ui_WdgAutoCfg.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTextCharFormat>
@@ -64,19 +62,11 @@ void WdgAutoCfg::on_toolButton_selectFile_clicked()
     if (path.isEmpty())
         return; // paused until a file is chosen
 
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        reporter().critical(tr("File error"), tr("Can't open file '%1'!").arg(path), this);
+    // Only a regular file of reasonable size is read: a pipe would hold the window.
+    ConfigFile::Document doc;
+    if (ConfigFile::load(path, path, &doc).presentTo(reporter(), this) != ConfigFile::LoadError::None)
         return;
-    }
-    const QByteArray text = f.read(ConfigFile::kMaxFileBytes);
-    f.close();
-    const QString name = QJsonDocument::fromJson(text)
-                             .object()
-                             .value(QStringLiteral("orv"))
-                             .toObject()
-                             .value(QStringLiteral("orvName"))
-                             .toString();
+    const QString name = ConfigFile::deviceName(doc);
     if (name.isEmpty()) {
         reporter().critical(tr("No %1 name found").arg(brand),
                             tr("No %1 name found in the file '%2'!").arg(brand, path), this);

@@ -7,6 +7,7 @@
 #include "app/FileDialogs.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
+#include "device/ConfigFile.h"
 #include "device/DeviceFactory.h"
 #include "device/ProvisioningRecord.h"
 #include "editors/OrvObject.h"
@@ -30,6 +31,8 @@
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 #include <functional>
 #include <memory>
@@ -186,6 +189,17 @@ void TestAutoCfg::choosingTheFile_data()
                                 << "File error"
                                 << "Can't open file '%1'!" << false << "Pelm-Device"
                                 << "Select a Pelm config file";
+    // A pipe would hold the window until someone writes to it; a huge file is no configuration.
+    QTest::newRow("a pipe") << "fifo"
+                            << "File error"
+                            << "Can't open file '%1'!" << false << "Pelm-Device"
+                            << "Select a Pelm config file";
+    QTest::newRow("too large") << "large"
+                               << "File error"
+                               << "The file '%1' is too large for a configuration file (more than 4 MiB)! It "
+                                  "can't be loaded."
+                               << false << "Pelm-Device"
+                               << "Select a Pelm config file";
     QTest::newRow("no device name") << "noname"
                                     << "No Pelm name found"
                                     << "No Pelm name found in the file '%1'!" << false << "Pelm-Device"
@@ -217,6 +231,15 @@ void TestAutoCfg::choosingTheFile()
         path = configFor(m_dir, "noname.ocf", 28, 14, QString());
     else if (file == "good")
         path = good;
+    else if (file == "fifo") {
+        path = m_dir.filePath("pipe.ocf");
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (file == "large") {
+        // The good file's text, padded past the limit with spaces (still valid JSON).
+        QByteArray text = readAll(good);
+        text.append(QByteArray(ConfigFile::kMaxFileBytes + 1 - text.size(), ' '));
+        path = writeFile(m_dir, "large.ocf", text);
+    }
     chooseFile(path);
     const ScriptedFileDialogs::Request request = m_dialogs->requests.last();
     QCOMPARE(request.caption, QStringLiteral("Open Pelm config"));
