@@ -140,11 +140,16 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="174"/>
-        <location filename="../../src/cli/CliFiles.cpp" line="151"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="100"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="159"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="158"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="101"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="164"/>
         <source>Can&apos;t open file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDevice.cpp" line="179"/>
+        <source>no keys written: %1</source>
+        <translation>aucune clé écrite : %1</translation>
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="214"/>
@@ -168,7 +173,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="262"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="163"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="168"/>
         <source>--sim-schedule is an option of device watch</source>
         <translation>--sim-schedule est une option de device watch</translation>
     </message>
@@ -179,7 +184,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="271"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="169"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="174"/>
         <source>the --sim-* options need --simulate</source>
         <translation>les options --sim-* demandent --simulate</translation>
     </message>
@@ -199,54 +204,88 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>--max-payload doit être un nombre de 8 à 1024</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="94"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="80"/>
+        <source>Parameter %1 can&apos;t be packed into frames of %2 bytes</source>
+        <translation>Le paramètre %1 ne tient pas dans des trames de %2 octets</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFiles.cpp" line="83"/>
+        <source>Parameter %1 (%2) can&apos;t be packed into frames of %3 bytes</source>
+        <translation>Le paramètre %1 (%2) ne tient pas dans des trames de %3 octets</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFiles.cpp" line="101"/>
         <source>frames pack needs exactly one FILE.ocf</source>
         <translation>frames pack demande exactement un FILE.ocf</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="116"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="123"/>
         <source>frames qr needs exactly one FILE.ocf</source>
         <translation>frames qr demande exactement un FILE.ocf</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="119"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="126"/>
         <source>frames qr needs -o OUT.png</source>
         <translation>frames qr demande -o OUT.png</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="140"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="147"/>
         <source>frames unpack takes at most one FILE</source>
         <translation>frames unpack prend au plus un FILE</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="171"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="178"/>
         <source>file info needs exactly one FILE.ocf</source>
         <translation>file info demande exactement un FILE.ocf</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="97"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="98"/>
         <source>firmware info needs exactly one FILE.srec</source>
         <translation>firmware info demande exactement un FILE.srec</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="149"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="107"/>
+        <source>Can&apos;t read the firmware file &apos;%1&apos;!</source>
+        <translation>Impossible de lire le fichier de micrologiciel « %1 » !</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../../src/cli/CliFirmware.cpp" line="114"/>
+        <source>%n corrupt lines skipped</source>
+        <translation>
+            <numerusform>%n ligne corrompue ignorée</numerusform>
+            <numerusform>%n lignes corrompues ignorées</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFirmware.cpp" line="118"/>
+        <source>The file &apos;%1&apos; holds no data records.</source>
+        <translation>Le fichier « %1 » ne contient aucun enregistrement de données.</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFirmware.cpp" line="154"/>
         <source>device update needs exactly one firmware FILE</source>
         <translation>device update demande exactement un FILE de micrologiciel</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="152"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="157"/>
         <source>--target is &apos;device&apos; or &apos;ble-module&apos;</source>
         <translation>--target vaut &apos;device&apos; ou &apos;ble-module&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="157"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="162"/>
         <source>--connect-timeout takes a number of seconds above 0</source>
         <translation>--connect-timeout prend un nombre de secondes supérieur à 0</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFleet.cpp" line="50"/>
+        <location filename="../../src/cli/CliFleet.cpp" line="57"/>
         <source>--verify, --record and --keys-csv are options of device apply</source>
         <translation>--verify, --record et --keys-csv sont des options de device apply</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFleet.cpp" line="66"/>
+        <location filename="../../src/cli/CliFleet.cpp" line="77"/>
+        <source>nothing written: %1</source>
+        <translation>rien n&apos;a été écrit : %1</translation>
     </message>
     <message>
         <location filename="../../src/cli/CliUpdateCheck.cpp" line="24"/>
@@ -257,6 +296,37 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <location filename="../../src/cli/CliUpdateCheck.cpp" line="26"/>
         <source>unexpected argument &apos;%1&apos;</source>
         <translation>argument inattendu &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliSimulation.cpp" line="86"/>
+        <source>--sim-refuse takes a parameter id from 0 to 63</source>
+        <translation>--sim-refuse prend un identifiant de paramètre de 0 à 63</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliSimulation.cpp" line="118"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="284"/>
+        <source>Can&apos;t write file &apos;%1&apos;!</source>
+        <translation>Impossible d&apos;écrire le fichier « %1 » !</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliSimulation.cpp" line="132"/>
+        <source>the simulator state file &apos;%1&apos; can&apos;t be read</source>
+        <translation>le fichier d&apos;état du simulateur « %1 » ne peut pas être lu</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliSimulation.cpp" line="164"/>
+        <source>unknown --sim-fault &apos;%1&apos;</source>
+        <translation>valeur inconnue pour --sim-fault : &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliSimulation.cpp" line="189"/>
+        <source>unknown --sim-schedule &apos;%1&apos;</source>
+        <translation>valeur inconnue pour --sim-schedule : &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliSimulation.cpp" line="206"/>
+        <source>unknown %1 item &apos;%2&apos;</source>
+        <translation>élément inconnu pour %1 : &apos;%2&apos;</translation>
     </message>
 </context>
 <context>
@@ -746,82 +816,82 @@ sauf si une option en décide autrement.
         <translation>Le chargement de la configuration depuis %1 est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="108"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="109"/>
         <source>Can&apos;t open file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="113"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="115"/>
         <source>The file &apos;%1&apos; is too large for a configuration file (more than %2 MiB)! It can&apos;t be loaded.</source>
         <translation>Le fichier « %1 » est trop volumineux pour un fichier de configuration (plus de %2 Mio) ! Il ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="152"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="158"/>
         <source>The file &apos;%1&apos; don&apos;t has main section or %2 section! The file is uncompleted and can&apos;t be loaded.</source>
         <translation>Le fichier « %1 » n&apos;a pas de section principale ou de section %2 ! Le fichier est incomplet et ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="199"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="219"/>
         <source>The file &apos;%1&apos; don&apos;t has %2 section! The file is uncompleted and can&apos;t loaded.</source>
         <translation>Le fichier « %1 » n&apos;a pas de section %2 ! Le fichier est incomplet et ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="208"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="228"/>
         <source>No ORV matched</source>
         <translation>ORV non concordant</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="209"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="229"/>
         <source>The specified file is for ORV &apos;%1&apos;, your present ORV is &apos;%2&apos;.</source>
         <translation>Le fichier indiqué est prévu pour l&apos;ORV « %1 », votre ORV actuel est « %2 ».</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="211"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="231"/>
         <source>You must specifies or connect the same ORV type.</source>
         <translation>Vous devez indiquer ou connecter le même type d&apos;ORV.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="222"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="242"/>
         <source>No KIV matched</source>
         <translation>KIV non concordant</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="223"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="243"/>
         <source>The specified file is for KIV &apos;%1&apos;, your present KIV is &apos;%2&apos;.</source>
         <translation>Le fichier indiqué est prévu pour le KIV « %1 », votre KIV actuel est « %2 ».</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="225"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="245"/>
         <source>You must specifies or connect the same KIV type.</source>
         <translation>Vous devez indiquer ou connecter le même type de KIV.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="226"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="246"/>
         <source>Do you want to processes opening file anyway ?</source>
         <translation>Voulez-vous quand même ouvrir le fichier ?</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="236"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="257"/>
         <source>The file &apos;%1&apos; don&apos;t have a parameters! The file is uncompleted and can&apos;t loaded.</source>
         <translation>Le fichier « %1 » ne contient aucun paramètre ! Le fichier est incomplet et ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="298"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="321"/>
         <source>Save configuration to &apos;%1&apos; has failed !</source>
         <translation>L&apos;enregistrement de la configuration dans « %1 » a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="304"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="328"/>
         <source>Can&apos;t write file &apos;%1&apos;! It is not a regular file.</source>
         <translation>Impossible d&apos;écrire le fichier « %1 » ! Ce n&apos;est pas un fichier ordinaire.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="317"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="341"/>
         <source>Can&apos;t write file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;écrire le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="327"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="351"/>
         <source>Save configuration to &apos;%1&apos; has succeeded !</source>
         <translation>L&apos;enregistrement de la configuration dans « %1 » a réussi !</translation>
     </message>
@@ -855,103 +925,103 @@ sauf si une option en décide autrement.
 <context>
     <name>DeviceSession</name>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="90"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="128"/>
         <source>The device is busy, try again in a moment.</source>
         <translation>L&apos;appareil est occupé, réessayez dans un instant.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="199"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="239"/>
         <source>Load configuration failed !</source>
         <translation>Échec du chargement de la configuration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="200"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="240"/>
         <source>No/Bad response from device! Please retry to load the configuration or disconnect and reconnect your device.</source>
         <translation>Réponse absente ou incorrecte de l&apos;appareil ! Veuillez recharger la configuration, ou déconnecter puis reconnecter votre appareil.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="203"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="242"/>
         <source>Load configuration from %1, has failed !</source>
         <translation>Le chargement de la configuration depuis %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="210"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="250"/>
         <source>Load configuration from %1, is uncompleted !</source>
         <translation>Le chargement de la configuration depuis %1 est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="212"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="252"/>
         <source>Load configuration from %1, has succeeded !</source>
         <translation>Le chargement de la configuration depuis %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="241"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="282"/>
         <source>Unknown parameters</source>
         <translation>Paramètres inconnus</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="247"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="288"/>
         <source>failed</source>
         <translation>échec</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="251"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="292"/>
         <source>Some parameter of the configuration as failed:</source>
         <translation>Certains paramètres de la configuration ont échoué :</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="275"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="318"/>
         <source>Apply configuration failed !</source>
         <translation>Échec de l&apos;application de la configuration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="276"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="319"/>
         <source>No/Bad response from device! Please retry to apply the configuration.</source>
         <translation>Réponse absente ou incorrecte de l&apos;appareil ! Veuillez appliquer de nouveau la configuration.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="278"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="289"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="320"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="333"/>
         <source>Apply configuration to %1, has failed !</source>
         <translation>L&apos;application de la configuration à %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="285"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="328"/>
         <source>Apply configuration to %1, has succeeded !</source>
         <translation>L&apos;application de la configuration à %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="288"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="332"/>
         <source>Apply configuration failed</source>
         <translation>Échec de l&apos;application de la configuration</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="327"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="375"/>
         <source>Default configuration failed !</source>
         <translation>Échec de la configuration par défaut !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="328"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="375"/>
         <source>An error as occurred from restoration !</source>
         <translation>Une erreur est survenue pendant la restauration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="329"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="376"/>
         <source>Default configuration from %1, has failed !</source>
         <translation>La restauration de la configuration par défaut de %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="341"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="389"/>
         <source>Default configuration from %1, has succeeded !</source>
         <translation>La restauration de la configuration par défaut de %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="359"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="408"/>
         <source>Check parameters</source>
         <translation>Vérification des paramètres</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="360"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="409"/>
         <source>Some parameters in the device are unknown in the current version of this software. There is probably a newer version available.
 Please, upgrade this software!
 
@@ -962,12 +1032,12 @@ Veuillez mettre à jour ce logiciel !
 Liste des paramètres inconnus : </translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="457"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="529"/>
         <source>Import %1 parameters from %2 frames, has uncompleted !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="461"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="533"/>
         <source>Import %1 parameters from %2 frames, has succeeded !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames a réussi !</translation>
     </message>
@@ -1208,7 +1278,7 @@ Liste des paramètres inconnus : </translation>
         <translation>Impossible de définir %1</translation>
     </message>
     <message>
-        <location filename="../../src/device/LoRaWanKeys.cpp" line="167"/>
+        <location filename="../../src/device/LoRaWanKeys.cpp" line="169"/>
         <source>Change LoRaWAN keys</source>
         <translation>Changer les clés LoRaWAN</translation>
     </message>
@@ -1434,17 +1504,17 @@ Redémarrer maintenant ?</translation>
         <translation>Enregistrer une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="699"/>
+        <location filename="../../src/app/MainWindow.cpp" line="703"/>
         <source>No file !</source>
         <translation>Aucun fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="700"/>
+        <location filename="../../src/app/MainWindow.cpp" line="704"/>
         <source>No file to reload !</source>
         <translation>Aucun fichier à recharger !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="701"/>
+        <location filename="../../src/app/MainWindow.cpp" line="705"/>
         <source>Reload default ?</source>
         <translation>Recharger les valeurs par défaut ?</translation>
     </message>
@@ -1910,73 +1980,73 @@ Redémarrer maintenant ?</translation>
 <context>
     <name>Provisioning</name>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="133"/>
-        <location filename="../../src/device/Provisioning.cpp" line="203"/>
+        <location filename="../../src/device/Provisioning.cpp" line="92"/>
+        <location filename="../../src/device/Provisioning.cpp" line="162"/>
         <source>Unknown parameter</source>
         <translation>Paramètre inconnu</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="134"/>
+        <location filename="../../src/device/Provisioning.cpp" line="93"/>
         <source>not reported by the device</source>
         <translation>non signalé par l&apos;appareil</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="136"/>
+        <location filename="../../src/device/Provisioning.cpp" line="95"/>
         <source>other value</source>
         <translation>autre valeur</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="151"/>
+        <location filename="../../src/device/Provisioning.cpp" line="110"/>
         <source>DevEUI already provisioned in this run</source>
         <translation>DevEUI déjà configuré dans cette série</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="169"/>
+        <location filename="../../src/device/Provisioning.cpp" line="128"/>
         <source>the device reports no DevEUI, so no keys can be chosen</source>
         <translation>l&apos;appareil ne signale aucun DevEUI, aucune clé ne peut donc être choisie</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="174"/>
+        <location filename="../../src/device/Provisioning.cpp" line="133"/>
         <source>DevEUI %1 is not in the key list</source>
         <translation>le DevEUI %1 n&apos;est pas dans la liste de clés</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="184"/>
+        <location filename="../../src/device/Provisioning.cpp" line="144"/>
         <source>configuration file refused</source>
         <translation>fichier de configuration refusé</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="184"/>
+        <location filename="../../src/device/Provisioning.cpp" line="144"/>
         <source>configuration file not read</source>
         <translation>fichier de configuration non lu</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="193"/>
+        <location filename="../../src/device/Provisioning.cpp" line="152"/>
         <source>write failed</source>
         <translation>échec de l&apos;écriture</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="205"/>
+        <location filename="../../src/device/Provisioning.cpp" line="164"/>
         <source>failed</source>
         <translation>échec</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="210"/>
+        <location filename="../../src/device/Provisioning.cpp" line="168"/>
         <source>parameters refused</source>
         <translation>paramètres refusés</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="217"/>
+        <location filename="../../src/device/Provisioning.cpp" line="175"/>
         <source>read-back failed</source>
         <translation>échec de la relecture</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="227"/>
+        <location filename="../../src/device/Provisioning.cpp" line="185"/>
         <source>read-back differs</source>
         <translation>la relecture diffère</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="244"/>
+        <location filename="../../src/device/Provisioning.cpp" line="201"/>
         <source>keys not written</source>
         <translation>clés non écrites</translation>
     </message>
