@@ -140,11 +140,16 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="174"/>
-        <location filename="../../src/cli/CliFiles.cpp" line="151"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="100"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="159"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="158"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="101"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="164"/>
         <source>Can&apos;t open file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDevice.cpp" line="179"/>
+        <source>no keys written: %1</source>
+        <translation>aucune clé écrite : %1</translation>
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="214"/>
@@ -168,7 +173,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="262"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="163"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="168"/>
         <source>--sim-schedule is an option of device watch</source>
         <translation>--sim-schedule est une option de device watch</translation>
     </message>
@@ -179,7 +184,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="271"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="169"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="174"/>
         <source>the --sim-* options need --simulate</source>
         <translation>les options --sim-* demandent --simulate</translation>
     </message>
@@ -199,54 +204,88 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>--max-payload doit être un nombre de 8 à 1024</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="94"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="80"/>
+        <source>Parameter %1 can&apos;t be packed into frames of %2 bytes</source>
+        <translation>Le paramètre %1 ne tient pas dans des trames de %2 octets</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFiles.cpp" line="83"/>
+        <source>Parameter %1 (%2) can&apos;t be packed into frames of %3 bytes</source>
+        <translation>Le paramètre %1 (%2) ne tient pas dans des trames de %3 octets</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFiles.cpp" line="101"/>
         <source>frames pack needs exactly one FILE.ocf</source>
         <translation>frames pack demande exactement un FILE.ocf</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="116"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="123"/>
         <source>frames qr needs exactly one FILE.ocf</source>
         <translation>frames qr demande exactement un FILE.ocf</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="119"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="126"/>
         <source>frames qr needs -o OUT.png</source>
         <translation>frames qr demande -o OUT.png</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="140"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="147"/>
         <source>frames unpack takes at most one FILE</source>
         <translation>frames unpack prend au plus un FILE</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="171"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="178"/>
         <source>file info needs exactly one FILE.ocf</source>
         <translation>file info demande exactement un FILE.ocf</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="97"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="98"/>
         <source>firmware info needs exactly one FILE.srec</source>
         <translation>firmware info demande exactement un FILE.srec</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="149"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="107"/>
+        <source>Can&apos;t read the firmware file &apos;%1&apos;!</source>
+        <translation>Impossible de lire le fichier de micrologiciel « %1 » !</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../../src/cli/CliFirmware.cpp" line="114"/>
+        <source>%n corrupt lines skipped</source>
+        <translation>
+            <numerusform>%n ligne corrompue ignorée</numerusform>
+            <numerusform>%n lignes corrompues ignorées</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFirmware.cpp" line="118"/>
+        <source>The file &apos;%1&apos; holds no data records.</source>
+        <translation>Le fichier « %1 » ne contient aucun enregistrement de données.</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFirmware.cpp" line="154"/>
         <source>device update needs exactly one firmware FILE</source>
         <translation>device update demande exactement un FILE de micrologiciel</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="152"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="157"/>
         <source>--target is &apos;device&apos; or &apos;ble-module&apos;</source>
         <translation>--target vaut &apos;device&apos; ou &apos;ble-module&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="157"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="162"/>
         <source>--connect-timeout takes a number of seconds above 0</source>
         <translation>--connect-timeout prend un nombre de secondes supérieur à 0</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFleet.cpp" line="50"/>
+        <location filename="../../src/cli/CliFleet.cpp" line="57"/>
         <source>--verify, --record and --keys-csv are options of device apply</source>
         <translation>--verify, --record et --keys-csv sont des options de device apply</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFleet.cpp" line="66"/>
+        <location filename="../../src/cli/CliFleet.cpp" line="77"/>
+        <source>nothing written: %1</source>
+        <translation>rien n&apos;a été écrit : %1</translation>
     </message>
     <message>
         <location filename="../../src/cli/CliUpdateCheck.cpp" line="24"/>
@@ -257,6 +296,37 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <location filename="../../src/cli/CliUpdateCheck.cpp" line="26"/>
         <source>unexpected argument &apos;%1&apos;</source>
         <translation>argument inattendu &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliSimulation.cpp" line="86"/>
+        <source>--sim-refuse takes a parameter id from 0 to 63</source>
+        <translation>--sim-refuse prend un identifiant de paramètre de 0 à 63</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliSimulation.cpp" line="118"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="284"/>
+        <source>Can&apos;t write file &apos;%1&apos;!</source>
+        <translation>Impossible d&apos;écrire le fichier « %1 » !</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliSimulation.cpp" line="132"/>
+        <source>the simulator state file &apos;%1&apos; can&apos;t be read</source>
+        <translation>le fichier d&apos;état du simulateur « %1 » ne peut pas être lu</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliSimulation.cpp" line="164"/>
+        <source>unknown --sim-fault &apos;%1&apos;</source>
+        <translation>valeur inconnue pour --sim-fault : &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliSimulation.cpp" line="189"/>
+        <source>unknown --sim-schedule &apos;%1&apos;</source>
+        <translation>valeur inconnue pour --sim-schedule : &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliSimulation.cpp" line="206"/>
+        <source>unknown %1 item &apos;%2&apos;</source>
+        <translation>élément inconnu pour %1 : &apos;%2&apos;</translation>
     </message>
 </context>
 <context>

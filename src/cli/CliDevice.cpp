@@ -176,7 +176,7 @@ int readKeys(const QString &path, LoRaWanKeys::Keys *keys, QTextStream &err)
     }
     QString why;
     if (!LoRaWanKeys::parseKeyText(f.readAll(), keys, &why)) {
-        err << "pelm-cli: no keys written: " << why << '\n';
+        err << "pelm-cli: " << QCoreApplication::translate("Cli", "no keys written: %1").arg(why) << '\n';
         return Cli::kIncomplete;
     }
     return Cli::kOk;

@@ -75,8 +75,15 @@ int packFile(const QCommandLineParser &p, QTextStream &err, Reporter &rep, Frame
     *built = buildFrames(params, maxPayload);
     for (const OrvParam &r : built->rejected) {
         const QString name = tables.name(r.id());
-        err << "Parameter " << r.id() << (name.isEmpty() ? QString() : " (" + name + ")")
-            << " can't be packed into frames of " << maxPayload << " bytes\n";
+        const QString id = QString::number(r.id());
+        const QString bytes = QString::number(maxPayload);
+        err << (name.isEmpty() ? QCoreApplication::translate(
+                                     "Cli", "Parameter %1 can't be packed into frames of %2 bytes")
+                                     .arg(id, bytes)
+                               : QCoreApplication::translate(
+                                     "Cli", "Parameter %1 (%2) can't be packed into frames of %3 bytes")
+                                     .arg(id, name, bytes))
+            << '\n';
     }
     return Cli::kOk;
 }

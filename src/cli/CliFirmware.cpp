@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <limits>
 #include <cstdio>
 
 #include <unistd.h>
@@ -103,14 +104,18 @@ int Cli::firmwareInfo(const QStringList &args, QTextStream &out, QTextStream &er
     SegmentStore store;
     store.init(SegmentStore::kParserSRecord);
     if (!store.loadFromFile(path, 0)) {
-        err << "Can't read the firmware file '" << path << "'!\n";
+        err << QCoreApplication::translate("Cli", "Can't read the firmware file '%1'!").arg(path) << '\n';
         return Cli::kFileError;
     }
-    if (store.lastLoadStats().corruptLines > 0)
-        err << store.lastLoadStats().corruptLines << " corrupt lines skipped\n";
+    const quint64 corrupt = store.lastLoadStats().corruptLines;
+    if (corrupt > 0) {
+        const int shown = corrupt > quint64(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::max()
+                                                                             : int(corrupt);
+        err << QCoreApplication::translate("Cli", "%n corrupt lines skipped", nullptr, shown) << '\n';
+    }
     const int count = store.segmentCount();
     if (count == 0) {
-        err << "The file '" << path << "' holds no data records.\n";
+        err << QCoreApplication::translate("Cli", "The file '%1' holds no data records.").arg(path) << '\n';
         return Cli::kFileError;
     }
     quint32 base = 0;

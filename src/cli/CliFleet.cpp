@@ -32,6 +32,13 @@ int exitCode(Provisioning::Outcome::Step step)
         return kIncomplete;
     }
 }
+
+/// Whether path is a file that can be opened for reading.
+bool canOpen(const QString &path)
+{
+    QFile f(path);
+    return QFileInfo(path).isFile() && f.open(QIODevice::ReadOnly);
+}
 } // namespace
 
 void FleetApply::addOptions(QCommandLineParser &p)
@@ -54,9 +61,11 @@ int FleetApply::prepare(const QCommandLineParser &p, const QString &cmd, QTextSt
     if (p.isSet(kKeysCsv)) {
         KeyList keys;
         QString why;
-        if (!keys.load(p.value(kKeysCsv), &why)) {
-            err << "pelm-cli: nothing written: " << why << '\n';
-            return why.startsWith(QStringLiteral("Can't open")) ? kFileError : kIncomplete;
+        const QString path = p.value(kKeysCsv);
+        if (!keys.load(path, &why)) {
+            err << "pelm-cli: " << QCoreApplication::translate("Cli", "nothing written: %1").arg(why) << '\n';
+            // Told by the file, not by the reason's text (which is in the user's language).
+            return canOpen(path) ? kIncomplete : kFileError;
         }
         m_run.setKeyList(keys);
     }
@@ -65,7 +74,7 @@ int FleetApply::prepare(const QCommandLineParser &p, const QString &cmd, QTextSt
         const QString path = p.value(kRecord);
         QString why;
         if (!m_record.open(path, &why)) {
-            err << "pelm-cli: nothing written: " << why << '\n';
+            err << "pelm-cli: " << QCoreApplication::translate("Cli", "nothing written: %1").arg(why) << '\n';
             return kFileError;
         }
         // A device the record already shows as provisioned is flagged when it comes again.

@@ -6,6 +6,7 @@
 #include "update/SegmentStore.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -81,7 +82,9 @@ bool Simulation::setUp(const QCommandLineParser &p, QTextStream &err)
         bool ok = false;
         const int n = id.toInt(&ok);
         if (!ok || n < 0 || n > 63) {
-            err << "pelm-cli: --sim-refuse takes a parameter id from 0 to 63\n";
+            err << "pelm-cli: "
+                << QCoreApplication::translate("Cli", "--sim-refuse takes a parameter id from 0 to 63")
+                << '\n';
             return false;
         }
         m_device.setRefused(quint8(n));
@@ -112,7 +115,7 @@ bool Simulation::saveState(QTextStream &err)
     QSaveFile f(m_statePath);
     if (!f.open(QIODevice::WriteOnly) ||
         f.write(QJsonDocument(QJsonObject{{QStringLiteral("params"), params}}).toJson()) < 0 || !f.commit()) {
-        err << "Can't write file '" << m_statePath << "'!\n";
+        err << QCoreApplication::translate("Cli", "Can't write file '%1'!").arg(m_statePath) << '\n';
         return false;
     }
     return true;
@@ -125,7 +128,10 @@ bool Simulation::loadState(QTextStream &err)
                                    ? QJsonDocument::fromJson(f.readAll()).object().value("params").toObject()
                                    : QJsonObject();
     if (params.isEmpty()) {
-        err << "pelm-cli: the simulator state file '" << m_statePath << "' can't be read\n";
+        err << "pelm-cli: "
+            << QCoreApplication::translate("Cli", "the simulator state file '%1' can't be read")
+                   .arg(m_statePath)
+            << '\n';
         return false;
     }
     for (auto it = params.constBegin(); it != params.constEnd(); ++it)
@@ -155,7 +161,8 @@ bool Simulation::setFault(const QString &spec, QTextStream &err)
         {QStringLiteral("stores-other-value"), SimFault::StoresOtherValue},
     };
     if (!ok || !kinds.contains(name)) {
-        err << "pelm-cli: unknown --sim-fault '" << spec << "'\n";
+        err << "pelm-cli: " << QCoreApplication::translate("Cli", "unknown --sim-fault '%1'").arg(spec)
+            << '\n';
         return false;
     }
     const SimFault::Kind kind = kinds.value(name);
@@ -179,7 +186,8 @@ bool Simulation::setSchedule(const QString &spec, QTextStream &err)
         const qint64 atMs = event.section('@', 1).toLongLong(&isNumber);
         const bool known = what == QLatin1String("plug") || what == QLatin1String("unplug");
         if (event.count('@') != 1 || !known || !isNumber || atMs < 0) {
-            err << "pelm-cli: unknown --sim-schedule '" << spec << "'\n";
+            err << "pelm-cli: " << QCoreApplication::translate("Cli", "unknown --sim-schedule '%1'").arg(spec)
+                << '\n';
             return false;
         }
         m_schedule.append({atMs, what == QLatin1String("plug")});
@@ -195,7 +203,8 @@ bool Cli::setUpSimBootloaders(const QCommandLineParser &p, SimDevice &device, QT
 {
     SimBootloaders &boot = device.bootloaders();
     const auto bad = [&err](const QString &option, const QString &item) {
-        err << "pelm-cli: unknown " << option << " item '" << item << "'\n";
+        err << "pelm-cli: " << QCoreApplication::translate("Cli", "unknown %1 item '%2'").arg(option, item)
+            << '\n';
         return false;
     };
     // N or NxK
@@ -272,6 +281,6 @@ bool Cli::writeSimImage(SimDevice &device, const QString &path, QTextStream &err
         ok = f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
     }
     if (!ok)
-        err << "Can't write file '" << path << "'!\n";
+        err << QCoreApplication::translate("Cli", "Can't write file '%1'!").arg(path) << '\n';
     return ok;
 }

@@ -150,6 +150,8 @@ private slots:
     void errors();
     void help();
     void frenchLocale();
+    void messagesInBothLanguages_data();
+    void messagesInBothLanguages();
 
     void deviceInfoOfTheSimulator();
     void deviceReadEditApplyReadBack();
@@ -325,6 +327,110 @@ void TestCli::frenchLocale()
     ProcessOptions c;
     c.environment = QStringList{"LC_ALL=C"};
     QVERIFY(runCli({"--help"}, c).out.startsWith("Usage: pelm-cli COMMAND [ARGUMENTS]\n"));
+}
+
+void TestCli::messagesInBothLanguages_data()
+{
+    // What pelm-cli prints on standard error, whole, in the C locale and in a French one.
+    // {dir} stands for the folder of the files the test writes (see messagesInBothLanguages).
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("french");
+
+    QTest::newRow("unknown simulator fault")
+        << QStringList{"device", "info", "--simulate", "--sim-fault", "melted"} << QByteArray() << 1
+        << "pelm-cli: unknown --sim-fault 'melted'\n"
+        << "pelm-cli: valeur inconnue pour --sim-fault : 'melted'\n";
+    QTest::newRow("refused id out of range")
+        << QStringList{"device", "info", "--simulate", "--sim-refuse", "64"} << QByteArray() << 1
+        << "pelm-cli: --sim-refuse takes a parameter id from 0 to 63\n"
+        << QString::fromUtf8("pelm-cli: --sim-refuse prend un identifiant de paramètre de 0 à 63\n");
+    QTest::newRow("unknown cable event")
+        << QStringList{"device", "watch", "--simulate", "--sim-schedule", "unplug@10,later@20"}
+        << QByteArray() << 1 << "pelm-cli: unknown --sim-schedule 'unplug@10,later@20'\n"
+        << "pelm-cli: valeur inconnue pour --sim-schedule : 'unplug@10,later@20'\n";
+    QTest::newRow("unknown bootloader fault")
+        << QStringList{"device", "update", "{dir}/fw.sfb", "--simulate", "--sim-ymodem", "silent,sometimes"}
+        << QByteArray() << 1 << "pelm-cli: unknown --sim-ymodem item 'sometimes'\n"
+        << QString::fromUtf8("pelm-cli: élément inconnu pour --sim-ymodem : 'sometimes'\n");
+    QTest::newRow("simulator state not JSON")
+        << QStringList{"device", "info", "--simulate", "--sim-state", "{dir}/garbage.json"} << QByteArray()
+        << 1 << "pelm-cli: the simulator state file '{dir}/garbage.json' can't be read\n"
+        << QString::fromUtf8(
+               "pelm-cli: le fichier d'état du simulateur « {dir}/garbage.json » ne peut pas être lu\n");
+    QTest::newRow("simulator state not written")
+        << QStringList{"device", "info", "--simulate", "--sim-state", "{dir}/missing/sim.json"}
+        << QByteArray() << 2 << "Can't write file '{dir}/missing/sim.json'!\n"
+        << QString::fromUtf8("Impossible d'écrire le fichier « {dir}/missing/sim.json » !\n");
+    QTest::newRow("firmware file without data")
+        << QStringList{"firmware", "info", "{dir}/empty.srec"} << QByteArray() << 2
+        << "The file '{dir}/empty.srec' holds no data records.\n"
+        << QString::fromUtf8(
+               "Le fichier « {dir}/empty.srec » ne contient aucun enregistrement de données.\n");
+    // French says one line in the singular, two in the plural; English keeps its one text.
+    QTest::newRow("one corrupt firmware line") << QStringList{"firmware", "info", "{dir}/one-corrupt.srec"}
+                                               << QByteArray() << 0 << "1 corrupt lines skipped\n"
+                                               << QString::fromUtf8("1 ligne corrompue ignorée\n");
+    QTest::newRow("two corrupt firmware lines") << QStringList{"firmware", "info", "{dir}/two-corrupt.srec"}
+                                                << QByteArray() << 0 << "2 corrupt lines skipped\n"
+                                                << QString::fromUtf8("2 lignes corrompues ignorées\n");
+    QTest::newRow("keys incomplete") << QStringList{"device", "keys", "--keys", "-"}
+                                     << QByteArray("AppEUI=70B3D57ED0000001\n") << 3
+                                     << "pelm-cli: no keys written: The AppKey is missing.\n"
+                                     << QString::fromUtf8(
+                                            "pelm-cli: aucune clé écrite : La valeur AppKey manque.\n");
+    QTest::newRow("key list missing")
+        << QStringList{"device", "apply", kDefaultConfig, "--simulate", "--keys-csv", "{dir}/none.csv"}
+        << QByteArray() << 2 << "pelm-cli: nothing written: Can't open file '{dir}/none.csv'!\n"
+        << QString::fromUtf8(
+               "pelm-cli: rien n'a été écrit : Impossible d'ouvrir le fichier « {dir}/none.csv » !\n");
+    QTest::newRow("parameter wider than a frame")
+        << QStringList{"frames", "pack", "{dir}/wide.ocf", "--max-payload", "8"} << QByteArray() << 3
+        << "Parameter 24 (Temperature Offset) can't be packed into frames of 8 bytes\n"
+        << QString::fromUtf8(
+               "Le paramètre 24 (Temperature Offset) ne tient pas dans des trames de 8 octets\n");
+}
+
+void TestCli::messagesInBothLanguages()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, input);
+    QFETCH(int, code);
+    QFETCH(QString, english);
+    QFETCH(QString, french);
+
+    QTemporaryDir dir;
+    QVERIFY(!TestData::writeFile(dir, "fw.sfb", "S1050000414277\n").isEmpty());
+    QVERIFY(!TestData::writeFile(dir, "garbage.json", "not a simulator state").isEmpty());
+    QVERIFY(!TestData::writeFile(dir, "empty.srec", "S00600004844521B\nS9030000FC\n").isEmpty());
+    // Bad checksums: 0xCF where 0xCE belongs.
+    QVERIFY(
+        !TestData::writeFile(dir, "one-corrupt.srec", "S107100404050607CF\nS107100404050607CE\n").isEmpty());
+    QVERIFY(!TestData::writeFile(dir, "two-corrupt.srec",
+                                 "S107100404050607CF\nS107100404050607CE\nS107100404050607CF\n")
+                 .isEmpty());
+    // An 8-byte value that needs more than a frame of 8 bytes with its header.
+    QVERIFY(!TestData::editedConfig(dir, "wide.ocf", [](QJsonObject &doc) {
+                 QJsonObject params = doc.value("params").toObject();
+                 QJsonObject offset = params.value("Temperature Offset").toObject();
+                 offset.insert("data", "0011223344556677");
+                 params.insert("Temperature Offset", offset);
+                 doc.insert("params", params);
+             }).isEmpty());
+    for (QString &arg : args)
+        arg.replace("{dir}", dir.path());
+
+    const QList<QPair<QString, QString>> locales = {{"C", english}, {"fr_FR.UTF-8", french}};
+    for (const auto &locale : locales) {
+        ProcessOptions o;
+        o.input = input;
+        o.environment = QStringList{"LC_ALL=" + locale.first};
+        const Result r = ::runCli(args, o);
+        QCOMPARE(r.code, code);
+        QCOMPARE(r.err, QString(locale.second).replace("{dir}", dir.path()));
+    }
 }
 
 void TestCli::deviceInfoOfTheSimulator()
