@@ -40,16 +40,6 @@ bool Outcome::hasBox() const
     return false;
 }
 
-QVector<Reporter::Box> Outcome::boxes() const
-{
-    QVector<Reporter::Box> out;
-    for (const Message &m : m_messages) {
-        if (m.isBox)
-            out.append(m.box);
-    }
-    return out;
-}
-
 QStringList Outcome::boxTexts() const
 {
     QStringList out;

@@ -32,8 +32,6 @@ public:
     const QVector<Message> &messages() const { return m_messages; }
     bool isEmpty() const { return m_messages.isEmpty(); }
     bool hasBox() const;
-    /// The boxes, in order.
-    QVector<Reporter::Box> boxes() const;
     /// "title: text" of each box, in order.
     QStringList boxTexts() const;
     /// The last status text (empty when none).

@@ -80,9 +80,6 @@ class ForwardingReporter : public Reporter
 {
 public:
     explicit ForwardingReporter(Reporter *boxes = nullptr) : m_boxes(boxes) {}
-    void setBoxTarget(Reporter *boxes) { m_boxes = boxes; }
-    /// Where boxes go (null: the process reporter).
-    Reporter *boxTarget() const { return m_boxes; }
     void setStatusSink(std::function<void(const QString &, int)> sink) { m_sink = std::move(sink); }
     int box(const Box &b) override;
     void status(const QString &text, int timeoutMs) override;
