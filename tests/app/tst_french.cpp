@@ -13,6 +13,7 @@
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
 #include "support/LocalHttpServer.h"
+#include "support/MainWindowTest.h"
 #include "support/RecordingReporter.h"
 #include "tools/WdgAutoCfg.h"
 #include "tools/WdgDeviceUpdater.h"
@@ -143,7 +144,7 @@ QString plain(const QString &text)
 }
 } // namespace
 
-class TestFrench : public QObject
+class TestFrench : public MainWindowTest
 {
     Q_OBJECT
 private slots:
@@ -167,9 +168,6 @@ private slots:
     void updaterPage();
 
 private:
-    void poll() { QVERIFY(QMetaObject::invokeMethod(m_window.get(), "on_orvManager")); }
-    QAction *action(const char *name) { return m_window->findChild<QAction *>(QLatin1String(name)); }
-    void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
     /// The English texts among those root and its children show ("where: text").
     QStringList englishIn(QWidget *root) const;
     /// Adds where: text to found when text is English.
@@ -182,11 +180,6 @@ private:
     QTranslator m_qtTranslator;
     /// Words of the English source texts that no French translation uses.
     QSet<QString> m_englishWords;
-    ScopedRecordingReporter m_rep;
-    std::unique_ptr<SimDevice> m_dev;
-    std::unique_ptr<SimDevice> m_bleDev; ///< the device seen over BLE, when a case installs it
-    std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<ScriptedFileDialogs> m_dialogs;
 };
 
 void TestFrench::initTestCase()
@@ -235,28 +228,12 @@ void TestFrench::cleanupTestCase()
 
 void TestFrench::init()
 {
-    QSettings().clear();
-    m_dev.reset(new SimDevice);
-    m_dev->setPlugged(false);
-    SimUsbHid::install(m_dev.get());
-    m_dialogs.reset(new ScriptedFileDialogs);
-    m_window.reset(new MainWindow);
-    m_rep.clear();
+    startWindow();
 }
 
 void TestFrench::cleanup()
 {
-    m_window.reset();
-    settle();
-    if (m_bleDev) {
-        uninstallSimBle();
-        m_bleDev.reset();
-    }
-    SimUsbHid::uninstall();
-    m_dev.reset();
-    m_dialogs.reset();
-    VERIFY_NO_PENDING_BOXES(m_rep);
-    m_rep.clear();
+    stopWindow();
 }
 
 bool TestFrench::isEnglish(const QString &text) const

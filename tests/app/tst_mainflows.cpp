@@ -13,6 +13,7 @@
 #include "sim/SimBle.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
+#include "support/MainWindowTest.h"
 #include "support/RecordingReporter.h"
 #include "support/TestData.h"
 
@@ -65,7 +66,7 @@ private:
 };
 } // namespace
 
-class TestMainFlows : public QObject
+class TestMainFlows : public MainWindowTest
 {
     Q_OBJECT
 private slots:
@@ -104,19 +105,10 @@ private slots:
     void keysAndTerminalFromTheDevicePage();
 
 private:
-    void poll() { QVERIFY(QMetaObject::invokeMethod(m_window.get(), "on_orvManager")); }
-    QAction *action(const char *name) { return m_window->findChild<QAction *>(QLatin1String(name)); }
-    /// Lets deferred deletions of closed pages happen.
-    void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
     /// Shows a device page: "usb" (the device plugged in), "pick" (offline, from the picker)
     /// or a configuration file opened offline.
     void showDevice(const QString &how);
 
-    ScopedRecordingReporter m_rep;
-    std::unique_ptr<SimDevice> m_dev;
-    std::unique_ptr<SimDevice> m_bleDev; ///< the device seen over BLE, when a case installs it
-    std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<ScriptedFileDialogs> m_dialogs;
     QTemporaryDir m_dir;
 };
 
@@ -130,28 +122,12 @@ void TestMainFlows::initTestCase()
 
 void TestMainFlows::init()
 {
-    QSettings().clear();
-    m_dev.reset(new SimDevice);
-    m_dev->setPlugged(false);
-    SimUsbHid::install(m_dev.get());
-    m_dialogs.reset(new ScriptedFileDialogs);
-    m_window.reset(new MainWindow);
-    m_rep.clear();
+    startWindow();
 }
 
 void TestMainFlows::cleanup()
 {
-    m_window.reset();
-    settle();
-    if (m_bleDev) {
-        uninstallSimBle();
-        m_bleDev.reset();
-    }
-    SimUsbHid::uninstall();
-    m_dev.reset();
-    m_dialogs.reset();
-    VERIFY_NO_PENDING_BOXES(m_rep);
-    m_rep.clear();
+    stopWindow();
 }
 
 void TestMainFlows::plugLoadsThePage()

@@ -4,6 +4,7 @@
 
 #include "support/RunProcess.h"
 #include "support/TestData.h"
+#include "update/SegmentStore.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -246,24 +247,8 @@ void TestCliUpdate::updateSimulated()
     const QByteArray image = randomBytes(4000, rng);
     const QString path = dir.filePath(file);
     QByteArray content = image;
-    if (file.endsWith(QLatin1String(".srec"))) {
-        // The image as S-records at 0x08000000 (S3, 16 bytes each).
-        content.clear();
-        for (int at = 0; at < image.size(); at += 16) {
-            const QByteArray piece = image.mid(at, 16);
-            QByteArray body;
-            body.append(char(piece.size() + 5));
-            const quint32 address = 0x08000000u + quint32(at);
-            for (int shift = 24; shift >= 0; shift -= 8)
-                body.append(char((address >> shift) & 0xFF));
-            body.append(piece);
-            quint8 sum = 0;
-            for (const char c : body)
-                sum = quint8(sum + quint8(c));
-            body.append(char(quint8(~sum)));
-            content += "S3" + body.toHex().toUpper() + "\n";
-        }
-    }
+    if (file.endsWith(QLatin1String(".srec"))) // the image as S3 records at 0x08000000
+        content = SRecord::s3Records(0x08000000u, image, 16, QByteArrayLiteral("\n"));
     QVERIFY(writeFile(path, content));
     const QString received = dir.filePath(QStringLiteral("received"));
     const Result r =
