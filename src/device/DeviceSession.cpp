@@ -422,12 +422,9 @@ ConfigFile::ConfirmOtherModule DeviceSession::otherModuleQuestion()
     return [this](const Reporter::Box &question) {
         // The question stays in the outcome: a refused file is explained by it.
         m_last.box(question);
-        if (m_confirmOtherModule)
-            return m_confirmOtherModule(question);
-        Reporter::Box b = question;
-        if (!b.parent)
-            b.parent = m_owner;
-        return m_messages.box(b) == Reporter::Open;
+        const ConfigFile::ConfirmOtherModule decide =
+            m_confirmOtherModule ? m_confirmOtherModule : ConfigFile::askOn(m_messages, m_owner);
+        return decide(question);
     };
 }
 
