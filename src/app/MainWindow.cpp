@@ -192,17 +192,26 @@ void MainWindow::installConnectionPage()
 void MainWindow::openConnectedPage(OrvObject *device, int mode)
 {
     m_orv = device;
-    installConnectedPage(device, mode);
+    const QPointer<WdgOrv> page = installConnectedPage(device, mode);
+    // After a later load (Reload, Default) the actions follow what the page holds; the
+    // capability queries wait until the load's exchange is over.
+    connect(device, &OrvObject::configurationLoaded, this, [this, device] {
+        if (m_orv == device)
+            updateActions(true);
+    }, Qt::QueuedConnection);
     // The load may run event loops (BLE, boxes) in which the page is closed.
     const QPointer<OrvObject> loading = device;
     device->loadFromDevice();
     if (!loading || m_orv != loading)
         return;
     showDevicePage(loading);
+    // A failed first load shows no editors: nothing they hold came from the device.
+    if (page)
+        page->showLoadState(loading->hasConfiguration());
     updateActions(true);
 }
 
-void MainWindow::installConnectedPage(OrvObject *device, int mode)
+WdgOrv *MainWindow::installConnectedPage(OrvObject *device, int mode)
 {
     auto *page = new WdgOrv(this);
     page->setDevice(device, mode);
@@ -214,8 +223,10 @@ void MainWindow::installConnectedPage(OrvObject *device, int mode)
     device->setSizePolicy(policy);
     device->hide();
     connect(page, &WdgOrv::close, this, &MainWindow::_onWdgClose);
+    page->showLoading();
     installPage(page);
     installStatusBar(device);
+    return page;
 }
 
 void MainWindow::showDevicePage(OrvObject *device)
@@ -264,24 +275,29 @@ void MainWindow::dropDevice()
 void MainWindow::updateActions(bool devicePage)
 {
     const bool connected = devicePage && m_orv && !m_orv->isOffline();
-    m_ui->actionSave->setEnabled(devicePage);
-    m_ui->actionSave_as->setEnabled(devicePage);
-    m_ui->actionImport_frames->setEnabled(devicePage);
-    m_ui->actionExport_frames->setEnabled(devicePage);
+    // Until the device's configuration was read the page holds nothing of it: nothing can be
+    // written, saved or exported, and the tools wait (reload and defaults stay).
+    const bool loaded = devicePage && m_orv && m_orv->hasConfiguration();
+    m_ui->actionSave->setEnabled(loaded);
+    m_ui->actionSave_as->setEnabled(loaded);
+    m_ui->actionImport_frames->setEnabled(loaded);
+    m_ui->actionExport_frames->setEnabled(loaded);
     // Only a connected device can restore its defaults, reload or take a configuration;
     // the terminal, the updater and new keys depend on its capabilities.
     m_ui->actionDefault->setEnabled(connected);
     m_ui->actionReload->setEnabled(connected);
-    m_ui->actionApply->setEnabled(connected);
+    m_ui->actionApply->setEnabled(connected && loaded);
     m_ui->actionKivTerminal->setEnabled(false);
     m_ui->actionUpdater->setEnabled(false);
     m_ui->actionChangeLoRaWANkeys->setEnabled(false);
     if (!devicePage || !m_orv)
         return;
-    m_ui->actionKivTerminal->setEnabled(m_orv->terminalAvailable());
-    // The updater works over BLE only: ask for the bootloaders only then, with one query.
+    // The updater needs no configuration: it is also the way out for a device whose load fails.
     const bool ble = m_orv->transport() && m_orv->transport()->linkCode() == Comm::kLinkBle;
     m_ui->actionUpdater->setEnabled(ble && m_orv->hasBootloader());
+    if (!loaded)
+        return;
+    m_ui->actionKivTerminal->setEnabled(m_orv->terminalAvailable());
     m_ui->actionChangeLoRaWANkeys->setEnabled(m_orv->supportsKeyChange());
 }
 

@@ -14,6 +14,7 @@
 
 class QActionGroup;
 class OrvObject;
+class WdgOrv;
 class dlgUpdateChecker;
 class WdgDeviceUpdater;
 
@@ -132,7 +133,7 @@ private:
     void openConnectedPage(OrvObject *device, int mode);
     /// The configuration page of a connected device (mode 0 BLE, 1 USB); the device page in it
     /// stays hidden, its room kept, until it is shown with showDevicePage.
-    void installConnectedPage(OrvObject *device, int mode);
+    WdgOrv *installConnectedPage(OrvObject *device, int mode);
     /// Shows the device page hidden by installConnectedPage.
     static void showDevicePage(OrvObject *device);
     /// The configuration page of an offline device.

@@ -23,7 +23,10 @@ int framesQr(const QStringList &args, QTextStream &err, Reporter &rep);
 int framesUnpack(const QStringList &args, QTextStream &out, QTextStream &err);
 int fileInfo(const QStringList &args, QTextStream &out, QTextStream &err, Reporter &rep);
 /// Prints parameters as a JSON array of {"param", "index", "isBuf", "data", "name"}.
-void printParams(const OrvParamList &params, const ParamTables &tables, QTextStream &out);
+/// Only configuration parameters of a device with module kivType are printed: what else params
+/// holds (the action id, keys, unknown ids) is named on err as left out.
+void printParams(OrvParamList params, const ParamTables &tables, int kivType, QTextStream &out,
+                 QTextStream &err);
 
 // --- a device (CliDevice.cpp) ----------------------------------------------------------------
 /// `device info|read|apply|keys|defaults|watch`.

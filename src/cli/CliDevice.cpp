@@ -318,7 +318,7 @@ int Cli::deviceCommand(const QString &cmd, const QStringList &args, QTextStream 
             if (session->writeFile(p.value(QStringLiteral("o"))) != 0)
                 rc = Cli::kFileError;
         } else
-            printParams(session->pageParams(), session->tables(), out);
+            printParams(session->pageParams(), session->tables(), session->kivType(), out, err);
     } else if (cmd == QLatin1String("apply")) {
         // A file made for another radio-module type: the question is printed, --force answers it.
         const bool force = p.isSet(QStringLiteral("force"));
@@ -326,27 +326,9 @@ int Cli::deviceCommand(const QString &cmd, const QStringList &args, QTextStream 
             reporter().box(question);
             return force;
         });
-        if (fleet.isActive())
-            rc = fleet.run(*session, pos.first(), out, err);
-        else if (session->readFile(pos.first()) < 1)
-            rc = Cli::kFileError;
-        else if (session->applyToDevice() != 0)
-            rc = Cli::kNoDevice;
-        else {
-            for (const ApplyResult &r : session->lastApplyResults()) {
-                if (r.id == 0)
-                    continue; // padding of a frame's group of 8
-                const QString name = session->tables().name(r.id);
-                out << (r.refused ? "REFUSED  " : "accepted ") << r.id << ' '
-                    << (name.isEmpty() ? QStringLiteral("(unknown parameter)") : name);
-                if (r.refused) {
-                    const QString why = session->tables().error(r.id);
-                    out << ": " << (why.isEmpty() ? QStringLiteral("failed") : why);
-                    rc = Cli::kIncomplete;
-                }
-                out << '\n';
-            }
-        }
+        // One write path with the roll-out: the file's own records, checked by the family's
+        // model, and nothing written when it refuses one.
+        rc = fleet.run(*session, pos.first(), out, err);
     } else if (keysCommand) {
         rc = writeKeys(*session, keys, out);
     } else if (cmd == QLatin1String("defaults")) {

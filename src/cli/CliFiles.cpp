@@ -1,5 +1,6 @@
 // pelm-cli: commands on configuration files and frames (no device).
 #include "cli/CliCommands.h"
+#include "device/FamilyModel.h"
 
 #include "cli/CliHelp.h"
 
@@ -168,7 +169,7 @@ int Cli::framesUnpack(const QStringList &args, QTextStream &out, QTextStream &er
     OrvParamList params;
     for (const OrvFrame &frame : imported.frames)
         frame.extractParams(params, tables.bufferFlags, true);
-    printParams(params, tables, out);
+    printParams(params, tables, Catalog::kKivDualB, out, err);
     return imported.invalidLines.isEmpty() ? Cli::kOk : Cli::kIncomplete;
 }
 
@@ -199,8 +200,11 @@ int Cli::fileInfo(const QStringList &args, QTextStream &out, QTextStream &err, R
 }
 
 /// Prints parameters as a JSON array of {"param", "index", "isBuf", "data", "name"}.
-void Cli::printParams(const OrvParamList &params, const ParamTables &tables, QTextStream &out)
+void Cli::printParams(OrvParamList params, const ParamTables &tables, int kivType, QTextStream &out,
+                      QTextStream &err)
 {
+    for (const FamilyModel::LeftOut &l : FamilyModel::leaveOut(params, kivType))
+        err << "pelm-cli: " << l.text() << '\n';
     QJsonArray array;
     for (const OrvParam &r : params) {
         QJsonObject o;

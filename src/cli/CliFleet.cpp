@@ -24,6 +24,7 @@ int exitCode(Provisioning::Outcome::Step step)
     case Provisioning::Outcome::Done:
         return kOk;
     case Provisioning::Outcome::File:
+    case Provisioning::Outcome::Invalid:
         return kFileError;
     case Provisioning::Outcome::Write:
     case Provisioning::Outcome::ReadBack:
@@ -107,6 +108,15 @@ int FleetApply::run(DeviceSession &session, const QString &file, QTextStream &ou
             }
             out << '\n';
         }
+    }
+    if (!m_active) {
+        // A plain apply prints the parameters' lines only; what else there is to know goes to
+        // standard error (the device's boxes are there already).
+        if (outcome.step == Provisioning::Outcome::Invalid || outcome.step == Provisioning::Outcome::Done) {
+            if (!outcome.reason.isEmpty())
+                err << "pelm-cli: " << outcome.reason << '\n';
+        }
+        return exitCode(outcome.step);
     }
     out << Catalog::brand() << '-' << Catalog::typeName(session.orvType()) << " - "
         << ProvisioningRecord::resultText(outcome.successful);

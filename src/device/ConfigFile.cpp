@@ -1,5 +1,7 @@
 #include "device/ConfigFile.h"
 
+#include "device/FamilyModel.h"
+
 #include "common/Clock.h"
 #include "common/Hex.h"
 
@@ -205,7 +207,7 @@ ConfirmOtherModule askOn(Reporter &rep, QObject *parent)
 }
 
 Reported<int> read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvParamList &out,
-                   const ConfirmOtherModule &confirm)
+                   const ConfirmOtherModule &confirm, QVector<FamilyModel::LeftOut> *leftOut)
 {
     out.clear();
     const QString label = isDefault ? QStringLiteral("default") : path;
@@ -215,13 +217,15 @@ Reported<int> read(const QString &path, bool isDefault, const DeviceIdentity &de
         loaded.outcome.status(loadFailedText(label), kStatusTimeoutMs);
         return {-1, loaded.outcome};
     }
-    return read(doc, isDefault, device, out, confirm);
+    return read(doc, isDefault, device, out, confirm, leftOut);
 }
 
 Reported<int> read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvParamList &out,
-                   const ConfirmOtherModule &confirm)
+                   const ConfirmOtherModule &confirm, QVector<FamilyModel::LeftOut> *leftOut)
 {
     out.clear();
+    if (leftOut)
+        leftOut->clear();
     Reported<int> r{0, {}};
     const QString label = isDefault ? QStringLiteral("default") : doc.path;
     const auto failed = [&r, &label](int result) {
@@ -288,6 +292,27 @@ Reported<int> read(const Document &doc, bool isDefault, const DeviceIdentity &de
         else
             out.append(OrvParam(id, bytes));
     }
+    // The action id, the keys and ids the family doesn't know never come from a file: they
+    // are left out, and the user is told which.
+    const QVector<FamilyModel::LeftOut> left = FamilyModel::leaveOut(out, device.kivType);
+    if (leftOut)
+        *leftOut = left;
+    else if (!left.isEmpty()) {
+        QStringList lines;
+        for (const FamilyModel::LeftOut &l : left)
+            lines << QStringLiteral("    - ") + l.text();
+        r.outcome.warning(tr("Check parameters"),
+                          tr("Some records of the file '%1' are not configuration parameters of this "
+                             "device:\n\n%2")
+                              .arg(label, lines.join(QLatin1Char('\n'))));
+    }
+    if (out.isEmpty()) {
+        r.outcome.critical(
+            errorFileTitle(),
+            tr("The file '%1' don't have a parameters! The file is uncompleted and can't loaded.")
+                .arg(label));
+        return failed(-1);
+    }
     r.value = out.size();
     return r;
 }
@@ -311,6 +336,10 @@ QByteArray toJson(const DeviceIdentity &device, const ParamTables &tables, const
     // key, so a record without a name or sharing one with another gets a generated key.
     QJsonObject members;
     for (const OrvParam &p : params) {
+        // A file holds configuration parameters only: never the action id, a key or an id the
+        // family doesn't know (a garbled load may have produced one).
+        if (!FamilyModel::isConfigParam(p.id(), device.kivType))
+            continue;
         QString base = tables.name(p.id());
         if (base.isEmpty())
             base = QStringLiteral("Parameter %1").arg(p.id());

@@ -4,6 +4,7 @@
 
 #include "common/Outcome.h"
 #include "device/Catalog.h"
+#include "device/FamilyModel.h"
 #include "device/OrvParam.h"
 
 #include <QJsonObject>
@@ -70,11 +71,14 @@ Reported<int> readInfo(const Document &doc, Info *info);
 /// ("No KIV matched", Open or Cancel), answers true: the caller asks the user or decides without
 /// asking. Without confirm such a file is not opened.
 using ConfirmOtherModule = std::function<bool(const Reporter::Box &question)>;
+/// Records that are not configuration parameters of the device (the action id, the keys, ids the
+/// family doesn't know) are left out: listed in leftOut when it is given, else named in a
+/// "Check parameters" warning of the outcome. A file left with no record fails.
 Reported<int> read(const QString &path, bool isDefault, const DeviceIdentity &device, OrvParamList &out,
-                   const ConfirmOtherModule &confirm = {});
+                   const ConfirmOtherModule &confirm = {}, QVector<FamilyModel::LeftOut> *leftOut = nullptr);
 /// read on a document already read.
 Reported<int> read(const Document &doc, bool isDefault, const DeviceIdentity &device, OrvParamList &out,
-                   const ConfirmOtherModule &confirm = {});
+                   const ConfirmOtherModule &confirm = {}, QVector<FamilyModel::LeftOut> *leftOut = nullptr);
 /// A confirm that asks the question on rep (Open answers true).
 ConfirmOtherModule askOn(Reporter &rep, QObject *parent = nullptr);
 

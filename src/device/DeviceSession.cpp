@@ -4,6 +4,7 @@
 #include "common/Logging.h"
 #include "device/Catalog.h"
 #include "device/DeviceClock.h"
+#include "device/FamilyModel.h"
 #include "device/ConfigFile.h"
 #include "device/SessionLog.h"
 #include "links/Comm.h"
@@ -11,6 +12,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QSet>
+
+#include <algorithm>
 
 namespace {
 
@@ -246,7 +249,12 @@ int DeviceSession::doLoad(int timeoutMs)
     }
     m_params.clear();
     frame.extractParams(m_params, {}, false);
-    if (checkUnknown() > 0)
+    const int unknown = checkUnknown();
+    // What the device holds now: a kept parameter is written again only when it differs.
+    m_deviceValues.clear();
+    for (const OrvParam &p : FamilyModel::wholeRecords(m_params))
+        m_deviceValues.insert(p.id(), p.data());
+    if (unknown > 0)
         status(tr("Load configuration from %1, is uncompleted !").arg(Catalog::brand()));
     else
         status(tr("Load configuration from %1, has succeeded !").arg(Catalog::brand()));
@@ -263,7 +271,16 @@ int DeviceSession::loadFromDevice()
     m_params.clear();
     log.result(doLoad(Protocol::kLoadTimeoutMs));
     paramsToWidgets(m_params);
+    setConfigLoaded(!m_params.isEmpty());
     return m_params.isEmpty() ? -1 : 0;
+}
+
+void DeviceSession::setConfigLoaded(bool loaded)
+{
+    m_configLoaded = loaded;
+    if (!loaded)
+        m_deviceValues.clear();
+    loadStateChanged(loaded);
 }
 
 // --- apply ------------------------------------------------------------------------------------
@@ -342,11 +359,81 @@ int DeviceSession::applyToDevice()
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
-    m_params.clear();
-    widgetsToParams(m_params);
     m_lastApplyResults.clear();
-    if (log.result(doApply(m_lastApplyResults, Protocol::kApplyTimeoutMs)) < 0)
+    m_lastWritten.clear();
+    if (!m_transport)
         return -1;
+    if (!m_configLoaded) {
+        // The page shows values nobody read from the device: writing them would overwrite the
+        // device's configuration with them.
+        Outcome o;
+        o.critical(tr("Apply configuration failed !"),
+                   tr("The configuration has not been read from the device. Reload it from the "
+                      "device before applying."));
+        o.status(tr("Apply configuration to %1, has failed !").arg(Catalog::brand()), kStatusTimeoutMs);
+        report(o);
+        return log.result(-1);
+    }
+    OrvParamList records;
+    widgetsToParams(records);
+    // Parameters without an editor go back only when they differ from what the device holds
+    // (a file or an import brought another value): the page neither shows nor changes them.
+    OrvParamList wanted;
+    for (const OrvParam &p : FamilyModel::wholeRecords(records)) {
+        const auto held = m_deviceValues.constFind(p.id());
+        if (FamilyModel::role(p.id(), kivType()) == FamilyModel::Role::Kept && held != m_deviceValues.constEnd() &&
+            held.value() == p.data())
+            continue;
+        wanted.append(p);
+    }
+    return log.result(doWrite(wanted));
+}
+
+int DeviceSession::writeConfiguration(const OrvParamList &records)
+{
+    TransactionLog log("write configuration");
+    beginOutcome();
+    DeviceBusyGuard guard;
+    if (refusedBusy(guard))
+        return -1;
+    m_lastApplyResults.clear();
+    m_lastWritten.clear();
+    if (!m_transport)
+        return -1;
+    return log.result(doWrite(records));
+}
+
+int DeviceSession::doWrite(const OrvParamList &records)
+{
+    // Nothing reaches the device that the family's model refuses: not one record is sent then.
+    const FamilyModel::Checked checked = FamilyModel::check(records, kivType());
+    m_lastRefusals = checked.refused;
+    if (!checked.ok()) {
+        QStringList lines;
+        for (const FamilyModel::Refusal &r : checked.refused)
+            lines << QStringLiteral("    - ") + r.text;
+        Outcome o;
+        o.critical(tr("Apply configuration failed !"),
+                   tr("Nothing was written: the configuration holds values the device can't take.") +
+                       QStringLiteral("\n\n") + lines.join(QLatin1Char('\n')));
+        o.status(tr("Apply configuration to %1, has failed !").arg(Catalog::brand()), kStatusTimeoutMs);
+        report(o);
+        return -1;
+    }
+    m_params = checked.accepted;
+    m_lastWritten = checked.accepted;
+    if (doApply(m_lastApplyResults, Protocol::kApplyTimeoutMs) < 0)
+        return -1;
+    // What the device took is what it holds now.
+    QSet<quint8> refused;
+    for (const ApplyResult &r : qAsConst(m_lastApplyResults)) {
+        if (r.refused)
+            refused.insert(r.id);
+    }
+    for (const OrvParam &p : qAsConst(m_lastWritten)) {
+        if (!refused.contains(p.id()))
+            m_deviceValues.insert(p.id(), p.data());
+    }
     if (m_info.versionWord >= Protocol::kClockVersionWord) {
         m_params.clear();
         m_params.append(OrvParam(DeviceClock::kActionParamId, DeviceClock::setValue(Clock::now())));
@@ -380,6 +467,7 @@ int DeviceSession::restoreDefaults()
     m_params.clear();
     const int loaded = doLoad(Protocol::kLoadTimeoutMs);
     paramsToWidgets(m_params);
+    setConfigLoaded(loaded > 0);
     // The defaults were restored, but when they could not be read back the load's own failure
     // (box and status) stands: "succeeded" would hide that the page does not show them.
     if (loaded < 0)
@@ -436,7 +524,31 @@ int DeviceSession::readFile(const QString &path, bool isDefault)
         return -1;
     const Reported<int> read = ConfigFile::read(path, isDefault, identity(), m_params, otherModuleQuestion());
     report(read.outcome);
+    if (isDefault && read.value > 0) {
+        // Where the default resource is silent the family's factory values stand, never the
+        // values the editors were built with (an alarm switched on, say).
+        OrvParamList withFactory;
+        for (const OrvParam &f : FamilyModel::factoryValues(kivType())) {
+            const bool given = std::any_of(m_params.cbegin(), m_params.cend(),
+                                           [&f](const OrvParam &p) { return p.id() == f.id(); });
+            if (!given)
+                withFactory.append(f);
+        }
+        m_params = withFactory + m_params;
+    }
     return fileRead(read.value, isDefault ? QStringLiteral("default") : path);
+}
+
+int DeviceSession::readConfigRecords(const QString &path, OrvParamList *records,
+                                     QVector<FamilyModel::LeftOut> *leftOut)
+{
+    beginOutcome();
+    DeviceBusyGuard guard;
+    if (refusedBusy(guard))
+        return -1;
+    const Reported<int> read = ConfigFile::read(path, false, identity(), *records, otherModuleQuestion(), leftOut);
+    report(read.outcome);
+    return read.value;
 }
 
 int DeviceSession::readFile(const ConfigFile::Document &doc)
@@ -521,7 +633,22 @@ int DeviceSession::importFrames(const OrvFrameList &frames)
     m_params.clear();
     for (const OrvFrame &f : frames)
         f.extractParams(m_params, m_tables.bufferFlags, true);
-    const int unknown = checkUnknown();
+    int unknown = checkUnknown();
+    // An action or a key in a frame is no configuration: it is never shown, kept or written.
+    // (Unknown ids were named by the check above.)
+    QStringList lines;
+    for (const FamilyModel::LeftOut &l : FamilyModel::leaveOut(m_params, kivType())) {
+        if (l.role != FamilyModel::Role::Unknown)
+            lines << QStringLiteral("    - ") + l.text();
+    }
+    if (!lines.isEmpty()) {
+        Outcome o;
+        o.warning(tr("Check parameters"),
+                  tr("Some records of the frames are not configuration parameters of this device:") +
+                      QStringLiteral("\n\n") + lines.join(QLatin1Char('\n')));
+        report(o);
+        unknown += lines.size();
+    }
     if (unknown > 0 || incompleteBuffers(m_params, m_tables) > 0)
         status(tr("Import %1 parameters from %2 frames, has uncompleted !")
                    .arg(m_params.size())
@@ -538,6 +665,8 @@ OrvParamList DeviceSession::exportParams()
 {
     m_params.clear();
     widgetsToParams(m_params);
+    // Frames carry configuration parameters only (never a key the device reported).
+    FamilyModel::leaveOut(m_params, kivType());
     return m_params;
 }
 

@@ -16,6 +16,7 @@
 #include "common/Outcome.h"
 #include "common/Reporter.h"
 #include "device/ConfigFile.h"
+#include "device/FamilyModel.h"
 #include "device/Protocol.h"
 #include "frames/OrvFrame.h"
 
@@ -75,6 +76,9 @@ public:
     /// everything is shown as it stands). A transaction that ends with a status of its own
     /// after showing the page's values keeps this text in view with it.
     virtual QString loadNote() const { return QString(); }
+    /// Called when a load of the device succeeded (true) or failed (false): the GUI shows the
+    /// page, or the failure with the offer to reload.
+    virtual void loadStateChanged(bool loaded) { Q_UNUSED(loaded) }
 
     /// The values kept by the base page hooks.
     const OrvParamList &pageParams() const { return m_pageParams; }
@@ -177,9 +181,26 @@ public:
     /// widgetsToParams, apply(5000), then the clock set for version word 0x0120 and later.
     /// 0 when the device answered the write (also with refusals), -1 otherwise.
     int applyToDevice();
-    /// The per-parameter results of the last applyToDevice (empty when the device gave no
-    /// valid answer).
+    /// The per-parameter results of the last applyToDevice or writeConfiguration (empty when
+    /// the device gave no valid answer or nothing was sent).
     const ApplyResults &lastApplyResults() const { return m_lastApplyResults; }
+    /// Writes configuration records to the device as they are (the roll-out and pelm-cli write a
+    /// file's records this way): the family's model checks them first and nothing is sent when
+    /// it refuses one ("Apply configuration failed !" box naming each). Then as applyToDevice:
+    /// 0 when the device answered the write (also with refusals), -1 otherwise.
+    int writeConfiguration(const OrvParamList &records);
+    /// The records the last write sent (whole values), empty when nothing was sent.
+    const OrvParamList &lastWritten() const { return m_lastWritten; }
+    /// What the family's model refused in the last write (nothing was sent then).
+    const QVector<FamilyModel::Refusal> &lastRefusals() const { return m_lastRefusals; }
+    /// Whether the page holds a configuration that may be written or saved: always offline;
+    /// on a device only once its configuration was read (the last load succeeded).
+    bool hasConfiguration() const { return isOffline() || m_configLoaded; }
+    /// Reads the records of a configuration file for this device without showing them (the
+    /// roll-out writes a file as it is): the number of records, 0 for a file of another device
+    /// (or a refused module), -1 on failure, as readFile. Records that are not configuration
+    /// parameters are left out and listed in leftOut.
+    int readConfigRecords(const QString &path, OrvParamList *records, QVector<FamilyModel::LeftOut> *leftOut);
     /// Restores the device's defaults and loads them. 0 on success, -1 on failure.
     int restoreDefaults();
     /// Warns about parameters of the list without a registered name and turns records of
@@ -243,6 +264,9 @@ protected:
     // Transaction bodies, run while the guard is held.
     int doLoad(int timeoutMs);
     int doApply(ApplyResults &results, int timeoutMs);
+    /// Checks records with the family's model and writes them, then sets the device clock.
+    int doWrite(const OrvParamList &records);
+    void setConfigLoaded(bool loaded);
     /// Shows the records a file read gave (n of them, or the read's failure value).
     int fileRead(int n, const QString &label);
     void status(const QString &text);
@@ -265,5 +289,9 @@ private:
     ParamTables m_tables;
     OrvParamList m_pageParams;
     ApplyResults m_lastApplyResults;
+    OrvParamList m_lastWritten;
+    QVector<FamilyModel::Refusal> m_lastRefusals;
+    bool m_configLoaded = false;
+    QMap<quint8, QByteArray> m_deviceValues; ///< whole values the device holds, by id
     ConfigFile::ConfirmOtherModule m_confirmOtherModule;
 };

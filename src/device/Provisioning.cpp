@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "device/Catalog.h"
+#include "device/FamilyModel.h"
 #include "device/LoRaWanKeys.h"
 #include "device/Protocol.h"
 
@@ -137,17 +138,28 @@ Outcome Run::run(DeviceSession &session)
 
     // Each step's boxes (the file's, the device's, the question's) explain its failure.
     const auto boxes = [&session] { return boxTexts(session.lastOutcome().boxTexts()); };
-    const int read = session.readFile(m_configPath);
+    // The file's own records are written, as they stand: never a page's editors.
+    OrvParamList records;
+    QVector<FamilyModel::LeftOut> leftOut;
+    const int read = session.readConfigRecords(m_configPath, &records, &leftOut);
     if (read < 1) {
         outcome.step = Outcome::File;
         outcome.reason = stageReason(
             read == 0 ? tr("configuration file refused") : tr("configuration file not read"), boxes());
         return outcome;
     }
-    const OrvParamList written = session.exportParams();
+    // A value the device can't take fails the device before anything is sent to it.
+    const FamilyModel::Checked checked = FamilyModel::check(records, session.kivType());
+    if (!checked.ok()) {
+        outcome.step = Outcome::Invalid;
+        outcome.reason = stageReason(tr("configuration refused, nothing written"), checked.refusedText());
+        return outcome;
+    }
+    const OrvParamList &written = checked.accepted;
+    const QString leftOutNote = FamilyModel::leftOutText(leftOut);
 
     outcome.written = true;
-    if (session.applyToDevice() != 0) {
+    if (session.writeConfiguration(written) != 0) {
         outcome.step = Outcome::Write;
         outcome.reason = stageReason(tr("write failed"), boxes());
         return outcome;
@@ -203,6 +215,7 @@ Outcome Run::run(DeviceSession &session)
         }
     }
     outcome.successful = true;
+    outcome.reason = leftOutNote;
     return outcome;
 }
 

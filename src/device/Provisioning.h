@@ -43,6 +43,7 @@ struct Outcome
         Done,     ///< every step passed
         KeyList,  ///< no keys listed for the device: nothing was sent
         File,     ///< the configuration file was refused or unreadable: nothing was sent
+        Invalid,  ///< the file holds values the device can't take: nothing was sent
         Write,    ///< the device gave no valid answer to the write
         Refused,  ///< the device refused parameters
         ReadBack, ///< the configuration could not be read back

@@ -59,6 +59,7 @@ public:
     void paramsToWidgets(OrvParamList &params) override { DeviceSession::paramsToWidgets(params); }
     void widgetsToParams(OrvParamList &params) override { DeviceSession::widgetsToParams(params); }
     void configApplied() override { emit cfgAppliedToDevice(); }
+    void loadStateChanged(bool loaded) override { emit configurationLoaded(loaded); }
 
 public slots:
     /// Refreshes the live values (the family page overrides it).
@@ -73,6 +74,8 @@ public slots:
 signals:
     /// A configuration was applied to the device.
     void cfgAppliedToDevice();
+    /// A load of the device's configuration succeeded (true) or failed (false).
+    void configurationLoaded(bool loaded);
 
 private:
     void createStatusBar();

@@ -45,6 +45,9 @@ constexpr int kItfEntryLoRaWanBle = 0;
 constexpr int kItfEntryLoRaWanOnly = 1;
 constexpr int kItfWideBytes = 2;
 
+/// Timestamp entries of comboBox_Timestamp: the entry is the parameter's value.
+constexpr int kTimestampEnabledEntry = 1;
+
 /// Digits of the live readings.
 constexpr int kTemperatureDecimals = 1;
 constexpr int kLiveSignificantDigits = 4;
@@ -139,7 +142,7 @@ bool OrvThermocouple::hasRadioTechnology() const
 
 bool OrvThermocouple::timestampEnabled() const
 {
-    return m_ui->comboBox_Timestamp->currentText() == tr("Enable");
+    return m_ui->comboBox_Timestamp->currentIndex() == kTimestampEnabledEntry;
 }
 
 void OrvThermocouple::updateDataLoggingLimits()
@@ -248,20 +251,11 @@ void OrvThermocouple::applyRecord(const OrvParam &p)
     case ParamRadioConfig:
         m_ui->widgetRadioCfg->fromConfig(p.data());
         break;
-    case ParamTimestamp: {
-        QString text;
-        if (p.toUInt8() == 0 && p.size() == 1)
-            text = tr("Disable");
-        else if (p.toUInt8() == 1)
-            text = tr("Enable");
-        const int entry =
-            text.isEmpty()
-                ? -1
-                : m_ui->comboBox_Timestamp->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (entry >= 0)
-            m_ui->comboBox_Timestamp->setCurrentIndex(entry);
+    case ParamTimestamp:
+        // The entries by their codes (0 "Disable", 1 "Enable"), whatever language they show.
+        if (p.size() == 1 && p.toUInt8() <= kTimestampEnabledEntry)
+            m_ui->comboBox_Timestamp->setCurrentIndex(p.toUInt8());
         break;
-    }
     case ParamDataLogging:
         m_ui->widgetDataLoggingCfg->fromConfig(p.data());
         break;

@@ -5,6 +5,7 @@
 #include "editors/OrvObject.h"
 #include "ui_WdgOrv.h"
 
+#include <QBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QPixmap>
@@ -74,6 +75,50 @@ WdgOrv::WdgOrv(QWidget *parent) : QWidget(parent), m_ui(new Ui::WdgOrv)
     m_ui->pushButton_apply->setIcon(OrvFramePage::buttonIcon(OrvFramePage::kSaveIcon));
     OrvFramePage::showBrand({m_ui->widget_wdgOrv, m_ui->label_DeviceName, m_ui->label_DeviceDescription,
                              m_ui->label_DeviceTech, m_ui->label_image});
+    m_state = new QLabel(this);
+    m_state->setObjectName(QStringLiteral("label_loadState"));
+    m_state->setAlignment(Qt::AlignCenter);
+    m_state->setWordWrap(true);
+    QFont font = m_state->font();
+    font.setPointSize(font.pointSize() + 2);
+    m_state->setFont(font);
+    m_state->hide();
+    // In the editors' place, above the buttons.
+    if (auto *box = qobject_cast<QBoxLayout *>(layout()))
+        box->insertWidget(box->indexOf(m_ui->widget_wdgOrv) + 1, m_state);
+}
+
+void WdgOrv::setButtonsEnabled(bool apply, bool reload)
+{
+    m_ui->pushButton_apply->setEnabled(apply);
+    m_ui->pushButton_default->setEnabled(apply);
+    m_ui->pushButton_reload->setEnabled(reload);
+}
+
+void WdgOrv::showLoading()
+{
+    m_ui->widget_wdgOrv->hide();
+    m_state->setText(tr("Reading the configuration from the device..."));
+    m_state->show();
+    setButtonsEnabled(false, false);
+}
+
+void WdgOrv::showLoadState(bool loaded)
+{
+    m_ui->widget_wdgOrv->setVisible(loaded);
+    m_state->setVisible(!loaded);
+    m_state->setText(loaded ? QString()
+                            : tr("The configuration could not be read from the device.\n"
+                                 "Nothing shown here came from it, so nothing can be applied.\n"
+                                 "Press \"Reload from ORV\" to read it again."));
+    // Default stays possible: it restores the device's own defaults and reads them.
+    setButtonsEnabled(loaded, true);
+    m_ui->pushButton_default->setEnabled(true);
+}
+
+QString WdgOrv::stateText() const
+{
+    return m_state->isVisible() || m_ui->widget_wdgOrv->isHidden() ? m_state->text() : QString();
 }
 
 WdgOrv::~WdgOrv() = default;
@@ -93,6 +138,7 @@ void WdgOrv::setDevice(OrvObject *device, int mode)
                         m_ui->label_DeviceTech, m_ui->label_image},
                        device);
     m_ui->pushButton_close->setVisible(mode != ModeUsb);
+    connect(device, &OrvObject::configurationLoaded, this, &WdgOrv::showLoadState);
 }
 
 void WdgOrv::on_pushButton_default_clicked()

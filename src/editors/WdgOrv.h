@@ -74,6 +74,15 @@ public:
     /// The hosted device object; null before setDevice or once it was deleted.
     OrvObject *device() const;
 
+    /// While the device's configuration is read: the editors hidden, a note that it is being
+    /// read, the buttons disabled.
+    void showLoading();
+    /// After a load: the editors when it succeeded; otherwise the failure and the offer to
+    /// reload, with Apply and Default disabled (nothing the page holds was read from the device).
+    void showLoadState(bool loaded);
+    /// The text shown instead of the editors (empty while they are shown).
+    QString stateText() const;
+
 signals:
     /// The user asked to close the device page. (It hides QWidget::close() on this class: the
     /// page is closed by its owner.)
@@ -90,7 +99,10 @@ private slots:
     void on_pushButton_close_clicked();
 
 private:
+    void setButtonsEnabled(bool apply, bool reload);
+
     const QScopedPointer<Ui::WdgOrv> m_ui;
+    QLabel *m_state = nullptr;    ///< the loading note or the load failure, in the editors' place
     bool m_hosting = false;       ///< setDevice took a device (set once)
     QPointer<OrvObject> m_device; ///< the hosted device object (owned by the main window)
 };

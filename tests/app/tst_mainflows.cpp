@@ -599,7 +599,7 @@ void TestMainFlows::pendingDeviceQuestion()
 void TestMainFlows::pollDoesNotRunInsideABoxOfAnExchange()
 {
     m_dev->setPlugged(true);
-    m_dev->setRefused(3);
+    m_dev->setRefused(31);
     poll();
     QVERIFY(m_window->device());
     // The apply report box spins an event loop in which the poll fires: it must not touch the

@@ -283,18 +283,23 @@ void TestConfigFile::readInfoFailures()
 void TestConfigFile::readRecords()
 {
     OrvParamList out{OrvParam(99, quint8(1))};
-    QCOMPARE(ConfigFile::read(dataFile("cfg_unordered.ocf"), false, offline(), out).presentTo(m_rep), 7);
-    // Key order, whatever the order in the file.
+    QCOMPARE(ConfigFile::read(dataFile("cfg_unordered.ocf"), false, offline(), out).presentTo(m_rep), 5);
+    // Key order, whatever the order in the file; "No id" (no "param") and "Out of range" (ids
+    // are bytes: 300 is 0) are no configuration parameters and are left out, named in a warning.
     const OrvParamList expected{
         OrvParam(28, QByteArray::fromHex("D40D")),        // "Ble period": upper-case digits
         OrvParam(20, QByteArray::fromHex("000100"), 0),   // "Data logging"
         OrvParam(3, QByteArray::fromHex("0A")),           // "Keep alive": index of an ordinary record ignored
-        OrvParam(0, QByteArray::fromHex("01")),           // "No id": no "param", no "isBuf"
-        OrvParam(0, QByteArray::fromHex("02"), 0),        // "Out of range": id and index are bytes
         OrvParam(22, QByteArray::fromHex("88130000"), 5), // "Tempreature threshold": separators skipped
         OrvParam(11, QByteArray::fromHex("00")),          // "Timestamp"
     };
     QCOMPARE(out, expected);
+    const Reporter::Box b = m_rep.takeBox();
+    QCOMPARE(b.icon, Reporter::Warning);
+    QCOMPARE(b.title, QStringLiteral("Check parameters"));
+    QCOMPARE(b.text, QStringLiteral("Some records of the file '%1' are not configuration parameters of this "
+                                    "device:\n\n    - parameter 0 is unknown to this device and was left out")
+                         .arg(dataFile("cfg_unordered.ocf")));
     QVERIFY(m_rep.statuses.isEmpty());
 }
 
@@ -515,15 +520,15 @@ void TestConfigFile::writeKeys_data()
 {
     QTest::addColumn<QList<int>>("ids");
     QTest::addColumn<QStringList>("keys"); // the key of each record, in list order
+    // An empty key: the record is left out (no configuration parameter of the family).
     QTest::newRow("one name three times")
         << QList<int>{3, 3, 3} << QStringList{"Keep alive", "Keep alive #2", "Keep alive #3"};
-    QTest::newRow("no registered name")
-        << QList<int>{40, 41, 40} << QStringList{"Parameter 40", "Parameter 41", "Parameter 40 #2"};
-    QTest::newRow("registered empty name") << QList<int>{43} << QStringList{"Parameter 43"};
-    QTest::newRow("generated key already taken")
-        << QList<int>{42, 3, 3} << QStringList{"Keep alive #2", "Keep alive", "Keep alive #3"};
-    QTest::newRow("name equal to a generated key")
-        << QList<int>{40, 44} << QStringList{"Parameter 40", "Parameter 40 #2"};
+    QTest::newRow("ids the family doesn't know") << QList<int>{40, 41, 3, 43, 44}
+                                                 << QStringList{"", "", "Keep alive", "", ""};
+    QTest::newRow("action id, padding id and keys")
+        << QList<int>{1, 0, 6, 7, 28} << QStringList{"", "", "", "", "Ble period"};
+    QTest::newRow("generated key taken by an unknown id")
+        << QList<int>{42, 3, 3} << QStringList{"", "Keep alive", "Keep alive #2"};
 }
 
 void TestConfigFile::writeKeys()
@@ -543,8 +548,10 @@ void TestConfigFile::writeKeys()
                                    .object()
                                    .value("params")
                                    .toObject();
-    QCOMPARE(params.size(), ids.size());
+    QCOMPARE(params.size(), keys.size() - keys.count(QString()));
     for (int i = 0; i < ids.size(); ++i) {
+        if (keys.at(i).isEmpty())
+            continue;
         const QJsonObject member = params.value(keys.at(i)).toObject();
         QVERIFY2(!member.isEmpty(), qPrintable(keys.at(i)));
         QCOMPARE(member.value("param").toInt(-1), ids.at(i));
@@ -555,16 +562,23 @@ void TestConfigFile::writeKeys()
 void TestConfigFile::writeReadsBack()
 {
     const QString path = m_dir.filePath(QStringLiteral("roundtrip.ocf"));
-    QCOMPARE(ConfigFile::write(path, offline(), mixedTables(), mixedRecords()).presentTo(m_rep), 0);
-    // The data texts are lower case.
+    ParamTables tables = mixedTables();
+    tables.registerParam(28, QStringLiteral("Température"), QString(), false);
+    QCOMPARE(ConfigFile::write(path, offline(), tables, mixedRecords()).presentTo(m_rep), 0);
+    // The data texts are lower case; ids the family doesn't know (40, 41, 50) are not written.
     const QByteArray text = readAll(path);
     QVERIFY(text.contains("\"data\": \"d40d\""));
-    QVERIFY(text.contains("\"data\": \"abcd\""));
+    QVERIFY(!text.contains("\"data\": \"abcd\""));
     QVERIFY(text.contains("Température"));
 
+    OrvParamList known;
+    for (const OrvParam &p : mixedRecords()) {
+        if (p.id() != 40 && p.id() != 41 && p.id() != 50)
+            known.append(p);
+    }
     OrvParamList out;
-    QCOMPARE(ConfigFile::read(path, false, offline(), out).presentTo(m_rep), mixedRecords().size());
-    QCOMPARE(sorted(out), sorted(mixedRecords()));
+    QCOMPARE(ConfigFile::read(path, false, offline(), out).presentTo(m_rep), known.size());
+    QCOMPARE(sorted(out), sorted(known));
     m_rep.statuses.clear();
 }
 

@@ -99,6 +99,7 @@ private slots:
     void loadFaults();
     void corruptedElementIsUncompleted();
     void applyRoundTrip();
+    void applyNeedsALoadedConfiguration();
     void clockSetByVersionWord_data();
     void clockSetByVersionWord();
     void answersClosedByBareKindByte_data();
@@ -377,12 +378,20 @@ void TestSession::applyRoundTrip()
     OrvParamList edit{OrvParam(31, quint8(2)), OrvParam(22, hex("10 27 00 00 32 00 00 05"), 0)};
     s->paramsToWidgets(edit);
     m_dev->resetCounters();
+    m_dev->setRefused(27); // a parameter the page neither shows nor changes
 
     QCOMPARE(s->applyToDevice(), 0);
     QCOMPARE(takeStatuses(), QStringList{kApplyOkStatus});
     QCOMPARE(m_dev->param(31), hex("02"));
     QCOMPARE(m_dev->param(22), hex("10 27 00 00 32 00 00 05"));
-    QVERIFY(m_dev->writtenParams().size() >= kDeviceParamCount);
+    // The parameters the page has no editor for go back only when they changed: the device
+    // holds them as loaded, so a refusal of one of them can't fail the apply.
+    QSet<quint8> written;
+    for (const OrvParam &p : m_dev->writtenParams())
+        written.insert(p.id());
+    for (const quint8 kept : {3, 27, 28, 32})
+        QVERIFY2(!written.contains(kept), qPrintable(QString::number(kept)));
+    QCOMPARE(written.size(), kDeviceParamCount - 4);
     QCOMPARE(s->applied, 1);
 
     // Clock set after the apply: the fixed current time, little-endian seconds.
@@ -504,6 +513,37 @@ void TestSession::applyFaults_data()
                                   << QStringLiteral("Communication warning from device");
 }
 
+void TestSession::applyNeedsALoadedConfiguration()
+{
+    std::unique_ptr<CountingSession> s(connect());
+    QVERIFY(s);
+    // The first load gets no answer: the page holds nothing of the device.
+    m_dev->setFault(SimFault(SimFault::Silent).onAction(Protocol::kActLoadConfig));
+    QCOMPARE(s->loadFromDevice(), -1);
+    QCOMPARE(m_rep.takeBox().title, QStringLiteral("Load configuration failed !"));
+    takeStatuses();
+    QVERIFY(!s->hasConfiguration());
+
+    m_dev->setFault(SimFault());
+    OrvParamList edit{OrvParam(31, quint8(2))};
+    s->paramsToWidgets(edit);
+    m_dev->resetCounters();
+    QCOMPARE(s->applyToDevice(), -1);
+    QCOMPARE(m_dev->commandCount(Protocol::kCmdParams), 0);
+    const Reporter::Box b = m_rep.takeBox();
+    QCOMPARE(b.title, kApplyFailedTitle);
+    QCOMPARE(b.text, QStringLiteral("The configuration has not been read from the device. Reload it from the "
+                                    "device before applying."));
+    QCOMPARE(takeStatuses(), QStringList{kApplyFailedStatus});
+
+    // Once a load succeeded, the page's values may go.
+    QCOMPARE(s->loadFromDevice(), 0);
+    QVERIFY(s->hasConfiguration());
+    s->paramsToWidgets(edit);
+    QCOMPARE(s->applyToDevice(), 0);
+    QCOMPARE(m_dev->param(31), hex("02"));
+}
+
 void TestSession::applyFaults()
 {
     QFETCH(SimFault, fault);
@@ -517,7 +557,6 @@ void TestSession::applyFaults()
     OrvParamList page{OrvParam(3, quint8(1)),     OrvParam(5, quint8(1)),  OrvParam(11, quint8(1)),
                       OrvParam(31, quint8(1)),    OrvParam(58, quint8(1)), OrvParam(24, quint16(0)),
                       OrvParam(25, quint16(1000))};
-    s->paramsToWidgets(page);
 
     m_dev->setFault(fault.onAction(0));
     if (secondFrameSilent) {
@@ -525,7 +564,7 @@ void TestSession::applyFaults()
         m_dev->scriptAnswers(Protocol::kCmdParams, {});
     }
 
-    QCOMPARE(s->applyToDevice(), -1);
+    QCOMPARE(s->writeConfiguration(page), -1);
     QCOMPARE(m_dev->commandCount(Protocol::kCmdParams) - 2, twoFrames ? 2 : 1); // 2 identification exchanges
     // The transaction's outcome holds what was shown, in the same order: the device's own
     // warning (when it sent one) comes before the apply's box.
@@ -1026,10 +1065,23 @@ void TestSession::offlineSessionAndFiles()
     QVERIFY(m_rep.boxes.isEmpty());
     m_rep.clear();
 
-    QCOMPARE(s->loadDefaultConfig(), 12);
+    // The default resource's twelve records, and the factory values where it is silent:
+    // the VBat threshold off, the current calibration neutral, the first spire couple.
+    QCOMPARE(s->loadDefaultConfig(), 16);
     QCOMPARE(takeStatuses(),
              QStringList{QStringLiteral("Load configuration from 'default', has succeeded !")});
-    QCOMPARE(s->pageParams().size(), 12);
+    QCOMPARE(s->pageParams().size(), 16);
+    const auto pageValue = [&s](quint8 id) {
+        for (const OrvParam &p : s->pageParams()) {
+            if (p.id() == id)
+                return p.data();
+        }
+        return QByteArray();
+    };
+    QCOMPARE(pageValue(26), hex("68 10 e4 0c 64 00 00 00")); // duration 0: off
+    QCOMPARE(pageValue(29), hex("e8 03"));
+    QCOMPARE(pageValue(30), hex("00 00"));
+    QCOMPARE(pageValue(31), hex("00"));
 
     // Written and read back through a file, with one parameter nobody knows.
     QTemporaryDir dir;
@@ -1040,13 +1092,14 @@ void TestSession::offlineSessionAndFiles()
     takeStatuses();
 
     std::unique_ptr<DeviceSession> t(DeviceFactory::createOffline(28, 0x0100, 14));
-    QCOMPARE(t->readFile(path), 13);
-    const Reporter::Box b = m_rep.takeBox();
-    QCOMPARE(b.title, QStringLiteral("Check parameters"));
-    QVERIFY(b.text.endsWith(QStringLiteral("List of the unknown parameters : 40")));
+    // The parameter nobody knows was not saved.
+    QCOMPARE(t->readFile(path), 16);
+    QVERIFY(m_rep.boxes.isEmpty());
     QCOMPARE(takeStatuses(),
-             QStringList{QStringLiteral("Load configuration from '%1', is uncompleted !").arg(path)});
+             QStringList{QStringLiteral("Load configuration from '%1', has succeeded !").arg(path)});
     for (const OrvParam &p : s->pageParams()) {
+        if (p.id() == 40)
+            continue;
         bool found = false;
         for (const OrvParam &q : t->pageParams())
             found = found || q == p;
@@ -1058,12 +1111,11 @@ void TestSession::offlineSessionAndFiles()
     const FrameBuild build = buildFrames(out, 8);
     QVERIFY(build.frames.size() > 1);
     std::unique_ptr<DeviceSession> u(DeviceFactory::createOffline(28, 0x0100, 14));
-    QCOMPARE(u->importFrames(build.frames), 13);
-    QCOMPARE(m_rep.takeBox().title, QStringLiteral("Check parameters"));
+    QCOMPARE(u->importFrames(build.frames), 16);
     QCOMPARE(takeStatuses(),
-             QStringList{QStringLiteral("Import 13 parameters from %1 frames, has uncompleted !")
+             QStringList{QStringLiteral("Import 16 parameters from %1 frames, has succeeded !")
                              .arg(build.frames.size())});
-    QCOMPARE(u->pageParams().size(), 13);
+    QCOMPARE(u->pageParams().size(), 16);
 }
 
 void TestSession::liveValuesTerminalBootloaderClock()

@@ -738,7 +738,8 @@ void TestThermocouple::recordsWithoutEditorAreKept()
 void TestThermocouple::defaultConfigRoundTrip()
 {
     auto page = offline();
-    QCOMPARE(page->loadDefaultConfig(), 12);
+    // The resource's twelve records and the factory values of the four it doesn't hold.
+    QCOMPARE(page->loadDefaultConfig(), 16);
     QCOMPARE(page->loadAdjustments(), QStringList());
     QCOMPARE(page->statusBar()->currentMessage(), ConfigFile::loadSucceededText(QStringLiteral("default")));
 
@@ -770,7 +771,7 @@ void TestThermocouple::defaultConfigRoundTrip()
 void TestThermocouple::defaultConfigSurvivesSave()
 {
     auto page = offline();
-    QCOMPARE(page->loadDefaultConfig(), 12);
+    QCOMPARE(page->loadDefaultConfig(), 16);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("saved.ocf"));
     QCOMPARE(page->writeFile(file), 0);
@@ -1133,6 +1134,7 @@ void TestThermocouple::liveReadingsKeptDuringAnotherExchange()
 {
     auto page = connect();
     QVERIFY(page);
+    QCOMPARE(page->loadFromDevice(), 0);
     child<QCheckBox>(page.get(), "checkBox_temp")->setChecked(true);
     page->updateValues();
     const QStringList shown = liveTexts(page.get());
@@ -1182,6 +1184,7 @@ void TestThermocouple::requestDuringReadingOverBle()
         OrvFactory::connectBle(QString::fromLatin1(SimBleBackend::kDefaultAddress), nullptr));
     QVERIFY(page);
     frame.setDevice(page, WdgOrv::ModeBle); // the frame owns the page from here
+    QCOMPARE(page->loadFromDevice(), 0);
     child<QSpinBox>(page, "adjustSpinBox")->setValue(5);
     m_dev->resetCounters();
     page->statusBar()->clearMessage();
