@@ -31,6 +31,9 @@ Result runCli(const QStringList &args, const QByteArray &input)
 }
 
 using TestData::kDefaultConfig;
+using TestData::editedConfig;
+using TestData::readAll;
+using TestData::writeFile;
 
 /// The identity line of the simulated device.
 const QString kSimIdentity = QStringLiteral("Pelm-PTC-CT:1.0.0 | KIV-:102 | DevEUI:70B3D5499A0C1E2F");
@@ -155,6 +158,10 @@ private slots:
 
     void deviceInfoOfTheSimulator();
     void deviceReadEditApplyReadBack();
+    void deviceApplyWritesConfigurationOnly_data();
+    void deviceApplyWritesConfigurationOnly();
+    void outputsCarryNoKeysOrActions_data();
+    void outputsCarryNoKeysOrActions();
     void deviceFaults_data();
     void deviceFaults();
     void deviceDefaults();
@@ -543,6 +550,130 @@ void TestCli::deviceReadEditApplyReadBack()
     QCOMPARE(r.code, 0);
     QVERIFY(!r.out.contains("REFUSED"));
     QVERIFY(r.err.contains("Apply configuration to Pelm, has succeeded !"));
+}
+
+namespace {
+/// A member of a file's "params" section.
+QJsonObject member(int id, const char *hex, bool isBuf = false)
+{
+    return QJsonObject{{"param", id}, {"index", 0}, {"isBuf", isBuf}, {"data", QString::fromLatin1(hex)}};
+}
+} // namespace
+
+void TestCli::deviceApplyWritesConfigurationOnly_data()
+{
+    // Members added to the default configuration; what the device must not receive; the exit
+    // code; the line on standard error; whether the file's records were written.
+    QTest::addColumn<QJsonObject>("extra");
+    QTest::addColumn<QList<int>>("notSent");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("action id") << QJsonObject{{"Restore", member(1, "03")}} << QList<int>{1} << 0
+                               << "parameter 1 is not a configuration parameter and was left out" << true;
+    QTest::newRow("unknown ids") << QJsonObject{{"Parameter 0", member(0, "01")}, {"Parameter 40", member(40, "ab")}}
+                                 << QList<int>{0, 40} << 0
+                                 << "parameter 40 is unknown to this device and was left out" << true;
+    QTest::newRow("keys") << QJsonObject{{"AppEUI", member(6, "d0e1f2a3b4c5d6e7", true)},
+                                         {"AppKey", member(7, "2b7e151628aed2a6abf7158809cf4f3c", true)}}
+                          << QList<int>{6, 7} << 0 << "parameter 6 (AppEUI) is a LoRaWAN key and was left out"
+                          << true;
+    QTest::newRow("value out of range")
+        << QJsonObject{{"Current coefficient", member(29, "b004")}} << QList<int>{} << 2
+        << "configuration refused, nothing written: Current coefficient (29): 1200 is out of range (900 to 1100)"
+        << false;
+    QTest::newRow("wrong size") << QJsonObject{{"Couple Spire/Resistance", member(31, "0100")}} << QList<int>{}
+                                << 2
+                                << "configuration refused, nothing written: Couple Spire/Resistance (31): 2 "
+                                   "byte(s) where the parameter has 1"
+                                << false;
+    QTest::newRow("threshold beyond its range")
+        << QJsonObject{{"VBat threshold", member(26, "68102c0164000500", true)}} << QList<int>{} << 2
+        << "configuration refused, nothing written: VBat threshold (26): low threshold 300 is below 3000" << false;
+}
+
+void TestCli::deviceApplyWritesConfigurationOnly()
+{
+    QFETCH(QJsonObject, extra);
+    QFETCH(QList<int>, notSent);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    // The device holds another spire couple than the file: a write shows, a restore would too.
+    const QString state = writeFile(dir, "state.json", R"({"params": {"31": "03"}})");
+    const QString file = editedConfig(dir, "cfg.ocf", [&](QJsonObject &doc) {
+        QJsonObject params = doc.value("params").toObject();
+        params.insert("Couple Spire/Resistance", member(31, "01"));
+        for (auto it = extra.constBegin(); it != extra.constEnd(); ++it)
+            params.insert(it.key(), it.value());
+        doc.insert("params", params);
+    });
+    const Result r = runCli(QStringList{"device", "apply", file, "--simulate", "--sim-state", state});
+    QCOMPARE(r.code, code);
+    QVERIFY2(r.err.contains("pelm-cli: ") && r.err.contains(message), qPrintable(r.err));
+    for (const int id : notSent)
+        QVERIFY2(!r.out.contains(QStringLiteral(" %1 ").arg(id)), qPrintable(r.out));
+    QVERIFY(!r.out.contains("unknown parameter"));
+    QCOMPARE(r.out.contains("accepted 31 Couple Spire/Resistance\n"), written);
+    const QJsonObject held = QJsonDocument::fromJson(readAll(state)).object().value("params").toObject();
+    QCOMPARE(held.value("31").toString(), written ? QStringLiteral("01") : QStringLiteral("03"));
+    QCOMPARE(held.value("29").toString(), QStringLiteral("e803")); // never 1.200
+    QVERIFY(!r.out.contains("d0e1f2a3b4c5d6e7", Qt::CaseInsensitive));
+    QVERIFY(!r.err.contains("d0e1f2a3b4c5d6e7", Qt::CaseInsensitive));
+}
+
+void TestCli::outputsCarryNoKeysOrActions_data()
+{
+    // A device whose configuration answer carries a record of this id.
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("AppEUI") << 6 << "parameter 6 (AppEUI) is a LoRaWAN key and was left out";
+    QTest::newRow("AppKey") << 7 << "parameter 7 (AppKey) is a LoRaWAN key and was left out";
+    QTest::newRow("action id") << 1 << "parameter 1 is not a configuration parameter and was left out";
+    QTest::newRow("unknown id") << 63 << "parameter 63 is unknown to this device and was left out";
+}
+
+void TestCli::outputsCarryNoKeysOrActions()
+{
+    QFETCH(int, id);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QStringList sim{"--simulate", "--sim-fault", QStringLiteral("corrupted-load:%1@load").arg(id)};
+    const QString prefix = QStringLiteral("%1/").arg(id);
+
+    // Printed: left out, and said so.
+    Result r = runCli(QStringList{"device", "read"} + sim);
+    QCOMPARE(r.code, 0);
+    const QStringList printed = unpackedParams(r.out);
+    QVERIFY(!printed.isEmpty());
+    for (const QString &p : printed)
+        QVERIFY2(!p.startsWith(prefix), qPrintable(p));
+    QVERIFY2(r.err.contains("pelm-cli: " + message + "\n"), qPrintable(r.err));
+
+    // Saved: the file holds configuration parameters only.
+    const QString saved = dir.filePath("read.ocf");
+    r = runCli(QStringList{"device", "read", "-o", saved} + sim);
+    QCOMPARE(r.code, 0);
+    const QStringList inFile = fileParams(saved);
+    QVERIFY(!inFile.isEmpty());
+    for (const QString &p : inFile)
+        QVERIFY2(!p.startsWith(prefix), qPrintable(p));
+
+    // A hand-made file with the record packs no frame of it.
+    const QString file = editedConfig(dir, "cfg.ocf", [&](QJsonObject &doc) {
+        QJsonObject params = doc.value("params").toObject();
+        params.insert("Extra", member(id, "0102030405060708", id == 6 || id == 7));
+        doc.insert("params", params);
+    });
+    r = runCli({"frames", "pack", file});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    const QString frames = writeFile(dir, "frames.txt", r.out.toUtf8());
+    r = runCli({"frames", "unpack", frames});
+    QCOMPARE(r.code, 0);
+    for (const QString &p : unpackedParams(r.out))
+        QVERIFY2(!p.startsWith(prefix), qPrintable(p));
 }
 
 void TestCli::deviceFaults_data()
