@@ -5,6 +5,7 @@
 #include "app/GuiReporter.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
+#include "device/Protocol.h"
 #include "editors/OrvObject.h"
 #include "editors/WdgOrv.h"
 #include "editors/WdgOrvVirtual.h"
@@ -32,6 +33,8 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(SimFault)
 
 #include <memory>
 
@@ -75,6 +78,8 @@ private slots:
     void cleanup();
 
     void plugLoadsThePage();
+    void failedFirstLoadShowsNoPage_data();
+    void failedFirstLoadShowsNoPage();
     void editApplyReload();
     void refusedParameterIsNamed();
     void unplugClosesThePageWithinAPoll();
@@ -159,6 +164,50 @@ void TestMainFlows::plugLoadsThePage()
           "actionImport_frames", "actionExport_frames", "actionKivTerminal", "actionChangeLoRaWANkeys"})
         QVERIFY2(action(name)->isEnabled(), name);
     QVERIFY(!action("actionUpdater")->isEnabled()); // USB link: no updater
+}
+
+void TestMainFlows::failedFirstLoadShowsNoPage_data()
+{
+    QTest::addColumn<SimFault>("fault");
+    QTest::newRow("no answer") << SimFault(SimFault::Silent);
+    QTest::newRow("cut answer") << SimFault(SimFault::TruncatedElement);
+}
+
+void TestMainFlows::failedFirstLoadShowsNoPage()
+{
+    QFETCH(SimFault, fault);
+    // The device identifies itself, but its configuration doesn't come.
+    m_dev->setFault(fault.onAction(Protocol::kActLoadConfig));
+    m_dev->setPlugged(true);
+    poll();
+    QPointer<OrvObject> device = m_window->device();
+    QVERIFY(device);
+    QCOMPARE(m_rep.takeBox().title, QStringLiteral("Load configuration failed !"));
+    auto *page = qobject_cast<WdgOrv *>(m_window->centralWidget());
+    QVERIFY(page);
+    // No editor is shown: what they hold never came from the device.
+    QVERIFY(device->isHidden() || !device->isVisibleTo(page));
+    QVERIFY(page->stateText().startsWith(QStringLiteral("The configuration could not be read from the device.")));
+    for (const char *name : {"actionApply", "actionSave", "actionSave_as", "actionImport_frames",
+                             "actionExport_frames", "actionKivTerminal", "actionChangeLoRaWANkeys"})
+        QVERIFY2(!action(name)->isEnabled(), name);
+    QVERIFY(action("actionReload")->isEnabled());
+    QVERIFY(!page->findChild<QPushButton *>("pushButton_apply")->isEnabled());
+    QVERIFY(page->findChild<QPushButton *>("pushButton_reload")->isEnabled());
+    // Even asked directly, nothing is written.
+    QCOMPARE(device->applyToDevice(), -1);
+    QCOMPARE(m_rep.takeBox().title, QStringLiteral("Apply configuration failed !"));
+    QVERIFY(m_dev->writtenParams().isEmpty());
+
+    // Reload once the device answers: the page is there, and Apply with it.
+    m_dev->setFault(SimFault());
+    page->findChild<QPushButton *>("pushButton_reload")->click();
+    QCoreApplication::processEvents();
+    QVERIFY(device->isVisibleTo(page));
+    QCOMPARE(page->stateText(), QString());
+    QVERIFY(page->findChild<QPushButton *>("pushButton_apply")->isEnabled());
+    QVERIFY(action("actionApply")->isEnabled());
+    QVERIFY(action("actionSave")->isEnabled());
 }
 
 void TestMainFlows::editApplyReload()

@@ -34,6 +34,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -79,6 +80,8 @@ private slots:
     void choosingTheFile_data();
     void choosingTheFile();
     void rollOut();
+    void rollOutWritesTheFileAsItStands_data();
+    void rollOutWritesTheFileAsItStands();
     void oneDeviceAtATime();
     void anotherFileConfiguresThePluggedDeviceAgain();
     void recordThatIsNoRecordIsRefused();
@@ -458,6 +461,93 @@ void TestAutoCfg::rollOut()
                              << debugLog.all() << m_rep.statusTexts(),
                          {kAppEui, kAppKey, kOtherAppEui, kOtherAppKey});
     QVERIFY2(secret.isEmpty(), qPrintable(secret));
+}
+
+namespace {
+/// A file of the family holding exactly these params members.
+QString fileWith(const QTemporaryDir &dir, const QString &name, const QJsonObject &params)
+{
+    return editedConfig(dir, name, [&params](QJsonObject &doc) { doc.insert("params", params); });
+}
+
+QJsonObject member(int id, const char *hex, bool isBuf = false)
+{
+    return QJsonObject{{"param", id}, {"index", 0}, {"isBuf", isBuf}, {"data", QString::fromLatin1(hex)}};
+}
+} // namespace
+
+void TestAutoCfg::rollOutWritesTheFileAsItStands_data()
+{
+    // The file's members; the ids the device must have received, in any order (empty: nothing
+    // was sent); the log line's end after "successful"/"failed - DevEUI ...".
+    QTest::addColumn<QJsonObject>("params");
+    QTest::addColumn<QList<int>>("sent");
+    QTest::addColumn<bool>("successful");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("only the keep-alive period")
+        << QJsonObject{{"Keep alive", member(3, "05")}} << QList<int>{3} << true << QString();
+    QTest::newRow("thresholds and calibration")
+        << QJsonObject{{"Current threshold", member(23, "e803c80014000500", true)},
+                       {"Current coefficient", member(29, "4c04")},
+                       {"Temperature Offset", member(24, "0aff")}}
+        << QList<int>{23, 24, 29} << true << QString();
+    QTest::newRow("the action id") << QJsonObject{{"Keep alive", member(3, "05")}, {"Restore", member(1, "03")}}
+                                   << QList<int>{3} << true
+                                   << "parameter 1 is not a configuration parameter and was left out";
+    QTest::newRow("keys of another device")
+        << QJsonObject{{"Timestamp", member(11, "01")},
+                       {"AppKey", member(7, "2b7e151628aed2a6abf7158809cf4f3c", true)}}
+        << QList<int>{11} << true << "parameter 7 (AppKey) is a LoRaWAN key and was left out";
+    QTest::newRow("current coefficient 1.200")
+        << QJsonObject{{"Keep alive", member(3, "05")}, {"Current coefficient", member(29, "b004")}}
+        << QList<int>{} << false
+        << "configuration refused, nothing written: Current coefficient (29): 1200 is out of range (900 to 1100)";
+}
+
+void TestAutoCfg::rollOutWritesTheFileAsItStands()
+{
+    QFETCH(QJsonObject, params);
+    QFETCH(QList<int>, sent);
+    QFETCH(bool, successful);
+    QFETCH(QString, reason);
+    const QString file = fileWith(m_dir, "partial.ocf", params);
+    QVERIFY(!file.isEmpty());
+    const QByteArray devEui = QByteArray::fromHex("70B3D5499A0C1E01");
+
+    // The page's roll-out.
+    chooseFile(file);
+    plugNew(devEui);
+    m_page->onTime();
+    QVERIFY(m_page->currentDevice());
+    QVERIFY(!m_rep.hasBoxes());
+    QString line = QStringLiteral("Pelm-PTC-CT - ") + (successful ? "successful" : "failed") +
+                   " - DevEUI 70B3D5499A0C1E01";
+    if (!reason.isEmpty())
+        line += ": " + reason;
+    QCOMPARE(logLines(), QStringList{line});
+    QList<int> received;
+    for (const OrvParam &p : m_dev->writtenParams())
+        received << p.id();
+    std::sort(received.begin(), received.end());
+    QCOMPARE(received, sent);
+    const QMap<quint8, QByteArray> byPage = m_dev->params();
+    const OrvParamList writtenByPage = m_dev->writtenParams();
+
+    // The same file through the session pelm-cli uses, on a device fresh from the factory.
+    m_dev->setPlugged(false);
+    m_page->onTime();
+    plugNew(devEui);
+    m_page.reset(); // the page doesn't poll meanwhile
+    bool failed = false;
+    std::unique_ptr<DeviceSession> session(DeviceFactory::connectUsb(&failed, nullptr));
+    QVERIFY(session);
+    Provisioning::Run run;
+    run.setConfigFile(file);
+    const Provisioning::Outcome outcome = run.provision(*session);
+    QCOMPARE(outcome.successful, successful);
+    QCOMPARE(outcome.reason, reason);
+    QCOMPARE(m_dev->writtenParams(), writtenByPage);
+    QCOMPARE(m_dev->params(), byPage);
 }
 
 void TestAutoCfg::oneDeviceAtATime()
