@@ -102,6 +102,18 @@ StartOptions parseCommandLine(const QStringList &arguments)
                                    QStringLiteral("DIR"));
     screenshots.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(screenshots);
+    const QCommandLineOption autoConfig(
+        QStringLiteral("auto-config"),
+        QStringLiteral("Open the auto configuration page with FILE and start the roll-out."), QStringLiteral("FILE"));
+    parser.addOption(autoConfig);
+    const QCommandLineOption record(QStringLiteral("record"),
+                                    QStringLiteral("Provisioning record of the roll-out (with --auto-config)."),
+                                    QStringLiteral("FILE.csv"));
+    parser.addOption(record);
+    const QCommandLineOption keysCsv(QStringLiteral("keys-csv"),
+                                     QStringLiteral("Key list of the roll-out (with --auto-config)."),
+                                     QStringLiteral("FILE"));
+    parser.addOption(keysCsv);
     if (!parser.parse(arguments))
         qWarning().noquote() << parser.errorText();
 
@@ -110,6 +122,9 @@ StartOptions parseCommandLine(const QStringList &arguments)
     options.verbose = parser.isSet(verbose);
     options.updateUrl = parser.value(updateUrl);
     options.screenshotsDir = parser.value(screenshots);
+    options.autoConfig = parser.value(autoConfig);
+    options.record = parser.value(record);
+    options.keysCsv = parser.value(keysCsv);
     return options;
 }
 
@@ -139,6 +154,10 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
     const StartOptions options = parseCommandLine(QCoreApplication::arguments());
     if (options.verbose)
         Logging::enableVerbose();
+    if ((!options.record.isEmpty() || !options.keysCsv.isEmpty()) && options.autoConfig.isEmpty()) {
+        qWarning().noquote() << "--record and --keys-csv are options of --auto-config.";
+        return kBadOptionsExitCode;
+    }
     if (!options.screenshotsDir.isEmpty() && !options.simulate) {
         qWarning().noquote() << "--screenshots works in demo mode only: add --simulate.";
         return kBadOptionsExitCode;
@@ -181,6 +200,8 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
             window.setUpdateUrl(options.updateUrl);
         gui.setWindow(&window);
         window.show();
+        if (!options.autoConfig.isEmpty())
+            window.startAutoConfig(options.autoConfig, options.record, options.keysCsv);
         std::unique_ptr<ScreenshotTour> tour;
         if (!options.screenshotsDir.isEmpty()) {
             tour.reset(new ScreenshotTour(&window, options.screenshotsDir,

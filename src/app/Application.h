@@ -52,6 +52,9 @@ struct StartOptions
     QString updateUrl;
     /// --screenshots DIR (demo mode only): take the pictures of the pages into DIR, then quit.
     QString screenshotsDir;
+    QString autoConfig; ///< --auto-config FILE: the roll-out page with that file, started
+    QString record;     ///< --record FILE.csv
+    QString keysCsv;    ///< --keys-csv FILE
 };
 
 /// Reads the options from the application's arguments (the first one is the program);

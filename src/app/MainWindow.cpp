@@ -766,6 +766,11 @@ void MainWindow::on_actionExport_frames_triggered()
 
 void MainWindow::on_actionAuto_Conf_triggered()
 {
+    showAutoConfig();
+}
+
+WdgAutoCfg *MainWindow::showAutoConfig()
+{
     _onWdgClose();
     m_pollTimer.stop(); // the page looks for devices itself
     auto *page = new WdgAutoCfg(this);
@@ -773,6 +778,23 @@ void MainWindow::on_actionAuto_Conf_triggered()
     installPage(page);
     // The page may be writing a device inside its own waits: nothing may replace it meanwhile.
     setFileActionsEnabled(false);
+    return page;
+}
+
+bool MainWindow::startAutoConfig(const QString &file, const QString &record, const QString &keyList)
+{
+    const QPointer<WdgAutoCfg> page = showAutoConfig();
+    // Everything is chosen before the first device is written; a choice refused shows its box
+    // and leaves the page waiting for the technician.
+    bool ok = page->chooseConfigFile(file);
+    if (ok && page && !record.isEmpty())
+        ok = page->chooseRecord(record);
+    if (ok && page && !keyList.isEmpty())
+        ok = page->chooseKeyList(keyList);
+    if (!ok || !page)
+        return false;
+    page->start();
+    return true;
 }
 
 void MainWindow::on_actionCheck_for_updates_triggered()

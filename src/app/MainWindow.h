@@ -15,6 +15,7 @@
 class QActionGroup;
 class OrvObject;
 class WdgOrv;
+class WdgAutoCfg;
 class dlgUpdateChecker;
 class WdgDeviceUpdater;
 
@@ -85,6 +86,13 @@ public:
     dlgUpdateChecker *updateChecker() const { return m_updateChecker; }
     /// Asks the release information at url instead of the address in the settings.
     void setUpdateUrl(const QString &url);
+    /// Opens the auto configuration page with the configuration file, the provisioning record
+    /// and the key list chosen (empty: none) and starts the roll-out (pelm-configurator
+    /// --auto-config). False when one of them is refused (its box shown; the page waits).
+    bool startAutoConfig(const QString &file, const QString &record = QString(),
+                         const QString &keyList = QString());
+    /// Shows the auto configuration page, nothing chosen.
+    WdgAutoCfg *showAutoConfig();
 
 protected:
     void changeEvent(QEvent *event) override;

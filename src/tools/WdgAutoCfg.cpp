@@ -54,35 +54,82 @@ void WdgAutoCfg::dropDevice()
 
 void WdgAutoCfg::on_toolButton_selectFile_clicked()
 {
-    m_pollTimer.stop();
+    pause();
     const QString brand = Catalog::brand();
     const QString path =
         fileDialogs().getOpenFileName(this, tr("Open %1 config").arg(brand), QString(),
                                       tr("%1 config file (*.ocf);;All Files (*)").arg(brand));
     if (path.isEmpty())
         return; // paused until a file is chosen
+    chooseConfigFile(path);
+}
 
+bool WdgAutoCfg::chooseConfigFile(const QString &path)
+{
+    pause();
+    const QString brand = Catalog::brand();
     // Only a regular file of reasonable size is read: a pipe would hold the window.
     ConfigFile::Document doc;
     if (ConfigFile::load(path, path, &doc).presentTo(reporter(), this) != ConfigFile::LoadError::None)
-        return;
+        return false;
     const QString name = ConfigFile::deviceName(doc);
     if (name.isEmpty()) {
         reporter().critical(tr("No %1 name found").arg(brand),
                             tr("No %1 name found in the file '%2'!").arg(brand, path), this);
         m_run.setConfigFile(QString());
         showNoFile();
-        return;
+        showRunState();
+        return false;
     }
 
-    // A device still plugged in is configured again with the new file on the next poll.
+    // A device still plugged in is configured again with the new file once started.
     dropDevice();
     m_run.setConfigFile(path);
     m_ui->label_DeviceName->setText(name);
     m_ui->label_selectFile->setText(path);
     m_ui->label_selectFile->setEnabled(true);
-    m_ui->label_help->setText(tr("Connect %1 device").arg(brand));
+    showRunState();
+    return true;
+}
+
+void WdgAutoCfg::on_pushButton_start_clicked()
+{
+    if (m_running)
+        pause();
+    else
+        start();
+}
+
+void WdgAutoCfg::start()
+{
+    if (m_run.configFile().isEmpty())
+        return;
+    m_running = true;
+    showRunState();
     m_pollTimer.start(kPollIntervalMs);
+}
+
+void WdgAutoCfg::pause()
+{
+    m_pollTimer.stop();
+    m_running = false;
+    showRunState();
+}
+
+void WdgAutoCfg::showRunState()
+{
+    const QString brand = Catalog::brand();
+    const bool hasFile = !m_run.configFile().isEmpty();
+    m_ui->pushButton_start->setEnabled(hasFile);
+    m_ui->pushButton_start->setText(m_running ? tr("Stop") : tr("Start"));
+    if (!hasFile)
+        m_ui->label_help->setText(tr("Select a %1 config file").arg(brand));
+    else if (!m_running)
+        m_ui->label_help->setText(tr("Press Start to configure the %1 devices plugged in").arg(brand));
+    else if (m_device)
+        m_ui->label_help->setText(tr("Disconnect %1 device").arg(brand));
+    else
+        m_ui->label_help->setText(tr("Connect %1 device").arg(brand));
 }
 
 void WdgAutoCfg::on_pushButton_close_clicked()
@@ -93,7 +140,8 @@ void WdgAutoCfg::on_pushButton_close_clicked()
 void WdgAutoCfg::onTime()
 {
     // A box of a device exchange runs a nested event loop: no second exchange inside it.
-    if (DeviceBusyGuard::isBusy())
+    // Before Start (or once paused) no device is looked for.
+    if (DeviceBusyGuard::isBusy() || !m_running)
         return;
     m_pollTimer.stop();
     if (!m_device) {
@@ -105,10 +153,10 @@ void WdgAutoCfg::onTime()
         }
     } else if (!m_device->isConnected()) {
         dropDevice();
-        m_ui->label_help->setText(tr("Connect %1 device").arg(Catalog::brand()));
+        showRunState();
     }
-    // The file may have been taken away meanwhile (a box's event loop let the user choose).
-    if (!m_run.configFile().isEmpty())
+    // The roll-out may have been paused meanwhile (a box's event loop let the user choose).
+    if (m_running && !m_run.configFile().isEmpty())
         m_pollTimer.start(kPollIntervalMs);
 }
 
@@ -161,27 +209,31 @@ void WdgAutoCfg::appendLogLine(const QString &text, const QColor &colour)
 
 void WdgAutoCfg::on_toolButton_selectRecord_clicked()
 {
-    const bool polling = m_pollTimer.isActive();
-    m_pollTimer.stop();
+    pause();
     const QString path = fileDialogs().getAppendFileName(this, tr("Provisioning record"), QString(),
                                                          tr("CSV file (*.csv);;All Files (*)"));
-    if (!path.isEmpty()) {
-        QString why;
-        if (m_record.open(path, &why)) {
-            m_ui->label_selectRecord->setText(tr("Record: %1").arg(path));
-            m_ui->label_selectRecord->setEnabled(true);
-            m_ui->toolButton_clearRecord->setEnabled(true);
-        } else {
-            reporter().critical(tr("Provisioning record"), why, this);
-            on_toolButton_clearRecord_clicked();
-        }
+    if (!path.isEmpty())
+        chooseRecord(path);
+}
+
+bool WdgAutoCfg::chooseRecord(const QString &path)
+{
+    pause();
+    QString why;
+    if (!m_record.open(path, &why)) {
+        reporter().critical(tr("Provisioning record"), why, this);
+        on_toolButton_clearRecord_clicked();
+        return false;
     }
-    if (polling)
-        m_pollTimer.start(kPollIntervalMs);
+    m_ui->label_selectRecord->setText(tr("Record: %1").arg(path));
+    m_ui->label_selectRecord->setEnabled(true);
+    m_ui->toolButton_clearRecord->setEnabled(true);
+    return true;
 }
 
 void WdgAutoCfg::on_toolButton_clearRecord_clicked()
 {
+    pause();
     m_record.close();
     m_ui->label_selectRecord->setText(tr("No provisioning record"));
     m_ui->label_selectRecord->setEnabled(false);
@@ -190,29 +242,33 @@ void WdgAutoCfg::on_toolButton_clearRecord_clicked()
 
 void WdgAutoCfg::on_toolButton_selectKeys_clicked()
 {
-    const bool polling = m_pollTimer.isActive();
-    m_pollTimer.stop();
+    pause();
     const QString path = fileDialogs().getOpenFileName(this, tr("Open key list"), QString(),
                                                        tr("Key list (*.csv);;All Files (*)"));
-    if (!path.isEmpty()) {
-        KeyList keys;
-        QString why;
-        if (keys.load(path, &why)) {
-            m_run.setKeyList(keys);
-            m_ui->label_selectKeys->setText(tr("Keys of %n device(s): %1", nullptr, keys.size()).arg(path));
-            m_ui->label_selectKeys->setEnabled(true);
-            m_ui->toolButton_clearKeys->setEnabled(true);
-        } else {
-            // The list chosen before (or none) stays.
-            reporter().critical(tr("Key list"), why, this);
-        }
+    if (!path.isEmpty())
+        chooseKeyList(path);
+}
+
+bool WdgAutoCfg::chooseKeyList(const QString &path)
+{
+    pause();
+    KeyList keys;
+    QString why;
+    if (!keys.load(path, &why)) {
+        // The list chosen before (or none) stays.
+        reporter().critical(tr("Key list"), why, this);
+        return false;
     }
-    if (polling)
-        m_pollTimer.start(kPollIntervalMs);
+    m_run.setKeyList(keys);
+    m_ui->label_selectKeys->setText(tr("Keys of %n device(s): %1", nullptr, keys.size()).arg(path));
+    m_ui->label_selectKeys->setEnabled(true);
+    m_ui->toolButton_clearKeys->setEnabled(true);
+    return true;
 }
 
 void WdgAutoCfg::on_toolButton_clearKeys_clicked()
 {
+    pause();
     m_run.setKeyList(KeyList());
     m_ui->label_selectKeys->setText(tr("No key list: keys are not written"));
     m_ui->label_selectKeys->setEnabled(false);

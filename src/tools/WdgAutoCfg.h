@@ -49,6 +49,22 @@ public:
     /// The roll-out: file, verification, key list and the DevEUIs provisioned so far.
     const Provisioning::Run &run() const { return m_run; }
 
+    // Nothing is written before Start: the file, the record and the key list are chosen first,
+    // and choosing any of them again pauses the roll-out until Start is pressed again.
+    /// Chooses the configuration file (what the file button does once its dialog answered).
+    /// False (with its box) when the file can't be read or names no device.
+    bool chooseConfigFile(const QString &path);
+    /// Chooses the provisioning record; false (with its box) when it can't be used.
+    bool chooseRecord(const QString &path);
+    /// Chooses the key list; false (with its box) when it can't be read.
+    bool chooseKeyList(const QString &path);
+    /// Starts the roll-out with what is chosen (needs a configuration file).
+    void start();
+    /// Pauses the roll-out: no device is looked for until start().
+    void pause();
+    /// Whether the roll-out runs (devices plugged in are configured).
+    bool isRunning() const { return m_running; }
+
 signals:
     /// The user asked to leave the tool. (It hides QWidget::close() on this class: the page is
     /// closed by the main window.)
@@ -59,6 +75,8 @@ public slots:
     /// the dialog is cancelled or the file is refused).
     void on_toolButton_selectFile_clicked();
     void on_pushButton_close_clicked();
+    /// Start, or Stop while the roll-out runs.
+    void on_pushButton_start_clicked();
     /// One poll: handles a newly connected device, or notices that the current one is gone.
     void onTime();
 
@@ -83,10 +101,13 @@ private:
     void appendLogLine(const QString &text, const QColor &colour);
     /// Destroys the current device object.
     void dropDevice();
+    /// The Start button and the help line for the state.
+    void showRunState();
 
     const QScopedPointer<Ui::WdgAutoCfg> m_ui;
     QTimer m_pollTimer;
     std::unique_ptr<OrvObject> m_device;
     Provisioning::Run m_run;
     ProvisioningRecord::Writer m_record;
+    bool m_running = false;
 };

@@ -86,6 +86,7 @@ private slots:
     void anotherFileConfiguresThePluggedDeviceAgain();
     void recordThatIsNoRecordIsRefused();
     void mainWindowOpensAndClosesThePage();
+    void nothingWrittenBeforeStart();
     void simulatorPlugsANewDeviceEachTime();
 
 private:
@@ -99,10 +100,13 @@ private:
         return lines;
     }
     void click(const char *button) { m_page->findChild<QAbstractButton *>(QLatin1String(button))->click(); }
+    /// Chooses the file with its button and presses Start.
     void chooseFile(const QString &path)
     {
         m_dialogs->setNextFileName(path);
         click("toolButton_selectFile");
+        if (m_page->findChild<QAbstractButton *>("pushButton_start")->isEnabled())
+            click("pushButton_start");
     }
     /// A new device, fresh from the factory, plugged in.
     void plugNew(const QByteArray &devEui)
@@ -210,7 +214,7 @@ void TestAutoCfg::choosingTheFile_data()
     QTest::newRow("good") << "good"
                           << ""
                           << "" << true << "Pelm/PTC-CT"
-                          << "Connect Pelm device";
+                          << "Press Start to configure the Pelm devices plugged in";
 }
 
 void TestAutoCfg::choosingTheFile()
@@ -243,7 +247,11 @@ void TestAutoCfg::choosingTheFile()
         text.append(QByteArray(ConfigFile::kMaxFileBytes + 1 - text.size(), ' '));
         path = writeFile(m_dir, "large.ocf", text);
     }
-    chooseFile(path);
+    // Choosing pauses the roll-out: nothing is written before Start.
+    m_dialogs->setNextFileName(path);
+    click("toolButton_selectFile");
+    QVERIFY(!m_page->isRunning());
+    QVERIFY(!m_page->pollTimer().isActive());
     const ScriptedFileDialogs::Request request = m_dialogs->requests.last();
     QCOMPARE(request.caption, QStringLiteral("Open Pelm config"));
     QCOMPARE(request.dir, QString());
@@ -255,9 +263,17 @@ void TestAutoCfg::choosingTheFile()
         QCOMPARE(box.text, boxText.arg(path));
         QCOMPARE(int(box.icon), int(Reporter::Critical));
     }
-    QCOMPARE(m_page->pollTimer().isActive(), polling);
-    if (polling)
+    // Start is offered once a file names its device.
+    QCOMPARE(m_page->findChild<QAbstractButton *>("pushButton_start")->isEnabled(), file != "noname");
+    if (polling) {
+        click("pushButton_start");
+        QVERIFY(m_page->pollTimer().isActive());
         QCOMPARE(m_page->pollTimer().interval(), 100);
+        QCOMPARE(label("label_help")->text(), QStringLiteral("Connect Pelm device"));
+        QCOMPARE(m_page->findChild<QAbstractButton *>("pushButton_start")->text(), QStringLiteral("Stop"));
+        click("pushButton_start");
+        QVERIFY(!m_page->pollTimer().isActive());
+    }
     if (file == "noname" || file == "good") {
         // labels follow the file; after an unreadable file or a cancel they stay as they were
         QCOMPARE(label("label_DeviceName")->text(), deviceName);
@@ -611,6 +627,51 @@ void TestAutoCfg::recordThatIsNoRecordIsRefused()
     QVERIFY(m_page->run().keyList().isEmpty());
 }
 
+void TestAutoCfg::nothingWrittenBeforeStart()
+{
+    // The device is plugged in before anything is chosen: choosing the file writes nothing, the
+    // record and key list chosen afterwards apply to it once Start is pressed.
+    m_dev->becomeNewDevice(QByteArray::fromHex("70B3D5499A0C1E01"));
+    m_dev->setPlugged(true);
+    m_dialogs->setNextFileName(configFor(m_dir, "site.ocf", 28, 14));
+    click("toolButton_selectFile");
+    m_page->onTime();
+    QVERIFY(!m_page->currentDevice());
+    QCOMPARE(m_dev->requestCount(), 0);
+    const QString record = m_dir.filePath("start-record.csv");
+    QVERIFY(m_page->chooseRecord(record));
+    QVERIFY(m_page->chooseKeyList(writeFile(m_dir, "keys.csv", kKeyList)));
+    m_page->onTime();
+    QCOMPARE(m_dev->requestCount(), 0);
+    QVERIFY(logLines().isEmpty());
+
+    click("pushButton_start");
+    m_page->onTime();
+    QVERIFY(m_page->currentDevice());
+    QCOMPARE(logLines(), QStringList{"Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E01"});
+    QCOMPARE(m_dev->appKey(), kAppKey);
+    QVector<ProvisioningRecord::Row> rows;
+    QVERIFY(ProvisioningRecord::parse(readAll(record), &rows, nullptr));
+    QCOMPARE(rows.size(), 1);
+
+    // The provisioning station's start: everything chosen at once, then started.
+    m_page.reset();
+    m_dev->setPlugged(false);
+    MainWindow window;
+    QVERIFY(window.startAutoConfig(configFor(m_dir, "site.ocf", 28, 14), record,
+                                   m_dir.filePath("keys.csv")));
+    auto *page = qobject_cast<WdgAutoCfg *>(window.centralWidget());
+    QVERIFY(page);
+    QVERIFY(page->isRunning());
+    QCOMPARE(page->findChild<QLabel *>("label_selectRecord")->text(), QStringLiteral("Record: %1").arg(record));
+    QCOMPARE(page->run().keyList().size(), 6);
+    // A file that can't be read starts nothing (its box says why).
+    QVERIFY(!window.startAutoConfig(m_dir.filePath("missing.ocf")));
+    QCOMPARE(m_rep.takeBox().title, QStringLiteral("File error"));
+    page = qobject_cast<WdgAutoCfg *>(window.centralWidget());
+    QVERIFY(page && !page->isRunning());
+}
+
 void TestAutoCfg::mainWindowOpensAndClosesThePage()
 {
     m_page.reset();
@@ -629,6 +690,7 @@ void TestAutoCfg::mainWindowOpensAndClosesThePage()
     // While the page is shown the window's poll does not take the device.
     m_dialogs->setNextFileName(configFor(m_dir, "site.ocf", 28, 14));
     page->findChild<QToolButton *>("toolButton_selectFile")->click();
+    page->findChild<QPushButton *>("pushButton_start")->click();
     m_dev->setPlugged(true);
     page->onTime();
     QVERIFY(page->currentDevice());
@@ -674,6 +736,7 @@ void TestAutoCfg::simulatorPlugsANewDeviceEachTime()
     QVERIFY(page);
     m_dialogs->setNextFileName(configFor(m_dir, "site.ocf", 28, 14));
     page->findChild<QToolButton *>("toolButton_selectFile")->click();
+    page->findChild<QPushButton *>("pushButton_start")->click();
     page->onTime();
     plugNewAction->trigger(); // pulled and the next one plugged in between two polls
     page->onTime();
