@@ -1032,12 +1032,12 @@ Veuillez mettre à jour ce logiciel !
 Liste des paramètres inconnus : </translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="529"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="526"/>
         <source>Import %1 parameters from %2 frames, has uncompleted !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="533"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="530"/>
         <source>Import %1 parameters from %2 frames, has succeeded !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames a réussi !</translation>
     </message>
@@ -1396,125 +1396,130 @@ Liste des paramètres inconnus : </translation>
         <translation>Rechercher des mises à jour</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="105"/>
+        <location filename="../../src/app/MainWindow.cpp" line="106"/>
         <source>Simulator</source>
         <translation>Simulateur</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="107"/>
+        <location filename="../../src/app/MainWindow.cpp" line="108"/>
         <source>Device plugged in (USB)</source>
         <translation>Appareil branché (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="116"/>
+        <location filename="../../src/app/MainWindow.cpp" line="117"/>
         <source>Plug in a new device (USB)</source>
         <translation>Brancher un nouvel appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="134"/>
+        <location filename="../../src/app/MainWindow.cpp" line="135"/>
         <source>Unplug the device (USB)</source>
         <translation>Débrancher l&apos;appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="290"/>
+        <location filename="../../src/app/MainWindow.cpp" line="307"/>
         <source>This function is not available yet.</source>
         <translation>Cette fonction n&apos;est pas encore disponible.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="413"/>
+        <location filename="../../src/app/MainWindow.cpp" line="430"/>
         <source>%1 - simulated device</source>
         <translation>%1 - appareil simulé</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="452"/>
+        <location filename="../../src/app/MainWindow.cpp" line="469"/>
         <source>Language update</source>
         <translation>Mise à jour de la langue</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="453"/>
+        <location filename="../../src/app/MainWindow.cpp" line="470"/>
         <source>To update the translation, it is necessary to restart the application.
 Restart now?</source>
         <translation>Pour mettre à jour la traduction, il est nécessaire de redémarrer l&apos;application.
 Redémarrer maintenant ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="469"/>
+        <location filename="../../src/app/MainWindow.cpp" line="486"/>
         <source>Release information : </source>
         <translation>Informations de version : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="470"/>
+        <location filename="../../src/app/MainWindow.cpp" line="487"/>
         <source>Build date: </source>
         <translation>Date de compilation : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="472"/>
+        <location filename="../../src/app/MainWindow.cpp" line="489"/>
         <source>%1 uses the following libraries under the %2 licence:</source>
         <translation>%1 utilise les bibliothèques suivantes sous licence %2 :</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="476"/>
+        <location filename="../../src/app/MainWindow.cpp" line="493"/>
         <source>About %1</source>
         <translation>À propos de %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="488"/>
+        <location filename="../../src/app/MainWindow.cpp" line="505"/>
         <source>Open %1 config</source>
         <translation>Ouvrir une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="489"/>
-        <location filename="../../src/app/MainWindow.cpp" line="662"/>
+        <location filename="../../src/app/MainWindow.cpp" line="506"/>
+        <location filename="../../src/app/MainWindow.cpp" line="679"/>
         <source>%1 config file (*.ocf);;All Files (*)</source>
         <translation>Fichier de configuration %1 (*.ocf);;Tous les fichiers (*)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="511"/>
+        <location filename="../../src/app/MainWindow.cpp" line="528"/>
         <source>Failed to load file !</source>
         <translation>Échec du chargement du fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="512"/>
+        <location filename="../../src/app/MainWindow.cpp" line="529"/>
         <source>The file &apos;</source>
         <translation>Le fichier &apos;</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="513"/>
+        <location filename="../../src/app/MainWindow.cpp" line="530"/>
         <source>was be to open but it is probably corrupted.</source>
         <translation>a pu être ouvert mais il est probablement corrompu.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="514"/>
+        <location filename="../../src/app/MainWindow.cpp" line="531"/>
         <source>It is not possible to load this file !</source>
         <translation>Impossible de charger ce fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="571"/>
+        <location filename="../../src/app/MainWindow.cpp" line="588"/>
         <source>ORV connected</source>
         <translation>ORV connecté</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="571"/>
+        <location filename="../../src/app/MainWindow.cpp" line="588"/>
         <source>Do you want load a ORV and lose the last modification ?</source>
         <translation>Voulez-vous charger un ORV et perdre les dernières modifications ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="661"/>
+        <location filename="../../src/app/MainWindow.cpp" line="602"/>
+        <source>The device was disconnected.</source>
+        <translation>L&apos;appareil a été déconnecté.</translation>
+    </message>
+    <message>
+        <location filename="../../src/app/MainWindow.cpp" line="678"/>
         <source>Save %1 config</source>
         <translation>Enregistrer une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="703"/>
+        <location filename="../../src/app/MainWindow.cpp" line="720"/>
         <source>No file !</source>
         <translation>Aucun fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="704"/>
+        <location filename="../../src/app/MainWindow.cpp" line="721"/>
         <source>No file to reload !</source>
         <translation>Aucun fichier à recharger !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="705"/>
+        <location filename="../../src/app/MainWindow.cpp" line="722"/>
         <source>Reload default ?</source>
         <translation>Recharger les valeurs par défaut ?</translation>
     </message>
@@ -2650,7 +2655,7 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         <translation>Importer</translation>
     </message>
     <message numerus="yes">
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="94"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="95"/>
         <source>Counter frames: %n</source>
         <translation>
             <numerusform>Compteur de trames : %n</numerusform>
@@ -2658,47 +2663,47 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         </translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="169"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="170"/>
         <source>Delete all frames</source>
         <translation>Supprimer toutes les trames</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="169"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="170"/>
         <source>Are you sure to delete all frames ?</source>
         <translation>Voulez-vous vraiment supprimer toutes les trames ?</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="213"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="215"/>
         <source>Export selected frames to clipboard</source>
         <translation>Exporter les trames sélectionnées vers le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="215"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="217"/>
         <source>Export selected frames as QR Code</source>
         <translation>Exporter les trames sélectionnées en QR Code</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="217"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="219"/>
         <source>Export all frames to clipboard</source>
         <translation>Exporter toutes les trames vers le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="218"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="220"/>
         <source>Export all frames as QR Code</source>
         <translation>Exporter toutes les trames en QR Code</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="225"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="227"/>
         <source>Import frames from clipboard</source>
         <translation>Importer des trames depuis le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="249"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="251"/>
         <source>Save Qr Image</source>
         <translation>Enregistrer l&apos;image QR</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="250"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="252"/>
         <source>Images (*.png)</source>
         <translation>Images (*.png)</translation>
     </message>
@@ -3130,42 +3135,42 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
 <context>
     <name>WdgTreeViewFrame</name>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="22"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="23"/>
         <source>Frames</source>
         <translation>Trames</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="22"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="23"/>
         <source>Parameter</source>
         <translation>Paramètre</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="22"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="23"/>
         <source>Value</source>
         <translation>Valeur</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="32"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="33"/>
         <source>Import frames from clipboard</source>
         <translation>Importer des trames depuis le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="34"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="35"/>
         <source>Export selected frames to clipboard</source>
         <translation>Exporter les trames sélectionnées vers le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="36"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="37"/>
         <source>Export all frames to clipboard</source>
         <translation>Exporter toutes les trames vers le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="37"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="38"/>
         <source>Remove selected frames</source>
         <translation>Supprimer les trames sélectionnées</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="39"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="40"/>
         <source>Remove all frames</source>
         <translation>Supprimer toutes les trames</translation>
     </message>
@@ -3173,22 +3178,22 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
 <context>
     <name>WdgTreeViewParams</name>
     <message>
-        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="21"/>
+        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="22"/>
         <source>Parameters</source>
         <translation>Paramètres</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="21"/>
+        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="22"/>
         <source>Value</source>
         <translation>Valeur</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="30"/>
+        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="31"/>
         <source>Add selected parameters to frames</source>
         <translation>Ajouter les paramètres sélectionnés aux trames</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="31"/>
+        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="32"/>
         <source>Add all parameters to frames</source>
         <translation>Ajouter tous les paramètres aux trames</translation>
     </message>

@@ -1,26 +1,42 @@
 #include "app/FileDialogs.h"
 
+#include "gui/OpenWindow.h"
+
 #include <QFileDialog>
 
 namespace {
+/// A file dialog run under an OpenWindow guard, so that a device window that asked for it can
+/// close it (the QFileDialog statics give no hold on their dialog).
+QString runFileDialog(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                      QFileDialog::AcceptMode mode, QFileDialog::Options options = {})
+{
+    QFileDialog dialog(parent, caption, dir, filter);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOptions(options);
+    if (OpenWindow::exec(&dialog) != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
+}
+
 class QtFileDialogs : public FileDialogs
 {
 public:
     QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                             const QString &filter) override
     {
-        return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+        return runFileDialog(parent, caption, dir, filter, QFileDialog::AcceptOpen);
     }
     QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
                             const QString &filter) override
     {
-        return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+        return runFileDialog(parent, caption, dir, filter, QFileDialog::AcceptSave);
     }
     QString getAppendFileName(QWidget *parent, const QString &caption, const QString &dir,
                               const QString &filter) override
     {
-        return QFileDialog::getSaveFileName(parent, caption, dir, filter, nullptr,
-                                            QFileDialog::DontConfirmOverwrite);
+        return runFileDialog(parent, caption, dir, filter, QFileDialog::AcceptSave,
+                             QFileDialog::DontConfirmOverwrite);
     }
 };
 

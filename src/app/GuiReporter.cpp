@@ -1,5 +1,7 @@
 #include "app/GuiReporter.h"
 
+#include "gui/OpenWindow.h"
+
 #include <QMessageBox>
 #include <QStatusBar>
 
@@ -18,7 +20,12 @@ int GuiReporter::box(const Box &b)
         mb.setDefaultButton(static_cast<QMessageBox::StandardButton>(b.defaultButton));
     if (b.text.startsWith(QLatin1String("<")))
         mb.setTextFormat(Qt::RichText);
-    return mb.exec();
+    // A box of a device's window is closed with it when the device goes (no answer given).
+    const OpenWindow open(&mb);
+    if (open.closed())
+        return NoButton;
+    const int answer = mb.exec();
+    return open.closed() ? int(NoButton) : answer;
 }
 
 void GuiReporter::status(const QString &text, int timeoutMs)

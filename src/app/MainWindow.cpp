@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "gui/GuiResources.h"
+#include "gui/OpenWindow.h"
 #include "app/FileDialogs.h"
 #include "app/WdgMain.h"
 #include "common/Reporter.h"
@@ -257,6 +258,18 @@ void MainWindow::installStatusBar(OrvObject *device)
     QCoreApplication::processEvents();
 }
 
+OrvObject *MainWindow::takePendingDevice()
+{
+    OrvObject *device = m_pendingOrv;
+    m_pendingOrv = nullptr;
+    if (device && !device->isConnected()) {
+        // Pulled out again while the question was open or since: no page, no load.
+        delete device;
+        return nullptr;
+    }
+    return device;
+}
+
 void MainWindow::dropDevice()
 {
     OrvObject *old = m_orv;
@@ -266,10 +279,14 @@ void MainWindow::dropDevice()
     if (!old)
         return;
     // The device object may still be on the stack below this call (a page button, a box of
-    // one of its transactions): it goes once control is back in the event loop.
+    // one of its transactions, one of its tools' dialogs, the poll that runs in their event
+    // loops): its windows are closed now, and it goes once the outermost of their exec()
+    // calls has returned and control is back in the event loop. It leaves its page, which is
+    // deleted with the next turn of any event loop.
     old->stopUpdates();
     old->hide();
-    old->deleteLater();
+    old->setParent(this);
+    OpenWindow::retire(old);
 }
 
 void MainWindow::updateActions(bool devicePage)
@@ -598,13 +615,13 @@ void MainWindow::on_orvManager()
 
     if (m_orv && !m_orv->isConnected()) {
         _onWdgClose();
+        reporter().status(tr("The device was disconnected."), Reporter::kStatusTimeoutMs);
         return;
     }
 
     if (!m_orv) {
         bool failed = false;
-        OrvObject *device = m_pendingOrv;
-        m_pendingOrv = nullptr;
+        OrvObject *device = takePendingDevice();
         if (!device)
             device = OrvFactory::connectUsb(this, &failed);
         if (device) {
@@ -721,10 +738,13 @@ void MainWindow::on_actionReload_triggered()
     box.informativeText = tr("Reload default ?");
     box.buttons = Reporter::Yes | Reporter::No;
     box.defaultButton = Reporter::Yes;
-    if (reporter().box(box) == Reporter::Yes) {
+    // The box is the page's: closed with it when a device plugged in meanwhile is taken.
+    const QPointer<OrvObject> device = m_orv;
+    const OpenWindow pageBox(nullptr, device);
+    if (reporter().box(box) == Reporter::Yes && !pageBox.closed()) {
         QCoreApplication::processEvents();
-        if (m_orv)
-            m_orv->loadDefaultConfig();
+        if (device && device == m_orv)
+            device->loadDefaultConfig();
     }
 }
 
@@ -829,8 +849,7 @@ void MainWindow::_onOrvBlePicked(const QString &address)
 {
     if (m_orv)
         return;
-    OrvObject *device = m_pendingOrv;
-    m_pendingOrv = nullptr;
+    OrvObject *device = takePendingDevice();
     if (!device)
         device = OrvFactory::connectBle(address, this);
     if (m_orv) {

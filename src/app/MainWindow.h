@@ -148,8 +148,12 @@ private:
     void installOfflinePage(OrvObject *device);
     /// Shows the device's status bar as the window's.
     void installStatusBar(OrvObject *device);
-    /// Forgets the device object shown (deleted once control is back in the event loop).
+    /// Forgets the device object shown: its open windows are closed, and it is deleted once
+    /// the outermost of their exec() calls has returned (see OpenWindow).
     void dropDevice();
+    /// Takes the device found on USB while an offline device was shown; null when there is
+    /// none or it is no longer connected (then it is deleted).
+    OrvObject *takePendingDevice();
     /// Enables the actions that need a device page (argument: such a page is shown).
     void updateActions(bool devicePage);
     /// Shows the updater page: the USB poll stops and the file actions rest until it closes.

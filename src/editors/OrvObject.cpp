@@ -1,6 +1,7 @@
 #include "editors/OrvObject.h"
 
 #include "device/Catalog.h"
+#include "gui/OpenWindow.h"
 #include "links/Comm.h"
 #include "tools/DlgChangeKeys.h"
 #include "tools/DlgUartTerm.h"
@@ -98,9 +99,10 @@ QByteArray OrvObject::runAction(const QByteArray &value, int timeoutMs)
     return protocol().exchangeParams(params(), nullptr, timeoutMs, true);
 }
 
-// The frames dialogs are children of the device object: the USB poll keeps running while they
-// are open, and a device unplugged meanwhile closes its page and deletes the object with its
-// dialog. So the dialog lives on the heap and nothing of the object is touched after it went.
+// The tools' dialogs are children of the device object, and the USB poll keeps running while
+// they are open: a device unplugged meanwhile closes its page and retires the object, which
+// closes the dialogs and is deleted once their exec() has returned (see OpenWindow). After a
+// dialog returns nothing more is shown or started for a retired object.
 
 void OrvObject::exportFrames()
 {
@@ -108,19 +110,19 @@ void OrvObject::exportFrames()
     const OrvParamList params = exportParams();
     QPointer<DlgMakeFrames> dialog =
         new DlgMakeFrames(this, params, tables().paramNames, tables().bufferFlags, defaultFramePayload());
-    dialog->exec();
+    OpenWindow::exec(dialog);
     delete dialog.data();
 }
 
 void OrvObject::importFrames()
 {
     QPointer<DlgMakeFrames> dialog = new DlgMakeFrames(this, tables().paramNames, tables().bufferFlags);
-    const int result = dialog->exec();
+    const int result = OpenWindow::exec(dialog);
     if (!dialog)
-        return; // the device object went with it
+        return;
     const OrvFrameList frames = dialog->frames();
     delete dialog.data();
-    if (result == QDialog::Accepted)
+    if (result == QDialog::Accepted && !OpenWindow::closing(this))
         DeviceSession::importFrames(frames);
 }
 
@@ -132,7 +134,7 @@ int OrvObject::openKeysDialog()
     connect(dialog.data(), &DlgChangeKeys::writeNewKeys, this, &OrvObject::updateLoRaWANKeys);
     connect(this, &OrvObject::cfgAppliedToDevice, dialog.data(), &DlgChangeKeys::writeSuccessSlot);
     dialog->setDevEui(identifier());
-    const int result = dialog->exec();
+    const int result = OpenWindow::exec(dialog);
     delete dialog.data();
     return result;
 }
@@ -147,8 +149,10 @@ void OrvObject::openKivTerminal()
     if (terminalAvailable()) {
         QPointer<DlgUartTerm> dialog = new DlgUartTerm(this);
         dialog->terminal()->setLink(this, Protocol::kCmdSerialWrite, Protocol::kCmdSerialRead);
-        dialog->exec();
+        OpenWindow::exec(dialog);
         delete dialog.data();
     }
+    if (OpenWindow::closing(this))
+        return; // the device went while the terminal was open: nothing to refresh
     startUpdates(refreshMs);
 }

@@ -2,6 +2,7 @@
 
 #include "common/Reporter.h"
 #include "frames/FrameQr.h"
+#include "gui/OpenWindow.h"
 #include "app/FileDialogs.h"
 #include "ui_WdgMakeFrames.h"
 
@@ -167,7 +168,8 @@ void WdgMakeFrames::onDeleteAllFrames()
     WdgTreeViewFrame *view = m_ui->widget_TreeViewFrames;
     if (view->frameCount() > 0) {
         if (reporter().question(tr("Delete all frames"), tr("Are you sure to delete all frames ?"),
-                                Reporter::Yes | Reporter::No, Reporter::NoButton, this) != Reporter::Yes)
+                                Reporter::Yes | Reporter::No, Reporter::NoButton, this) != Reporter::Yes ||
+            OpenWindow::closing(this))
             return;
         view->removeAll();
     }
@@ -216,14 +218,14 @@ void WdgMakeFrames::on_toolButton_export_clicked()
                    &WdgMakeFrames::onExportSelectedFramesToQrCode);
     menu.addAction(tr("Export all frames to clipboard"), this, &WdgMakeFrames::onExportAllFramesToClipboard);
     menu.addAction(tr("Export all frames as QR Code"), this, &WdgMakeFrames::onExportAllFramesToQrCode);
-    menu.exec(QCursor::pos());
+    OpenWindow::exec(&menu, QCursor::pos());
 }
 
 void WdgMakeFrames::on_toolButton_import_clicked()
 {
     QMenu menu(this);
     menu.addAction(tr("Import frames from clipboard"), this, &WdgMakeFrames::onImportFramesFromClipboard);
-    menu.exec(QCursor::pos());
+    OpenWindow::exec(&menu, QCursor::pos());
 }
 
 void WdgMakeFrames::onExportSelectedFramesToClipboard()
@@ -248,7 +250,7 @@ void WdgMakeFrames::onExportSelectedFramesToQrCode()
     }
     const QString path = fileDialogs().getSaveFileName(this, tr("Save Qr Image"),
                                                        QStringLiteral("qr_code.png"), tr("Images (*.png)"));
-    if (path.isEmpty())
+    if (path.isEmpty() || OpenWindow::closing(this))
         return;
     if (!FrameQr::savePng(qr.image, path))
         FrameQr::reportFailure(reporter(), QString(), this);
@@ -263,8 +265,11 @@ void WdgMakeFrames::onExportAllFramesToQrCode()
 void WdgMakeFrames::onImportFramesFromClipboard()
 {
     const FrameImport imported = importText(QGuiApplication::clipboard()->text());
-    for (const QString &line : imported.invalidLines)
+    for (const QString &line : imported.invalidLines) {
         reporter().information(invalidFramesTitle(), invalidFrameText(line), this);
+        if (OpenWindow::closing(this))
+            return; // the device went while the box was open: no further box
+    }
     for (const OrvFrame &f : imported.frames)
         addFrameToView(f);
 }

@@ -1,5 +1,6 @@
 #include "tools/WdgTreeViewFrame.h"
 
+#include "gui/OpenWindow.h"
 #include "tools/WdgTreeViewParams.h"
 
 #include <QAction>
@@ -183,7 +184,7 @@ void WdgTreeViewFrame::onCustomContextMenuRequested(const QPoint &pos)
     m_actExportSelected->setEnabled(selected);
     m_actRemoveSelected->setEnabled(selected);
     m_actExportAll->setEnabled(frameCount() > 0);
-    m_menu->exec(viewport()->mapToGlobal(pos));
+    OpenWindow::exec(m_menu, viewport()->mapToGlobal(pos));
     m_actExportSelected->setEnabled(true);
     m_actRemoveSelected->setEnabled(true);
     m_actExportAll->setEnabled(true);

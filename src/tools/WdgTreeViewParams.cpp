@@ -1,6 +1,7 @@
 #include "tools/WdgTreeViewParams.h"
 
 #include "common/Hex.h"
+#include "gui/OpenWindow.h"
 
 #include <QAction>
 #include <QMenu>
@@ -112,7 +113,7 @@ void WdgTreeViewParams::onCustomContextMenuRequested(const QPoint &pos)
 {
     m_actAddSelected->setEnabled(indexAt(pos).isValid());
     m_actAddAll->setEnabled(!m_params.isEmpty());
-    m_menu->exec(viewport()->mapToGlobal(pos));
+    OpenWindow::exec(m_menu, viewport()->mapToGlobal(pos));
     m_actAddSelected->setEnabled(true);
     m_actAddAll->setEnabled(true);
 }
