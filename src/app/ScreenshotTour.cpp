@@ -207,6 +207,7 @@ bool ScreenshotTour::autoConfigPage()
         ScriptedFileDialogs dialogs;
         dialogs.setNextFileName(m_configFile);
         page->on_toolButton_selectFile_clicked();
+        page->start();
     }
     if (page->configFile().isEmpty()) {
         fail(QStringLiteral("the auto configuration page did not take %1").arg(m_configFile));
