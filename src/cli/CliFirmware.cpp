@@ -152,7 +152,8 @@ std::unique_ptr<DeviceSession> waitingBootloader(const QString &address, quint8 
     else
         link = std::make_unique<CommBle>(address);
     if (kind == FirmwareUpdater::kKindYmodem && target == FirmwareUpdater::kTargetDevice) {
-        const bool open = address.isEmpty() ? static_cast<CommUsbHid *>(link.get())->openFirst() : link->open();
+        const bool open =
+            address.isEmpty() ? static_cast<CommUsbHid *>(link.get())->openFirst() : link->open();
         if (!open || !ymodemReceiverWaits(link.get()))
             return nullptr;
     } else if (kind == FirmwareUpdater::kKindXcp && !address.isEmpty()) {
@@ -240,7 +241,8 @@ int Cli::deviceUpdate(const QStringList &args, QTextStream &out, QTextStream &er
         return Cli::kFileError;
     }
     // The whole file before anything is asked of the device.
-    const QString problem = FirmwareUpdater::fileProblem(FirmwareUpdater::kindFromSuffix(pos.first()), pos.first());
+    const QString problem =
+        FirmwareUpdater::fileProblem(FirmwareUpdater::kindFromSuffix(pos.first()), pos.first());
     if (!problem.isEmpty()) {
         err << problem << '\n';
         return Cli::kFileError;

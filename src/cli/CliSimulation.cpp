@@ -278,8 +278,9 @@ bool Cli::setUpSimBootloaders(const QCommandLineParser &p, SimDevice &device, QT
     if (ymodemWaiting)
         boot.restartInto(Protocol::kTagDevice, SimBootloaders::kKindYmodem);
     else if (xcpWaiting)
-        boot.restartInto(p.value(QStringLiteral("target")) == QLatin1String("ble-module") ? Protocol::kTagBleModule
-                                                                                       : Protocol::kTagDevice,
+        boot.restartInto(p.value(QStringLiteral("target")) == QLatin1String("ble-module")
+                             ? Protocol::kTagBleModule
+                             : Protocol::kTagDevice,
                          SimBootloaders::kKindXcp);
     return true;
 }

@@ -25,9 +25,9 @@
 /// What the S-record reader met in a file.
 struct SRecordStats
 {
-    quint64 lines = 0;        ///< lines read (empty ones included)
-    quint64 dataRecords = 0;  ///< S1/S2/S3 records with data, stored
-    quint64 corruptLines = 0; ///< S1/S2/S3 lines skipped: checksum, length, address range
+    quint64 lines = 0;            ///< lines read (empty ones included)
+    quint64 dataRecords = 0;      ///< S1/S2/S3 records with data, stored
+    quint64 corruptLines = 0;     ///< S1/S2/S3 lines skipped: checksum, length, address range
     quint64 firstCorruptLine = 0; ///< number (from 1) of the first of them, 0 when none
 };
 

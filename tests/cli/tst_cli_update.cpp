@@ -301,9 +301,9 @@ void TestCliUpdate::updateReadsRecordsByTheirCount()
     QVERIFY(writeFile(bin, randomBytes(3000, rng)));
     const QString clean = dir.filePath(QStringLiteral("clean.srec"));
     const Result made =
-        run(QStringLiteral("srec_cat"), {bin, QStringLiteral("-binary"), QStringLiteral("-offset"),
-                                         QStringLiteral("0x08000000"), QStringLiteral("-o"), clean,
-                                         QStringLiteral("-motorola"), QStringLiteral("-address-length=4")});
+        run(QStringLiteral("srec_cat"),
+            {bin, QStringLiteral("-binary"), QStringLiteral("-offset"), QStringLiteral("0x08000000"),
+             QStringLiteral("-o"), clean, QStringLiteral("-motorola"), QStringLiteral("-address-length=4")});
     QVERIFY2(made.code == 0, qPrintable(made.err));
     QByteArray text;
     for (const QByteArray &line : readAll(clean).split('\n')) {
@@ -335,10 +335,10 @@ void TestCliUpdate::updateRefusesFileBeforeRestart_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("message");
     const QStringList module{"--ble", "00:80:E1:26:00:01", "--target", "ble-module"};
-    QTest::newRow("corrupt line") << module << "fw.srec"
-                                  << QByteArray("S00600004844521B\nS1050000414277\nS1050002414274\n")
-                                  << "Line 3 of the firmware file fw.srec is corrupt (byte count or checksum): "
-                                     "nothing was sent.";
+    QTest::newRow("corrupt line")
+        << module << "fw.srec" << QByteArray("S00600004844521B\nS1050000414277\nS1050002414274\n")
+        << "Line 3 of the firmware file fw.srec is corrupt (byte count or checksum): "
+           "nothing was sent.";
     QTest::newRow("no data records") << module << "fw.srec" << QByteArray("S00600004844521B\nS9030000FC\n")
                                      << "The firmware file fw.srec holds no data records.";
     QTest::newRow("empty .sfb") << QStringList() << "fw.sfb" << QByteArray()
@@ -418,7 +418,8 @@ void TestCliUpdate::updateFinishesStoppedUpdate_data()
                                                        << "Firmware sent";
     // (Over BLE the failed identification alone takes 13 s: --resume skips it.)
     QTest::newRow("YMODEM bootloader asking over BLE, --resume")
-        << QStringList{"--ble", ble, "--sim-ymodem", "waiting", "--resume"} << "fw.sfb" << "Firmware sent";
+        << QStringList{"--ble", ble, "--sim-ymodem", "waiting", "--resume"} << "fw.sfb"
+        << "Firmware sent";
     QTest::newRow("--resume") << QStringList{"--sim-ymodem", "waiting", "--resume"} << "fw.sfb"
                               << "Firmware sent";
     QTest::newRow("XCP bootloader of the BLE module")

@@ -399,7 +399,8 @@ void TestDeviceUpdater::stopMidTransferAndStartAgain()
     QVERIFY(lines.contains(QStringLiteral("Stopping the update...")));
     // The step under way gets its outcome on its own line.
     if (xcp)
-        QVERIFY2(lines.contains(QStringLiteral("Programming 6000 bytes starting at 0x00001000...[ERROR] (stopped)")),
+        QVERIFY2(lines.contains(
+                     QStringLiteral("Programming 6000 bytes starting at 0x00001000...[ERROR] (stopped)")),
                  qPrintable(lines.join('|')));
     QCOMPARE(lines.last(),
              QStringLiteral("Update stopped. The controller stays in its bootloader until it "

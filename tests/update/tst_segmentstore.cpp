@@ -303,9 +303,8 @@ void TestSegmentStore::parseLine_data()
     QTest::newRow("S3 alone") << QByteArray("S3") << 0u << corrupt << 0u << QByteArray();
     QTest::newRow("longer than any record, count 0")
         << QByteArray("S3") + QByteArray(600, '0') << 0u << ignored << 0u << QByteArray();
-    QTest::newRow("longest record and more")
-        << srecLine(3, 0, QByteArray(250, 'z')) + QByteArray(100, 'F') << 0u << data << 0u
-        << QByteArray(250, 'z');
+    QTest::newRow("longest record and more") << srecLine(3, 0, QByteArray(250, 'z')) + QByteArray(100, 'F')
+                                             << 0u << data << 0u << QByteArray(250, 'z');
 }
 
 void TestSegmentStore::parseLine()

@@ -180,21 +180,27 @@ void TestUpdater::refusals_data()
     const QString kivBle = QStringLiteral("This kind of bootloader with KIV-BLE is not supported");
     QTest::newRow("device kind 1") << QByteArray("\x41") << false << 0x40 << "fw.hex" << orv << QByteArray();
     QTest::newRow("device kind 5") << QByteArray("\x45") << false << 0x40 << "fw.sfb" << orv << QByteArray();
-    QTest::newRow("no device entry, .hex") << QByteArray("\x63") << false << 0x40 << "fw.hex" << orv << QByteArray();
-    QTest::newRow("BLE module kind 2") << QByteArray("\x62") << true << 0x60 << "fw.srec" << kivBle << QByteArray();
-    QTest::newRow("no BLE module") << QByteArray("\x42") << true << 0x60 << "fw.srec" << kivBle << QByteArray();
+    QTest::newRow("no device entry, .hex")
+        << QByteArray("\x63") << false << 0x40 << "fw.hex" << orv << QByteArray();
+    QTest::newRow("BLE module kind 2")
+        << QByteArray("\x62") << true << 0x60 << "fw.srec" << kivBle << QByteArray();
+    QTest::newRow("no BLE module") << QByteArray("\x42") << true << 0x60 << "fw.srec" << kivBle
+                                   << QByteArray();
     QTest::newRow("S-record for ST Ymodem")
         << QByteArray("\x42") << false << 0x40 << "fw.srec"
-        << "The file fw.srec is not a firmware file for the bootloader \"ST Ymodem\" (ST Ymodem (*.sfb))." << QByteArray();
+        << "The file fw.srec is not a firmware file for the bootloader \"ST Ymodem\" (ST Ymodem (*.sfb))."
+        << QByteArray();
     QTest::newRow("XCP over USB") << QByteArray("\x43") << false << 0x40 << "fw.srec"
-                                  << "This controller is updated over BLE: connect to the device over BLE." << QByteArray();
-    QTest::newRow("serial module: nothing") << QByteArray("\x21") << false << 0x20 << "fw.hex" << QString() << QByteArray();
+                                  << "This controller is updated over BLE: connect to the device over BLE."
+                                  << QByteArray();
+    QTest::newRow("serial module: nothing")
+        << QByteArray("\x21") << false << 0x20 << "fw.hex" << QString() << QByteArray();
     // The whole file is looked at before the controller is restarted.
     QTest::newRow("empty .sfb") << QByteArray("\x42") << false << 0x40 << "fw.sfb"
                                 << "The firmware file fw.sfb is empty." << QByteArray("-");
     QTest::newRow("S-record without data records")
-        << QByteArray("\x43") << true << 0x40 << "fw.srec" << "The firmware file fw.srec holds no data records."
-        << QByteArray("S00600004844521B\nS9030000FC\n");
+        << QByteArray("\x43") << true << 0x40 << "fw.srec"
+        << "The firmware file fw.srec holds no data records." << QByteArray("S00600004844521B\nS9030000FC\n");
     QTest::newRow("S-record with a corrupt line")
         << QByteArray("\x42\x63") << true << 0x60 << "fw.srec"
         << "Line 3 of the firmware file fw.srec is corrupt (byte count or checksum): nothing was sent."
@@ -306,8 +312,9 @@ void TestUpdater::deviceReadAgainAfterItEnumeratesAgain()
         QCOMPARE(m_session->orvRev(), 0x0110);
         QCOMPARE(rec.messages.last(), QStringLiteral("Firmware sent"));
     } else {
-        QCOMPARE(rec.messages.last(),
-                 QStringLiteral("The device did not come back on USB after the update: it can't be read again."));
+        QCOMPARE(
+            rec.messages.last(),
+            QStringLiteral("The device did not come back on USB after the update: it can't be read again."));
     }
 }
 

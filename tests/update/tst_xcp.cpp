@@ -534,8 +534,7 @@ void TestXcp::lostUnlockAnswerIsNoRejection()
     g_script.answers = {hex("FF 10 00 08 0800 0101"), hex("FF 00 00 000000"), hex("FF 00 00 40 000000")};
     QCOMPARE(xcp.Start(), int(XcpLoader::kStartOk));
     // Connected again on the same link, without ending programming or resetting the target.
-    QCOMPARE(g_script.sent.mid(4),
-             (QList<QByteArray>{hex("FF 00 00"), hex("FD"), hex("D2")}));
+    QCOMPARE(g_script.sent.mid(4), (QList<QByteArray>{hex("FF 00 00"), hex("FD"), hex("D2")}));
     QCOMPARE(g_script.closes, 0);
     QCOMPARE(g_script.opens, 2);
 
@@ -552,7 +551,8 @@ void TestXcp::loadFailures_data()
     QTest::addColumn<bool>("missing");
     QTest::newRow("no data records") << QByteArray("S00600004844521B\nS9030000FC\n") << false;
     QTest::newRow("missing file") << QByteArray() << true;
-    QTest::newRow("corrupt line") << QByteArray("S00600004844521B\nS1050000414277\nS1050002414274\n") << false;
+    QTest::newRow("corrupt line") << QByteArray("S00600004844521B\nS1050000414277\nS1050002414274\n")
+                                  << false;
 }
 
 void TestXcp::loadFailures()
