@@ -32,37 +32,37 @@
 <context>
     <name>Ble</name>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="97"/>
+        <location filename="../../src/links/Ble.cpp" line="98"/>
         <source>Trying to connect device : %1 ...</source>
         <translation>Tentative de connexion à l&apos;appareil : %1 ...</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="102"/>
+        <location filename="../../src/links/Ble.cpp" line="104"/>
         <source>Connection Completed.</source>
         <translation>Connexion établie.</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="106"/>
+        <location filename="../../src/links/Ble.cpp" line="108"/>
         <source>Error %1 in Connection</source>
         <translation>Erreur %1 pendant la connexion</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="110"/>
+        <location filename="../../src/links/Ble.cpp" line="112"/>
         <source>Connection Timeout reached</source>
         <translation>Délai de connexion dépassé</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="266"/>
+        <location filename="../../src/links/Ble.cpp" line="285"/>
         <source>Connection to device : %1 OK, Scanning Services ...</source>
         <translation>Connexion à l&apos;appareil : %1 OK, recherche des services ...</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="273"/>
+        <location filename="../../src/links/Ble.cpp" line="292"/>
         <source>device : %1 disconnected</source>
         <translation>appareil : %1 déconnecté</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="282"/>
+        <location filename="../../src/links/Ble.cpp" line="301"/>
         <source>Error %1 during connection, please connect again</source>
         <translation>Erreur %1 pendant la connexion, veuillez vous reconnecter</translation>
     </message>
@@ -141,8 +141,8 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="174"/>
         <location filename="../../src/cli/CliFiles.cpp" line="158"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="101"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="164"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="175"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="239"/>
         <source>Can&apos;t open file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
     </message>
@@ -173,7 +173,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="262"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="168"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="249"/>
         <source>--sim-schedule is an option of device watch</source>
         <translation>--sim-schedule est une option de device watch</translation>
     </message>
@@ -184,7 +184,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="271"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="174"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="255"/>
         <source>the --sim-* options need --simulate</source>
         <translation>les options --sim-* demandent --simulate</translation>
     </message>
@@ -239,17 +239,17 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>file info demande exactement un FILE.ocf</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="98"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="172"/>
         <source>firmware info needs exactly one FILE.srec</source>
         <translation>firmware info demande exactement un FILE.srec</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="107"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="181"/>
         <source>Can&apos;t read the firmware file &apos;%1&apos;!</source>
         <translation>Impossible de lire le fichier de micrologiciel « %1 » !</translation>
     </message>
     <message numerus="yes">
-        <location filename="../../src/cli/CliFirmware.cpp" line="114"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="188"/>
         <source>%n corrupt lines skipped</source>
         <translation>
             <numerusform>%n ligne corrompue ignorée</numerusform>
@@ -257,24 +257,34 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="118"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="192"/>
         <source>The file &apos;%1&apos; holds no data records.</source>
         <translation>Le fichier « %1 » ne contient aucun enregistrement de données.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="154"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="229"/>
         <source>device update needs exactly one firmware FILE</source>
         <translation>device update demande exactement un FILE de micrologiciel</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="157"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="232"/>
         <source>--target is &apos;device&apos; or &apos;ble-module&apos;</source>
         <translation>--target vaut &apos;device&apos; ou &apos;ble-module&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="162"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="237"/>
         <source>--connect-timeout takes a number of seconds above 0</source>
         <translation>--connect-timeout prend un nombre de secondes supérieur à 0</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFirmware.cpp" line="294"/>
+        <source>No bootloader waits for a firmware file.</source>
+        <translation>Aucun chargeur d&apos;amorçage n&apos;attend de fichier de micrologiciel.</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFirmware.cpp" line="313"/>
+        <source>The controller waits in its bootloader: finishing the stopped update.</source>
+        <translation>Le contrôleur attend dans son chargeur d&apos;amorçage : fin de la mise à jour arrêtée.</translation>
     </message>
     <message>
         <location filename="../../src/cli/CliFleet.cpp" line="57"/>
@@ -298,33 +308,33 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>argument inattendu &apos;%1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="86"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="87"/>
         <source>--sim-refuse takes a parameter id from 0 to 63</source>
         <translation>--sim-refuse prend un identifiant de paramètre de 0 à 63</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="118"/>
-        <location filename="../../src/cli/CliSimulation.cpp" line="284"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="119"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="299"/>
         <source>Can&apos;t write file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;écrire le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="132"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="133"/>
         <source>the simulator state file &apos;%1&apos; can&apos;t be read</source>
         <translation>le fichier d&apos;état du simulateur « %1 » ne peut pas être lu</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="164"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="165"/>
         <source>unknown --sim-fault &apos;%1&apos;</source>
         <translation>valeur inconnue pour --sim-fault : &apos;%1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="189"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="190"/>
         <source>unknown --sim-schedule &apos;%1&apos;</source>
         <translation>valeur inconnue pour --sim-schedule : &apos;%1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="206"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="207"/>
         <source>unknown %1 item &apos;%2&apos;</source>
         <translation>élément inconnu pour %1 : &apos;%2&apos;</translation>
     </message>
@@ -489,7 +499,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     <message>
         <location filename="../../src/cli/CliHelp.cpp" line="70"/>
         <source>  device update FILE [--target device|ble-module] [--seed-key LIB]
-                     [--connect-timeout SECONDS]
+                     [--connect-timeout SECONDS] [--resume]
       Updates the firmware of the device&apos;s main controller (default) or of its
       BLE radio module: reads the bootloader kinds, checks that FILE suits the
       bootloader (.sfb for &quot;ST Ymodem&quot;, .srec for &quot;BootQuor&quot;), restarts the
@@ -500,10 +510,15 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
       --seed-key LIB: seed-and-key library for bootloaders that ask for a key
       (default: the &quot;SeedKeyLibrary&quot; setting). --connect-timeout: how long to
       keep trying to reach the XCP bootloader (default 30 s).
+      FILE is checked whole first: a corrupt S-record line, an S-record file
+      without data or an empty .sfb is refused before the restart. A stopped
+      update is finished by the same command: a controller that waits in its
+      bootloader (YMODEM asking for a file, XCP answering CONNECT) gets FILE
+      at once; --resume looks only for such a bootloader.
 
 </source>
         <translation>  device update FILE [--target device|ble-module] [--seed-key LIB]
-                     [--connect-timeout SECONDES]
+                     [--connect-timeout SECONDES] [--resume]
       Met à jour le micrologiciel du contrôleur principal de l&apos;appareil (par
       défaut) ou de son module radio BLE : lit les types de chargeur d&apos;amorçage,
       vérifie que FILE convient au chargeur (.sfb pour &quot;ST Ymodem&quot;, .srec pour
@@ -515,11 +530,44 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
       --seed-key LIB : bibliothèque seed-and-key pour les chargeurs qui demandent
       une clé (par défaut : le réglage &quot;SeedKeyLibrary&quot;). --connect-timeout : durée
       pendant laquelle joindre le chargeur XCP est retenté (30 s par défaut).
+      FILE est d&apos;abord vérifié en entier : une ligne S-record corrompue, un fichier
+      S-record sans données ou un .sfb vide est refusé avant le redémarrage. Une
+      mise à jour arrêtée se termine par la même commande : un contrôleur qui
+      attend dans son chargeur (YMODEM demandant un fichier, XCP répondant à
+      CONNECT) reçoit FILE aussitôt ; --resume ne cherche qu&apos;un tel chargeur.
 
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="84"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="136"/>
+        <source>  --sim-ymodem SPEC (device update) the simulated YMODEM bootloader misbehaves:
+                    comma list of silent, drop:N[xK] (answer to block N lost
+                    K times), nak:N[xK], ack-first-eot, waiting (in its
+                    bootloader from the start)
+</source>
+        <translation>  --sim-ymodem SPEC (device update) le chargeur YMODEM simulé se comporte mal :
+                    liste séparée par des virgules de silent, drop:N[xK] (réponse
+                    au bloc N perdue K fois), nak:N[xK], ack-first-eot, waiting
+                    (dans son chargeur dès le départ)
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="144"/>
+        <source>  --sim-xcp SPEC    (device update) the simulated XCP bootloader: comma list of
+                    protected, motorola, require-encrypted, silent,
+                    unknown:N (N CONNECTs refused as unknown), max-cto-pgm:N,
+                    seed:HEX, drop:N (answer to packet N lost), waiting
+                    (the --target controller in its bootloader from the start)
+</source>
+        <translation>  --sim-xcp SPEC    (device update) le chargeur XCP simulé : liste séparée par
+                    des virgules de protected, motorola, require-encrypted,
+                    silent, unknown:N (N CONNECT refusés comme inconnus),
+                    max-cto-pgm:N, seed:HEX, drop:N (réponse au paquet N perdue),
+                    waiting (le contrôleur de --target dans son chargeur dès le départ)
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="89"/>
         <source>  doctor
       Checks this machine: the USB HID devices of both device identities and
       whether this user may open each (with the fix when not), the Bluetooth
@@ -538,7 +586,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="92"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="97"/>
         <source>  firmware info FILE.srec
       Loads an S-record file as the updater does and prints &quot;segments N&quot;,
       &quot;base 0x...&quot;, &quot;size N&quot;, then one line per segment with its first and last
@@ -555,7 +603,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="99"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="104"/>
         <source>  update-check [--url URL] [--product KEY]
       Asks the release service whether a newer release of this program exists
       and prints &quot;up to date&quot; or &quot;update available: VERSION URL&quot; (no URL when
@@ -577,28 +625,28 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="108"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="113"/>
         <source>Device options:
 </source>
         <translation>Options d&apos;appareil :
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="109"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="114"/>
         <source>  --ble ADDRESS     talk to the device over BLE instead of USB HID
 </source>
         <translation>  --ble ADRESSE     dialoguer avec l&apos;appareil en BLE au lieu de l&apos;USB HID
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="110"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="115"/>
         <source>  --simulate        talk to the simulated device instead of real hardware
 </source>
         <translation>  --simulate        dialoguer avec l&apos;appareil simulé au lieu du matériel réel
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="112"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="117"/>
         <source>  --sim-state FILE  keep the simulated device&apos;s parameters in FILE between runs
 </source>
         <translation>  --sim-state FILE  garder les paramètres de l&apos;appareil simulé dans FILE entre
@@ -606,7 +654,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="114"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="119"/>
         <source>  --sim-fault SPEC  make the simulated device misbehave: unplugged, silent,
                     wrong-link-code, not-acknowledged, device-error:CODE,
                     truncated-load, corrupted-load, unplug-after:N (requests),
@@ -625,7 +673,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="122"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="127"/>
         <source>  --sim-refuse ID   make the simulated device refuse parameter ID (repeatable)
 </source>
         <translation>  --sim-refuse ID   faire refuser le paramètre ID par l&apos;appareil simulé
@@ -633,7 +681,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="124"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="129"/>
         <source>  --sim-schedule EVENTS
                     device watch: pull and plug the simulated device&apos;s cable
                     over time; EVENTS is a comma-separated list of unplug@MS
@@ -650,18 +698,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="131"/>
-        <source>  --sim-ymodem SPEC (device update) the simulated YMODEM bootloader misbehaves:
-                    comma list of silent, drop:N[xK] (answer to block N lost
-                    K times), nak:N[xK], ack-first-eot
-</source>
-        <translation>  --sim-ymodem SPEC (device update) le chargeur YMODEM simulé se comporte mal :
-                    liste séparée par des virgules de silent, drop:N[xK] (réponse
-                    au bloc N perdue K fois), nak:N[xK], ack-first-eot
-</translation>
-    </message>
-    <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="135"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="141"/>
         <source>  --sim-ymodem-peer COMMAND
                     (device update) an external YMODEM receiver (e.g.
                     &apos;rb -b -y&apos;) runs in the current folder instead
@@ -672,20 +709,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="138"/>
-        <source>  --sim-xcp SPEC    (device update) the simulated XCP bootloader: comma list of
-                    protected, motorola, require-encrypted, silent,
-                    unknown:N (N CONNECTs refused as unknown), max-cto-pgm:N,
-                    seed:HEX, drop:N (answer to packet N lost)
-</source>
-        <translation>  --sim-xcp SPEC    (device update) le chargeur XCP simulé : liste séparée par
-                    des virgules de protected, motorola, require-encrypted,
-                    silent, unknown:N (N CONNECT refusés comme inconnus),
-                    max-cto-pgm:N, seed:HEX, drop:N (réponse au paquet N perdue)
-</translation>
-    </message>
-    <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="143"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="150"/>
         <source>  --sim-image FILE  (device update) writes what the simulated bootloader
                     received: the YMODEM file&apos;s bytes, or the XCP memory as
                     S-records
@@ -698,14 +722,14 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="148"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="155"/>
         <source>Diagnostics:
 </source>
         <translation>Diagnostic :
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="149"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="156"/>
         <source>  --verbose         (anywhere on the line) log every step on standard error: USB,
                     BLE, each request and answer as hex (LoRaWAN keys masked),
                     the device session; QT_LOGGING_RULES narrows it down (e.g.
@@ -721,7 +745,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="155"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="162"/>
         <source>Boxes the program would show are printed on standard error; questions take
 their default answer (Cancel/No) unless an option says otherwise.
 
@@ -733,7 +757,7 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="159"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="166"/>
         <source>Language:
   Messages and this help are in French when the locale says so (LC_ALL,
   LC_MESSAGES or LANG set to fr_*, e.g. LANG=fr_FR.UTF-8). What scripts read
@@ -751,7 +775,7 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="166"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="173"/>
         <source>Exit codes:
   0  success
   1  unknown command or bad arguments
@@ -778,12 +802,12 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="189"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="196"/>
         <source>Usage: pelm-cli COMMAND [ARGUMENTS]</source>
         <translation>Utilisation : pelm-cli COMMANDE [ARGUMENTS]</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="195"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="202"/>
         <source>Try &apos;pelm-cli --help&apos;.</source>
         <translation>Essayez &apos;pelm-cli --help&apos;.</translation>
     </message>
@@ -1110,58 +1134,89 @@ Liste des paramètres inconnus : </translation>
 <context>
     <name>FirmwareUpdater</name>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="75"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="96"/>
         <source>Firmware files (*.hex *.srec *.sfb)</source>
         <translation>Fichiers de micrologiciel (*.hex *.srec *.sfb)</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="150"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="120"/>
+        <source>The firmware file %1 is empty.</source>
+        <translation>Le fichier de micrologiciel %1 est vide.</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="122"/>
+        <source>The firmware file %1 is too large.</source>
+        <translation>Le fichier de micrologiciel %1 est trop grand.</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="134"/>
+        <source>Line %1 of the firmware file %2 is corrupt (byte count or checksum): nothing was sent.</source>
+        <translation>La ligne %1 du fichier de micrologiciel %2 est corrompue (nombre d&apos;octets ou somme de contrôle) : rien n&apos;a été envoyé.</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="138"/>
+        <source>The firmware file %1 holds no data records.</source>
+        <translation>Le fichier de micrologiciel %1 ne contient aucun enregistrement de données.</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="201"/>
         <source>Firmware : </source>
         <translation>Micrologiciel : </translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="151"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="202"/>
         <source>Bootloader : </source>
         <translation>Chargeur d&apos;amorçage : </translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="221"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="282"/>
         <source>An update is already running.</source>
         <translation>Une mise à jour est déjà en cours.</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="232"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="295"/>
         <source>This kind of bootloader with ORV is not supported</source>
         <translation>Ce type de chargeur d&apos;amorçage n&apos;est pas pris en charge avec l&apos;ORV</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="235"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="298"/>
         <source>This kind of bootloader with KIV-BLE is not supported</source>
         <translation>Ce type de chargeur d&apos;amorçage n&apos;est pas pris en charge avec le KIV-BLE</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="240"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="303"/>
         <source>The file %1 is not a firmware file for the bootloader &quot;%2&quot; (%3).</source>
         <translation>Le fichier %1 n&apos;est pas un fichier de micrologiciel pour le chargeur d&apos;amorçage « %2 » (%3).</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="243"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="419"/>
+        <source>The device did not come back on USB after the update: it can&apos;t be read again.</source>
+        <translation>L&apos;appareil n&apos;est pas revenu sur l&apos;USB après la mise à jour : il ne peut pas être relu.</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="424"/>
+        <source>The device did not answer after the update.</source>
+        <translation>L&apos;appareil n&apos;a pas répondu après la mise à jour.</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="117"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="131"/>
         <source>The firmware file %1 can&apos;t be read.</source>
         <translation>Le fichier de micrologiciel %1 ne peut pas être lu.</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="245"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="306"/>
         <source>This controller is updated over BLE: connect to the device over BLE.</source>
         <translation>Ce contrôleur se met à jour en BLE : connectez-vous à l&apos;appareil en BLE.</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="259"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="325"/>
         <source>The device is busy. Please retry.</source>
         <translation>L&apos;appareil est occupé. Veuillez réessayer.</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="144"/>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="31"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="163"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="37"/>
         <source>Ble Connection failed. Please retry.</source>
         <translation>Échec de la connexion BLE. Veuillez réessayer.</translation>
     </message>
@@ -2129,44 +2184,54 @@ Redémarrer maintenant ?</translation>
         <translation>Mise à jour arrêtée. Le contrôleur reste dans son chargeur d&apos;amorçage jusqu&apos;à ce qu&apos;il soit programmé : relancez la mise à jour avec le même fichier de micrologiciel.</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="90"/>
+        <location filename="../../src/update/Update.cpp" line="78"/>
+        <source> (stopped)</source>
+        <translation> (arrêté)</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Update.cpp" line="99"/>
         <source>Start Update
 </source>
         <translation>Début de la mise à jour
 </translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="102"/>
+        <location filename="../../src/update/Update.cpp" line="111"/>
         <source>Finishing programming session...</source>
         <translation>Fin de la session de programmation...</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="121"/>
+        <location filename="../../src/update/Update.cpp" line="130"/>
         <source>Loading firmware data from file...</source>
         <translation>Chargement du micrologiciel depuis le fichier...</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="142"/>
+        <location filename="../../src/update/Update.cpp" line="138"/>
+        <source> Line %1 is corrupt (byte count or checksum).</source>
+        <translation> La ligne %1 est corrompue (nombre d&apos;octets ou somme de contrôle).</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Update.cpp" line="158"/>
         <source>Connecting to target bootloader...</source>
         <translation>Connexion au chargeur d&apos;amorçage de la cible...</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="169"/>
+        <location filename="../../src/update/Update.cpp" line="185"/>
         <source> (Authentification failed. Need -sk option.)</source>
         <translation> (Échec de l&apos;authentification. L&apos;option -sk est nécessaire.)</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="173"/>
+        <location filename="../../src/update/Update.cpp" line="189"/>
         <source> Wrong seednkey Lib. Bootloader has rejected the key.</source>
         <translation> Mauvaise bibliothèque seed-and-key. Le chargeur d&apos;amorçage a rejeté la clé.</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="177"/>
+        <location filename="../../src/update/Update.cpp" line="193"/>
         <source> The provided firmware needs to be an encrypted one.</source>
         <translation> Le micrologiciel fourni doit être chiffré.</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="183"/>
+        <location filename="../../src/update/Update.cpp" line="199"/>
         <source> The bootloader did not answer within %1 s.</source>
         <translation> Le chargeur d&apos;amorçage n&apos;a pas répondu dans les %1 s.</translation>
     </message>
@@ -2466,7 +2531,7 @@ Redémarrer maintenant ?</translation>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="105"/>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="169"/>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="233"/>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="222"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="241"/>
         <source>Select Firmware to load</source>
         <translation>Sélectionner le micrologiciel à charger</translation>
     </message>
@@ -2474,7 +2539,7 @@ Redémarrer maintenant ?</translation>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="122"/>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="186"/>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="250"/>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="204"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="223"/>
         <source>Start</source>
         <translation>Démarrer</translation>
     </message>
@@ -2489,32 +2554,32 @@ Redémarrer maintenant ?</translation>
         <translation>KivBle</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="192"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="211"/>
         <source>The device reports no bootloader: it has nothing to update.</source>
         <translation>L&apos;appareil ne signale aucun chargeur d&apos;amorçage : il n&apos;y a rien à mettre à jour.</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="204"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="223"/>
         <source>Stop</source>
         <translation>Arrêter</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="205"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="224"/>
         <source>Stop the update</source>
         <translation>Arrêter la mise à jour</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="205"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="224"/>
         <source>Start the update</source>
         <translation>Démarrer la mise à jour</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="253"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="272"/>
         <source>Stopping the update...</source>
         <translation>Arrêt de la mise à jour...</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="328"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="357"/>
         <source>Device after the update: %1</source>
         <translation>Appareil après la mise à jour : %1</translation>
     </message>

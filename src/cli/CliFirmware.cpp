@@ -2,14 +2,19 @@
 #include "cli/CliCommands.h"
 
 #include "cli/CliHelp.h"
+#include "cli/CliReporter.h"
 #include "cli/CliSimulation.h"
 
 #include "device/DeviceSession.h"
+#include "links/Ble.h"
 #include "links/Comm.h"
+#include "links/CommBle.h"
+#include "links/CommUsbHid.h"
 #include "update/FirmwareUpdater.h"
 #include "update/SegmentStore.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -27,13 +32,13 @@ using Cli::usage;
 
 namespace {
 
-/// Set by Ctrl+C while an update runs.
+/// Set by Ctrl+C or SIGTERM while an update runs.
 volatile std::sig_atomic_t g_interrupted = 0;
 
-void onInterrupt(int)
+void onInterrupt(int signal)
 {
     g_interrupted = 1;
-    std::signal(SIGINT, SIG_DFL); // a second Ctrl+C ends the program
+    std::signal(signal, SIG_DFL); // a second one ends the program
 }
 
 /// Shows the updater's progress on standard error: a bar on a terminal, lines otherwise.
@@ -90,6 +95,76 @@ private:
     int m_last = -1;
 };
 
+/// How long a YMODEM bootloader that waits for a transfer takes to ask for one ('C'); a
+/// real one asks every second.
+constexpr int kReceiverAskMs = 2500;
+/// Attempts of the XCP CONNECT that finds an XCP bootloader waiting.
+constexpr int kXcpProbeAttempts = 5;
+constexpr quint16 kXcpProbeTimeoutMs = 200;
+
+/// Whether a YMODEM bootloader waits on the link: it asks for a transfer with 'C'.
+bool ymodemReceiverWaits(Comm *link)
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (elapsed.elapsed() < kReceiverAskMs) {
+        quint8 b = 0;
+        const qint32 got = link->read(&b, 1, int(kReceiverAskMs - elapsed.elapsed()));
+        if (got < 0)
+            return false;
+        if (got == 1 && b == 'C')
+            return true;
+        QCoreApplication::processEvents();
+    }
+    return false;
+}
+
+/// Whether an XCP bootloader at the BLE address answers CONNECT.
+bool xcpTargetAnswers(const QString &address)
+{
+    const BleLinkTable &table = bleLinkTable();
+    table.create(address);
+    bool answered = false;
+    if (table.open()) {
+        TransportPacket tx{};
+        tx.data[0] = XcpLoader::kCmdConnect;
+        tx.data[1] = 0;
+        tx.data[2] = 1;
+        tx.len = 3;
+        for (int i = 0; i < kXcpProbeAttempts && !answered; ++i) {
+            TransportPacket rx{};
+            answered = table.exchange(&tx, &rx, kXcpProbeTimeoutMs) && rx.len > 0 &&
+                       (rx.data[0] == XcpLoader::kPositiveAnswer || rx.data[0] == XcpLoader::kErrorAnswer);
+        }
+    }
+    table.destroy();
+    return answered;
+}
+
+/// A session on the link of a controller that waits in its bootloader for the firmware file
+/// (it does not answer the configuration protocol), or null when none waits.
+std::unique_ptr<DeviceSession> waitingBootloader(const QString &address, quint8 target, const QString &path)
+{
+    const int kind = FirmwareUpdater::kindFromSuffix(path);
+    std::unique_ptr<Comm> link;
+    if (address.isEmpty())
+        link = std::make_unique<CommUsbHid>();
+    else
+        link = std::make_unique<CommBle>(address);
+    if (kind == FirmwareUpdater::kKindYmodem && target == FirmwareUpdater::kTargetDevice) {
+        const bool open =
+            address.isEmpty() ? static_cast<CommUsbHid *>(link.get())->openFirst() : link->open();
+        if (!open || !ymodemReceiverWaits(link.get()))
+            return nullptr;
+    } else if (kind == FirmwareUpdater::kKindXcp && !address.isEmpty()) {
+        if (!xcpTargetAnswers(address))
+            return nullptr;
+    } else {
+        return nullptr;
+    }
+    return std::make_unique<DeviceSession>(link.release(), DeviceInfo());
+}
+
 } // namespace
 
 int Cli::firmwareInfo(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -144,6 +219,7 @@ int Cli::deviceUpdate(const QStringList &args, QTextStream &out, QTextStream &er
     p.addOption({QStringLiteral("target"), QStringLiteral("controller"), QStringLiteral("TARGET"),
                  QStringLiteral("device")});
     p.addOption({QStringLiteral("seed-key"), QStringLiteral("seed-and-key library"), QStringLiteral("LIB")});
+    p.addOption({QStringLiteral("resume"), QStringLiteral("finish a stopped update")});
     p.addOption({QStringLiteral("connect-timeout"), QStringLiteral("seconds"), QStringLiteral("SECONDS"),
                  QStringLiteral("30")});
     if (!p.parse(QStringList{QStringLiteral("device")} + args))
@@ -164,6 +240,13 @@ int Cli::deviceUpdate(const QStringList &args, QTextStream &out, QTextStream &er
         err << QCoreApplication::translate("Cli", "Can't open file '%1'!").arg(pos.first()) << '\n';
         return Cli::kFileError;
     }
+    // The whole file before anything is asked of the device.
+    const QString problem =
+        FirmwareUpdater::fileProblem(FirmwareUpdater::kindFromSuffix(pos.first()), pos.first());
+    if (!problem.isEmpty()) {
+        err << problem << '\n';
+        return Cli::kFileError;
+    }
     if (p.isSet(QStringLiteral("sim-schedule")))
         return usage(err, QCoreApplication::translate("Cli", "--sim-schedule is an option of device watch"));
     const QStringList simOptions =
@@ -182,49 +265,82 @@ int Cli::deviceUpdate(const QStringList &args, QTextStream &out, QTextStream &er
         (!sim.setUp(p, err) || !Cli::setUpSimBootloaders(p, sim.device(), err)))
         return Cli::kUsage;
 
-    std::unique_ptr<DeviceSession> session = connectDevice(p, err);
-    if (!session)
-        return Cli::kNoDevice;
-
     const QString address = p.value(QStringLiteral("ble"));
+    const quint8 code = target == QLatin1String("device") ? FirmwareUpdater::kTargetDevice
+                                                          : FirmwareUpdater::kTargetBleModule;
+    // A controller whose update was stopped waits in its bootloader and does not answer the
+    // configuration protocol: the update is finished there. --resume looks for it at once.
+    bool resume = false;
+    std::unique_ptr<DeviceSession> session;
+    QString noDevice;
+    if (!p.isSet(QStringLiteral("resume"))) {
+        // What the failed identification says is only shown when no bootloader waits either.
+        QTextStream quiet(&noDevice);
+        Reporter &shown = reporter();
+        CliReporter held(quiet);
+        setReporter(&held);
+        session = connectDevice(p, quiet);
+        setReporter(&shown);
+        quiet.flush();
+        if (session) {
+            err << noDevice;
+            noDevice.clear();
+        }
+    }
+    if (!session) {
+        session = waitingBootloader(address, code, pos.first());
+        resume = session != nullptr;
+    }
+    if (!session) {
+        if (p.isSet(QStringLiteral("resume")))
+            err << QCoreApplication::translate("Cli", "No bootloader waits for a firmware file.") << '\n';
+        else
+            err << noDevice;
+        return Cli::kNoDevice;
+    }
+
     FirmwareUpdater updater(session.get(), address);
     updater.setSeedKeyLibrary(p.isSet(QStringLiteral("seed-key"))
                                   ? p.value(QStringLiteral("seed-key"))
                                   : FirmwareUpdater::seedKeyLibraryFromSettings());
     updater.setConnectTimeoutMs(int(timeoutS * 1000));
+    if (p.isSet(QStringLiteral("simulate")))
+        updater.setTiming(FirmwareUpdater::Timing::simulated());
     ProgressPrinter printer(err);
     QObject::connect(&updater, &FirmwareUpdater::message,
                      [&printer](const QString &t) { printer.message(t); });
     QObject::connect(&updater, &FirmwareUpdater::progress, [&printer](int v) { printer.progress(v); });
 
-    const quint8 code = target == QLatin1String("device") ? FirmwareUpdater::kTargetDevice
-                                                          : FirmwareUpdater::kTargetBleModule;
-    updater.readBootloaders();
-    const QString section = updater.sectionText(code);
-    if (!section.isEmpty())
-        printer.message(section);
+    if (resume) {
+        printer.message(QCoreApplication::translate(
+            "Cli", "The controller waits in its bootloader: finishing the stopped update."));
+    } else {
+        updater.readBootloaders();
+        const QString section = updater.sectionText(code);
+        if (!section.isEmpty())
+            printer.message(section);
+    }
 
+    // A stop (Ctrl+C, or SIGTERM from a service manager) ends the update between two steps:
+    // the receiver is told, the controller stays in its bootloader.
     g_interrupted = 0;
     std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
     QTimer interruptPoll;
     QObject::connect(&interruptPoll, &QTimer::timeout, [&updater] {
         if (g_interrupted)
             updater.requestAbort();
     });
     interruptPoll.start(100);
-    const bool updated = updater.start(code, pos.first());
+    const bool updated = resume ? updater.resume(code, pos.first()) : updater.start(code, pos.first());
     interruptPoll.stop();
     std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
 
     int rc = updated ? Cli::kOk : Cli::kUpdateFailed;
-    if (updated) {
-        // The device again, as the updater page reads it after an update.
-        Comm *link = session->transport();
-        if (link && (link->isConnected() || link->open()) && session->identify(false))
-            printer.message(QStringLiteral("Device after the update: ") + session->identityText());
-        else
-            printer.message(QStringLiteral("The device did not answer after the update."));
-    }
+    // The updater read the device again once it came back (or said why it could not).
+    if (updated && updater.deviceAnswered())
+        printer.message(QStringLiteral("Device after the update: ") + session->identityText());
     if (p.isSet(QStringLiteral("sim-image")) &&
         !Cli::writeSimImage(sim.device(), p.value(QStringLiteral("sim-image")), err) && rc == Cli::kOk)
         rc = Cli::kFileError;

@@ -69,7 +69,7 @@ const char *const kHelpEntries[] = {
                    "      line per key: \"accepted\" or \"REFUSED\" with its id and name, never the key.\n"),
     QT_TRANSLATE_NOOP("CliHelp",
                       "  device update FILE [--target device|ble-module] [--seed-key LIB]\n"
-                      "                     [--connect-timeout SECONDS]\n"
+                      "                     [--connect-timeout SECONDS] [--resume]\n"
                       "      Updates the firmware of the device's main controller (default) or of its\n"
                       "      BLE radio module: reads the bootloader kinds, checks that FILE suits the\n"
                       "      bootloader (.sfb for \"ST Ymodem\", .srec for \"BootQuor\"), restarts the\n"
@@ -80,6 +80,11 @@ const char *const kHelpEntries[] = {
                       "      --seed-key LIB: seed-and-key library for bootloaders that ask for a key\n"
                       "      (default: the \"SeedKeyLibrary\" setting). --connect-timeout: how long to\n"
                       "      keep trying to reach the XCP bootloader (default 30 s).\n"
+                      "      FILE is checked whole first: a corrupt S-record line, an S-record file\n"
+                      "      without data or an empty .sfb is refused before the restart. A stopped\n"
+                      "      update is finished by the same command: a controller that waits in its\n"
+                      "      bootloader (YMODEM asking for a file, XCP answering CONNECT) gets FILE\n"
+                      "      at once; --resume looks only for such a bootloader.\n"
                       "\n"),
     QT_TRANSLATE_NOOP("CliHelp",
                       "  doctor\n"
@@ -131,7 +136,8 @@ const char *const kHelpEntries[] = {
     QT_TRANSLATE_NOOP("CliHelp",
                       "  --sim-ymodem SPEC (device update) the simulated YMODEM bootloader misbehaves:\n"
                       "                    comma list of silent, drop:N[xK] (answer to block N lost\n"
-                      "                    K times), nak:N[xK], ack-first-eot\n"),
+                      "                    K times), nak:N[xK], ack-first-eot, waiting (in its\n"
+                      "                    bootloader from the start)\n"),
     QT_TRANSLATE_NOOP("CliHelp", "  --sim-ymodem-peer COMMAND\n"
                                  "                    (device update) an external YMODEM receiver (e.g.\n"
                                  "                    'rb -b -y') runs in the current folder instead\n"),
@@ -139,7 +145,8 @@ const char *const kHelpEntries[] = {
                       "  --sim-xcp SPEC    (device update) the simulated XCP bootloader: comma list of\n"
                       "                    protected, motorola, require-encrypted, silent,\n"
                       "                    unknown:N (N CONNECTs refused as unknown), max-cto-pgm:N,\n"
-                      "                    seed:HEX, drop:N (answer to packet N lost)\n"),
+                      "                    seed:HEX, drop:N (answer to packet N lost), waiting\n"
+                      "                    (the --target controller in its bootloader from the start)\n"),
     QT_TRANSLATE_NOOP("CliHelp",
                       "  --sim-image FILE  (device update) writes what the simulated bootloader\n"
                       "                    received: the YMODEM file's bytes, or the XCP memory as\n"

@@ -1,5 +1,6 @@
 #include "cli/CliSimulation.h"
 
+#include "device/Protocol.h"
 #include "sim/SimBle.h"
 #include "sim/SimBootloaders.h"
 #include "sim/SimUsbHid.h"
@@ -216,10 +217,16 @@ bool Cli::setUpSimBootloaders(const QCommandLineParser &p, SimDevice &device, QT
         return ok1 && ok2 && *n >= 0 && *times > 0;
     };
     SimYmodemReceiver::Faults faults;
+    // "waiting": the main controller is in its YMODEM bootloader from the start (an update of
+    // it was stopped); for --sim-xcp the controller of --target is in its XCP bootloader.
+    bool ymodemWaiting = false;
+    bool xcpWaiting = false;
     for (const QString &item : p.value(QStringLiteral("sim-ymodem")).split(',', Qt::SkipEmptyParts)) {
         const QString name = item.section(':', 0, 0);
         const QString arg = item.section(':', 1);
-        if (name == QLatin1String("silent"))
+        if (name == QLatin1String("waiting"))
+            ymodemWaiting = true;
+        else if (name == QLatin1String("silent"))
             faults.silent = true;
         else if (name == QLatin1String("ack-first-eot"))
             faults.ackFirstEot = true;
@@ -240,7 +247,9 @@ bool Cli::setUpSimBootloaders(const QCommandLineParser &p, SimDevice &device, QT
         const QString name = item.section(':', 0, 0);
         const QString arg = item.section(':', 1);
         bool ok = true;
-        if (name == QLatin1String("protected"))
+        if (name == QLatin1String("waiting"))
+            xcpWaiting = true;
+        else if (name == QLatin1String("protected"))
             config.protectedPgm = true;
         else if (name == QLatin1String("motorola"))
             config.motorola = true;
@@ -266,6 +275,13 @@ bool Cli::setUpSimBootloaders(const QCommandLineParser &p, SimDevice &device, QT
     }
     boot.xcp().setConfig(config);
     boot.xcp().reset();
+    if (ymodemWaiting)
+        boot.restartInto(Protocol::kTagDevice, SimBootloaders::kKindYmodem);
+    else if (xcpWaiting)
+        boot.restartInto(p.value(QStringLiteral("target")) == QLatin1String("ble-module")
+                             ? Protocol::kTagBleModule
+                             : Protocol::kTagDevice,
+                         SimBootloaders::kKindXcp);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/Logging.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -95,6 +96,7 @@ bool Ble::connectAttempt()
     m_lastError = QLowEnergyController::NoError;
     m_lastErrorText.clear();
     report(tr("Trying to connect device : %1 ...").arg(m_address.toString()));
+    waitUntilClosed();
     m_controller->connectToDevice();
 
     for (int slice = 0;; ++slice) {
@@ -255,10 +257,27 @@ bool Ble::exchange(const TransportPacket *tx, TransportPacket *rx, quint16 timeo
 
 void Ble::close()
 {
-    if (!m_connected)
-        return;
-    m_connected = false;
-    m_controller->disconnectFromDevice();
+    if (m_connected) {
+        m_connected = false;
+        m_controller->disconnectFromDevice();
+    }
+    waitUntilClosed();
+}
+
+void Ble::waitUntilClosed()
+{
+    // A controller still closing ignores connectToDevice(): the next attempt would sit out its
+    // whole timeout.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (m_controller->state() == QLowEnergyController::ClosingState) {
+        const qint64 left = m_timing.closeMs - elapsed.elapsed();
+        if (left <= 0) {
+            bleLog(QStringLiteral("Close Timeout reached"));
+            return;
+        }
+        waitSlice(this, &Ble::disconnectionSignal, int(left));
+    }
 }
 
 void Ble::onConnected()

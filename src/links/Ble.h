@@ -30,12 +30,14 @@ public:
     /// Default durations of the wait slices, in milliseconds.
     static constexpr int kConnectSliceMs = 1000;
     static constexpr int kDiscoverySliceMs = 1000;
+    static constexpr int kCloseMs = 3000;
 
     /// Durations of the wait slices in milliseconds; tests shorten them.
     struct Timing
     {
         int connectSliceMs = kConnectSliceMs;
         int discoverySliceMs = kDiscoverySliceMs;
+        int closeMs = kCloseMs; ///< longest wait for the controller to finish closing
     };
 
     static constexpr int kConnectAttempts = 3;
@@ -52,7 +54,8 @@ public:
 
     /// Connects (up to 3 attempts) and discovers the service and the data characteristic.
     bool open();
-    /// Drops the link when connected (does not wait for the controller).
+    /// Drops the link when connected and waits (up to Timing::closeMs) until the controller
+    /// has finished closing, so that a connection can start at once.
     void close();
     /// Sends tx and waits up to timeoutMs for the answer packet into rx.
     bool exchange(const TransportPacket *tx, TransportPacket *rx, quint16 timeoutMs);
@@ -89,6 +92,7 @@ private:
     void onConnectionUpdated(const QLowEnergyConnectionParameters &parameters);
 
     bool connectAttempt();
+    void waitUntilClosed();
     bool scanServices();
     bool scanChar();
     void failDiscovery(const QString &line);

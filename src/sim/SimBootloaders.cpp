@@ -477,6 +477,8 @@ void SimBootloaders::leave()
     stopPeer();
     m_mode = Mode::Application;
     ++m_generation;
+    if (m_onLeave)
+        m_onLeave(m_controller);
 }
 
 void SimBootloaders::setYmodemPeer(const QString &command, const QString &workDir)

@@ -22,6 +22,7 @@
 #include <QPair>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QProcess;
@@ -205,6 +206,8 @@ public:
     void restartInto(quint8 code, int kind);
     /// Boots the application again (the transfer ended).
     void leave();
+    /// Called by leave() with the controller that boots its application again.
+    void setOnLeave(std::function<void(quint8 controller)> onLeave) { m_onLeave = std::move(onLeave); }
 
     // --- YMODEM: the link's bytes ---------------------------------------------------------
     /// Bytes the host wrote on the device link. False when the application takes them (no
@@ -247,6 +250,7 @@ private:
     QList<QPair<quint8, int>> m_restarts;
     SimYmodemReceiver m_ymodem;
     SimXcpTarget m_xcp;
+    std::function<void(quint8)> m_onLeave;
     QString m_peerCommand;
     QString m_peerDir;
     std::unique_ptr<QProcess> m_peer;

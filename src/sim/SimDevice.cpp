@@ -146,6 +146,13 @@ SimDevice::SimDevice() : m_bootloaders(std::make_unique<SimBootloaders>())
     m_identifier = QByteArray::fromHex("70B3D5499A0C1E2F");
     m_bootCaps = QByteArray::fromHex("4263"); // device: kind 2, BLE module: kind 3
     loadDefaults();
+    m_bootloaders->setOnLeave([this](quint8 controller) {
+        if (controller != Protocol::kTagDevice)
+            return;
+        // The main controller boots its application: the device enumerates again.
+        ++m_plugIns;
+        m_absentUntil = QDeadlineTimer(m_reenumerationMs);
+    });
 }
 
 SimDevice::~SimDevice() = default;

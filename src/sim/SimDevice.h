@@ -17,6 +17,7 @@
 #include "device/OrvParam.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QList>
 #include <QMap>
 #include <QSet>
@@ -103,13 +104,18 @@ public:
 
     /// Whether the device is plugged in (reachable). An unplugged device answers nothing and
     /// the transport plugs report a broken link.
-    bool isPlugged() const { return m_plugged; }
+    bool isPlugged() const { return m_plugged && m_absentUntil.hasExpired(); }
     void setPlugged(bool plugged)
     {
         if (plugged && !m_plugged)
             ++m_plugIns;
         m_plugged = plugged;
     }
+    /// How long the device is gone from USB when its main controller boots its application
+    /// after a bootloader: it then enumerates again, as a new device (handles opened before
+    /// are dead). Default kReenumerationMs.
+    void setReenumerationMs(int ms) { m_reenumerationMs = ms; }
+    static constexpr int kReenumerationMs = 300;
     /// Turns the device into another one fresh from the factory, unplugged: the given DevEUI,
     /// the default configuration, no keys, no fault, no refused parameter. Plugging it in then
     /// shows a new device to the host (demo mode's roll-out of a series of devices).
@@ -254,6 +260,8 @@ private:
 
     bool m_plugged = true;
     int m_plugIns = 0;
+    QDeadlineTimer m_absentUntil; ///< expired unless the device enumerates again
+    int m_reenumerationMs = kReenumerationMs;
 
     int m_orvType = kDeviceType;
     int m_orvRev = kDefaultRevision;

@@ -15,7 +15,9 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 
 namespace {
 
@@ -125,13 +127,30 @@ WdgDeviceUpdater::Section *WdgDeviceUpdater::section(quint8 code)
 void WdgDeviceUpdater::print(const QString &text)
 {
     // A step's outcome ends the step's line: "Erasing ... bytes...[OK]".
+    QTextDocument *doc = m_ui->UpdaterPrint->document();
     if (text.startsWith(QLatin1String("[OK]")) || text.startsWith(QLatin1String("[ERROR]"))) {
-        QTextCursor cursor(m_ui->UpdaterPrint->document());
-        cursor.movePosition(QTextCursor::End);
+        // Also when a line of the page's own came in between ("Stopping the update...").
+        const QTextBlock step = doc->findBlockByNumber(m_stepBlock);
+        QTextCursor cursor(doc);
+        if (step.isValid()) {
+            cursor = QTextCursor(step);
+            cursor.movePosition(QTextCursor::EndOfBlock);
+        } else {
+            cursor.movePosition(QTextCursor::End);
+        }
         cursor.insertText(text);
+        m_stepBlock = -1;
     } else {
         m_ui->UpdaterPrint->append(text);
+        m_stepBlock = text.endsWith(QLatin1String("...")) ? doc->blockCount() - 1 : -1;
     }
+    QScrollBar *bar = m_ui->UpdaterPrint->verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+void WdgDeviceUpdater::note(const QString &text)
+{
+    m_ui->UpdaterPrint->append(text);
     QScrollBar *bar = m_ui->UpdaterPrint->verticalScrollBar();
     bar->setValue(bar->maximum());
 }
@@ -250,7 +269,7 @@ void WdgDeviceUpdater::startUpdate(quint8 code)
     if (m_running) {
         // The running section's start button is its stop button; the others are disabled.
         if (code == m_running && !m_reconnecting && m_updater) {
-            print(tr("Stopping the update..."));
+            note(tr("Stopping the update..."));
             m_updater->requestAbort();
         }
         return;
@@ -311,7 +330,13 @@ void WdgDeviceUpdater::_endUpdateOrv()
 {
     _stopUpdate(FirmwareUpdater::kTargetDevice);
     flowLog("Init Widget");
-    if (initialise(true))
+    // A device that did not come back is not shown with the identity it had: the flow said
+    // why it could not be read.
+    if (!m_updater || !m_updater->deviceAnswered())
+        return;
+    // The flow read the device again: its identity with the revisions of its new firmware.
+    m_info = m_session->info();
+    if (initialise(false))
         printDevice();
 }
 
@@ -319,7 +344,11 @@ void WdgDeviceUpdater::_endUpdateKivBle()
 {
     _stopUpdate(FirmwareUpdater::kTargetBleModule);
     flowLog("ReInit Widget");
-    if (initialise(true))
+    if (!m_updater || !m_updater->deviceAnswered())
+        return;
+    // The flow read the device again: its identity with the revisions of its new firmware.
+    m_info = m_session->info();
+    if (initialise(false))
         printDevice();
 }
 

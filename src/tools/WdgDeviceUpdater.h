@@ -103,6 +103,9 @@ private:
     /// Enables and shows the buttons for the current state.
     void updateButtons();
     void print(const QString &text);
+    /// A line of the page's own (not a step of the flow): a step's outcome still ends the
+    /// step's line.
+    void note(const QString &text);
     /// The identity line of the device read again after an update.
     void printDevice();
     Section *section(quint8 code);
@@ -119,4 +122,5 @@ private:
     quint8 m_running = 0; ///< the controller being updated, 0 when none
     bool m_reconnecting = false;
     bool m_finishedSeen = false; ///< the running update got as far as its end or abort
+    int m_stepBlock = -1;        ///< the text block of the step line waiting for its outcome
 };

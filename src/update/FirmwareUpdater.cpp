@@ -7,10 +7,14 @@
 #include "common/Logging.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTimer>
+
+#include <limits>
 
 namespace {
 
@@ -23,6 +27,8 @@ void flowLog(const QString &line)
 
 /// Type of the second radio module whose revision is shown in three-part form.
 constexpr int kBleModuleType = 12;
+/// Pause between two attempts to open the link again after an update, in milliseconds.
+constexpr int kReconnectRetryMs = 200;
 /// The encrypted flag the updater always gives the XCP session.
 constexpr quint8 kEncryptedImage = 1;
 
@@ -34,6 +40,21 @@ QString bleFailedText()
 } // namespace
 
 constexpr char FirmwareUpdater::kSeedKeySetting[];
+
+FirmwareUpdater::Timing FirmwareUpdater::Timing::simulated()
+{
+    // The simulated link drops within 50 ms of a restart and its device is back within a
+    // second.
+    Timing t;
+    t.xcpDisconnectMs = 1000;
+    t.ymodemDisconnectMs = 1000;
+    t.afterDisconnectMs = 10;
+    t.endDisconnectMs = 200;
+    t.deviceSettleMs = 10;
+    t.moduleSettleMs = 10;
+    t.reconnectMs = 5000;
+    return t;
+}
 
 FirmwareUpdater::FirmwareUpdater(DeviceSession *session, const QString &bleAddress, QObject *parent)
     : QObject(parent), m_session(session), m_bleAddress(bleAddress),
@@ -86,6 +107,36 @@ int FirmwareUpdater::kindFromSuffix(const QString &path)
     if (suffix == QLatin1String("hex"))
         return kKindAboot;
     return -1;
+}
+
+QString FirmwareUpdater::fileProblem(int kind, const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return tr("The firmware file %1 can't be read.").arg(path);
+    if (kind == kKindYmodem) {
+        if (file.size() == 0)
+            return tr("The firmware file %1 is empty.").arg(name);
+        if (file.size() > qint64(std::numeric_limits<quint32>::max()))
+            return tr("The firmware file %1 is too large.").arg(name);
+        return QString();
+    }
+    if (kind != kKindXcp)
+        return QString();
+    file.close();
+    SegmentStore image;
+    image.init(SegmentStore::kParserSRecord);
+    if (!image.loadFromFile(path, 0))
+        return tr("The firmware file %1 can't be read.").arg(path);
+    const SRecordStats &stats = image.lastLoadStats();
+    if (stats.corruptLines > 0)
+        return tr("Line %1 of the firmware file %2 is corrupt (byte count or checksum): nothing was sent.")
+            .arg(stats.firstCorruptLine)
+            .arg(name);
+    if (image.segmentCount() == 0)
+        return tr("The firmware file %1 holds no data records.").arg(name);
+    return QString();
 }
 
 QString FirmwareUpdater::seedKeyLibraryFromSettings()
@@ -215,6 +266,16 @@ void FirmwareUpdater::sendRestart(quint8 target)
     m_session->protocol().sendCommand(Protocol::kCmdBootloader, QByteArray(1, char(target)));
 }
 
+bool FirmwareUpdater::resume(quint8 target, const QString &firmwarePath)
+{
+    m_resume = true;
+    // The controller is in its bootloader already: the link does not drop again.
+    m_waitForRestart = false;
+    const bool ok = start(target, firmwarePath);
+    m_resume = false;
+    return ok;
+}
+
 bool FirmwareUpdater::start(quint8 target, const QString &firmwarePath)
 {
     if (anyRunning())
@@ -225,6 +286,8 @@ bool FirmwareUpdater::start(quint8 target, const QString &firmwarePath)
         return false; // no transfer exists for the serial radio module
 
     int kind = bootloaderKind(target);
+    if (m_resume && kind < 0)
+        kind = kindFromSuffix(firmwarePath); // a bootloader does not list the bootloaders
     if (target == kTargetDevice) {
         if (kind < 0)
             kind = kindFromSuffix(firmwarePath);
@@ -239,15 +302,18 @@ bool FirmwareUpdater::start(quint8 target, const QString &firmwarePath)
     if (kindFromSuffix(firmwarePath) != kind)
         return refuse(tr("The file %1 is not a firmware file for the bootloader \"%2\" (%3).")
                           .arg(QFileInfo(firmwarePath).fileName(), kindName(kind), fileFilter(kind)));
-    if (!QFileInfo(firmwarePath).isFile())
-        return refuse(tr("The firmware file %1 can't be read.").arg(firmwarePath));
     if (kind == kKindXcp && m_bleAddress.isEmpty())
         return refuse(tr("This controller is updated over BLE: connect to the device over BLE."));
-    if (!ensureBleLink())
+    // The whole file is checked before the controller leaves its application.
+    const QString problem = fileProblem(kind, firmwarePath);
+    if (!problem.isEmpty())
+        return refuse(problem);
+    if (!m_resume && !ensureBleLink())
         return false;
 
     g_updaterRunning = true;
     m_abort = false;
+    m_deviceAnswered = false;
     setState(State::Updating);
     bool ok = false;
     {
@@ -293,10 +359,12 @@ bool FirmwareUpdater::runXcp(quint8 target, const QString &path)
     connect(&update, &Update::updateProgressBar, this, &FirmwareUpdater::progress);
     m_xcp = &update;
 
-    sendRestart(target);
-    flowLog(QStringLiteral("WaitDisconnectEvent"));
-    link->waitForDisconnection(quint16(m_timing.xcpDisconnectMs));
-    pause(m_timing.afterDisconnectMs, true);
+    if (!m_resume) {
+        sendRestart(target);
+        flowLog(QStringLiteral("WaitDisconnectEvent"));
+        link->waitForDisconnection(quint16(m_timing.xcpDisconnectMs));
+        pause(m_timing.afterDisconnectMs, true);
+    }
     if (m_abort) {
         emit message(stoppedText());
         return false;
@@ -316,7 +384,8 @@ bool FirmwareUpdater::runYmodem(const QString &path)
     connect(&transfer, &YmodemUpdate::updateProgressBar, this, &FirmwareUpdater::progress);
     m_ymodem = &transfer;
 
-    sendRestart(kTargetDevice);
+    if (!m_resume)
+        sendRestart(kTargetDevice);
     if (m_waitForRestart) {
         flowLog(QStringLiteral("WaitDisconnectEvent"));
         link->waitForDisconnection(quint16(m_timing.ymodemDisconnectMs));
@@ -331,6 +400,33 @@ bool FirmwareUpdater::runYmodem(const QString &path)
     return transfer.succeeded();
 }
 
+bool FirmwareUpdater::reconnect()
+{
+    Comm *link = m_session->transport();
+    // A USB handle from before the restart belongs to a device that is gone, even where the
+    // new one is listed at the same path.
+    if (m_bleAddress.isEmpty())
+        link->close();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    bool open = link->isConnected() || link->open();
+    while (!open && elapsed.elapsed() < m_timing.reconnectMs) {
+        pause(kReconnectRetryMs, false);
+        open = link->open();
+    }
+    if (!open) {
+        emit message(m_bleAddress.isEmpty()
+                         ? tr("The device did not come back on USB after the update: it can't be read again.")
+                         : bleFailedText());
+        return false;
+    }
+    if (!m_session->identify(false)) {
+        emit message(tr("The device did not answer after the update."));
+        return false;
+    }
+    return true;
+}
+
 void FirmwareUpdater::endDeviceUpdate()
 {
     Comm *link = m_session->transport();
@@ -338,10 +434,9 @@ void FirmwareUpdater::endDeviceUpdate()
     link->waitForDisconnection(quint16(m_timing.endDisconnectMs));
     pause(m_timing.deviceSettleMs, false);
     flowLog(QStringLiteral("Try Reconnect "));
-    if (!link->isConnected() && !link->open() && !m_bleAddress.isEmpty()) {
-        emit message(bleFailedText());
+    m_deviceAnswered = reconnect();
+    if (!m_deviceAnswered)
         return;
-    }
     flowLog(QStringLiteral("Stop Update"));
     flowLog(QStringLiteral("Init Widget"));
 }
@@ -360,9 +455,10 @@ void FirmwareUpdater::endModuleUpdate()
         }
         flowLog(QStringLiteral("Restart ORV"));
         m_session->restartDevice();
-        m_session->identify(false);
         link->waitForDisconnection(quint16(m_timing.endDisconnectMs));
         pause(m_timing.moduleSettleMs, false);
     }
+    // The device restarted: read it once more on its link.
+    m_deviceAnswered = reconnect();
     flowLog(QStringLiteral("ReInit Widget"));
 }

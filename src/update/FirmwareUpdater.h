@@ -62,6 +62,10 @@ public:
         int endDisconnectMs = 3000;     ///< link drop after the update
         int deviceSettleMs = 3000;      ///< pause after a device update before reconnecting
         int moduleSettleMs = 100;       ///< pause after a BLE module update before reconnecting
+        /// How long the device may take to come back (enumerate again) after an update.
+        int reconnectMs = 15000;
+        /// The waits for the simulated device, which drops and takes back its link at once.
+        static Timing simulated();
     };
 
     /// Settings key of the seed-and-key library path.
@@ -81,6 +85,11 @@ public:
     static QString fileFilter(int kind);
     /// The kind a file is for by its suffix ("sfb" 2, "srec" 3, "hex" 1), -1 otherwise.
     static int kindFromSuffix(const QString &path);
+    /// What keeps a firmware file from being sent to a bootloader of kind, checked as a whole
+    /// before the controller is restarted: a file that can't be read, an empty `.sfb`, an
+    /// S-record file with a corrupt line (the first one is named) or without data records.
+    /// Empty when the file can be sent.
+    static QString fileProblem(int kind, const QString &path);
     /// The seed-and-key library path kept in the settings (empty when none).
     static QString seedKeyLibraryFromSettings();
 
@@ -100,6 +109,10 @@ public:
     /// the reconnection, and emits finished. False when it was refused (the reason went out
     /// as a message) or failed.
     bool start(quint8 target, const QString &firmwarePath);
+    /// Finishes an update that was stopped: the controller already waits in its bootloader
+    /// (kind from the file), so no restart request is sent and nothing waits for the link to
+    /// drop. The session may be one that could not identify the device.
+    bool resume(quint8 target, const QString &firmwarePath);
     /// Asks the running update to stop at its next check. The controller stays in its
     /// bootloader; stoppedText() says so.
     void requestAbort();
@@ -121,6 +134,9 @@ public:
     void setConnectTimeoutMs(int ms) { m_connectTimeoutMs = ms; }
     void setTiming(const Timing &timing) { m_timing = timing; }
     void setYmodemTiming(const YmodemUpdate::Timing &timing) { m_ymodemTiming = timing; }
+    /// Whether the device answered on its link again after the last successful update (it
+    /// was read again then); false when it could not be reached.
+    bool deviceAnswered() const { return m_deviceAnswered; }
     /// Whether the device's link drops when its main controller restarts into YMODEM
     /// (device type 28); cleared by a failed device update, after which the controller is
     /// already in its bootloader.
@@ -147,6 +163,10 @@ private:
     void pause(int ms, bool abortable);
     void endDeviceUpdate();
     void endModuleUpdate();
+    /// Opens the link again (a USB device enumerates anew after its restart, so its old handle
+    /// is dead) within reconnectMs and reads the device; false (message out) when it does not
+    /// come back or does not answer.
+    bool reconnect();
     void setState(State state);
 
     DeviceSession *m_session;
@@ -155,6 +175,8 @@ private:
     State m_state = State::Idle;
     bool m_abort = false;
     bool m_waitForRestart = false;
+    bool m_deviceAnswered = false;
+    bool m_resume = false; ///< the running update finishes a stopped one
     XcpSettings m_xcpSettings;
     KeyRoutine m_keyRoutine;
     int m_connectTimeoutMs = 0;

@@ -273,14 +273,15 @@ LineKind parseLine(const char *line, size_t length, quint32 addressOffset, Recor
     default:
         return LineKind::Ignored; // header, count, start address, anything else
     }
-    if (length > size_t(SegmentStore::kMaxRecordChars) || length < kTypeChars + 2)
+    if (length < kTypeChars + 2)
         return LineKind::Corrupt;
 
     const quint8 count = hexByte(line + kTypeChars);
     if (count <= kMinByteCount)
         return LineKind::Ignored;
-    // The line holds exactly the byte count's pairs after the count itself.
-    if (length != kTypeChars + 2 + 2 * size_t(count) || count < addressBytes + 1)
+    // The record is as long as its byte count says; what follows the checksum (blanks before
+    // the line end, anything else) is not part of it.
+    if (length < kTypeChars + 2 + 2 * size_t(count) || count < addressBytes + 1)
         return LineKind::Corrupt;
 
     const char *pairs = line + kTypeChars + 2;
@@ -321,31 +322,25 @@ bool load(const QString &path, quint32 addressOffset, SegmentStore &store, SReco
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return false;
 
-    // A line goes into a buffer of kLineBufferChars; a longer one is skipped to its end.
+    // A line goes into a buffer of kLineBufferChars; the rest of a longer one is dropped.
     char line[SegmentStore::kLineBufferChars];
     size_t used = 0;
-    bool overlong = false;
     bool afterCr = false; // CR LF ends one line, not two
     Record record;
     std::vector<char> block(static_cast<size_t>(kReadBlockBytes));
 
     const auto finishLine = [&]() -> bool {
         ++st.lines;
-        const bool wasOverlong = overlong;
+        // The buffer holds the longest record: what a longer line has past it follows the
+        // record's checksum and is not read.
         const size_t n = used;
         used = 0;
-        overlong = false;
-        if (wasOverlong) {
-            // Only a line that starts like a data record counts as a corrupt one.
-            if (n >= 2 && (line[0] == 'S' || line[0] == 's') && line[1] >= '1' && line[1] <= '3')
-                ++st.corruptLines;
-            return true;
-        }
         switch (parseLine(line, n, addressOffset, &record)) {
         case LineKind::Ignored:
             return true;
         case LineKind::Corrupt:
-            ++st.corruptLines;
+            if (st.corruptLines++ == 0)
+                st.firstCorruptLine = st.lines;
             qCDebug(lcUpdate) << "S-record line" << st.lines << "skipped";
             return true;
         case LineKind::Data:
@@ -379,11 +374,9 @@ bool load(const QString &path, quint32 addressOffset, SegmentStore &store, SReco
             }
             if (used < sizeof line)
                 line[used++] = c;
-            else
-                overlong = true;
         }
     }
-    if (used > 0 || overlong) {
+    if (used > 0) {
         if (!finishLine())
             return false;
     }

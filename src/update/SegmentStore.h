@@ -25,9 +25,10 @@
 /// What the S-record reader met in a file.
 struct SRecordStats
 {
-    quint64 lines = 0;        ///< lines read (empty ones included)
-    quint64 dataRecords = 0;  ///< S1/S2/S3 records with data, stored
-    quint64 corruptLines = 0; ///< S1/S2/S3 lines skipped: checksum, length, address range, too long
+    quint64 lines = 0;            ///< lines read (empty ones included)
+    quint64 dataRecords = 0;      ///< S1/S2/S3 records with data, stored
+    quint64 corruptLines = 0;     ///< S1/S2/S3 lines skipped: checksum, length, address range
+    quint64 firstCorruptLine = 0; ///< number (from 1) of the first of them, 0 when none
 };
 
 class SegmentStore
@@ -39,8 +40,8 @@ public:
         kParserSRecord = 0, ///< Motorola S-record
     };
 
-    /// Longest line the reader takes, line end included (516 characters). The longest record
-    /// (byte count 0xFF) has 514 characters; a longer line is corrupt and skipped whole.
+    /// Characters of a line the reader keeps (516). The longest record (byte count 0xFF) has
+    /// 514 characters; what a longer line has past them follows the checksum and is not read.
     static constexpr int kLineBufferChars = 516;
     static constexpr int kMaxRecordChars = 514;
 
@@ -125,9 +126,10 @@ struct Record
     std::vector<quint8> data;
 };
 
-/// Decodes one line (without its line end; at most kMaxRecordChars are looked at: a longer
-/// line is corrupt). The line must be exactly as long as its byte count says; the address
-/// plus the offset plus the data must stay within 32 bits.
+/// Decodes one line (without its line end). The record is read by its byte count: the line
+/// must hold the counted pairs, and what follows the checksum (blanks before the line end,
+/// anything else) is ignored. The address plus the offset plus the data must stay within
+/// 32 bits.
 LineKind parseLine(const char *line, size_t length, quint32 addressOffset, Record *record);
 
 /// Reads an S-record file into store (which is not emptied first). False when the file

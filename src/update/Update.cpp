@@ -70,6 +70,15 @@ bool Update::stopping()
     return true;
 }
 
+bool Update::stoppedInStep()
+{
+    if (!m_abort)
+        return false;
+    // The step's line gets its outcome before the stop message.
+    emit printDialog(QString::fromLatin1(kError) + tr(" (stopped)"));
+    return stopping();
+}
+
 void Update::progress(quint64 done, quint64 total)
 {
     emit updateProgressBar(total == 0 ? 0 : int(done * 100 / total));
@@ -95,11 +104,11 @@ bool Update::run()
         m_settings.seedKeyFile.isEmpty() ? "(null)" : m_settings.seedKeyFile.toLocal8Bit().constData(),
         m_settings.connectMode, m_settings.encrypted));
 
-    const bool ok = loadFirmware() && connectTarget() && eraseAll() && programAll();
+    bool ok = loadFirmware() && connectTarget() && eraseAll() && programAll();
     if (ok) {
         updateLog(QStringLiteral("sessionStops"));
-        m_xcp.Stop();
-        emit printDialog(tr("Finishing programming session...") + kOk);
+        ok = m_xcp.Stop();
+        emit printDialog(tr("Finishing programming session...") + (ok ? kOk : kError));
     }
 
     // The one way out: reset the XCP state and drop the link, free the image.
@@ -121,6 +130,13 @@ bool Update::loadFirmware()
     const QString text = tr("Loading firmware data from file...");
     if (!m_store.loadFromFile(m_path, 0) || m_store.segmentCount() == 0) {
         emit printDialog(text + kError);
+        return false;
+    }
+    // A skipped line would leave its addresses unprogrammed: nothing is sent then.
+    if (m_store.lastLoadStats().corruptLines > 0) {
+        emit printDialog(text + kError +
+                         tr(" Line %1 is corrupt (byte count or checksum).")
+                             .arg(m_store.lastLoadStats().firstCorruptLine));
         return false;
     }
     emit printDialog(text + kOk);
@@ -204,7 +220,7 @@ bool Update::eraseAll()
         bool ok = data != nullptr && length > 0;
         quint32 done = 0;
         while (ok && done < length) {
-            if (stopping())
+            if (stoppedInStep())
                 return false;
             const quint32 piece = qMin(length - done, kErasePieceBytes);
             ok = m_xcp.EraseRange(base + done, piece);
@@ -238,7 +254,7 @@ bool Update::programAll()
         bool ok = data != nullptr && length > 0 && m_xcp.maxCtoPgm() >= XcpLoader::kMinMaxCtoPgm;
         quint32 done = 0;
         while (ok && done < length) {
-            if (stopping())
+            if (stoppedInStep())
                 return false;
             const quint32 piece = qMin(length - done, pieceMax);
             ok = m_xcp.WriteData(base + done, piece, data + done);

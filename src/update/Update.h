@@ -73,6 +73,8 @@ private:
     bool programAll();
     /// Whether the owner asked to stop; prints the stop message the first time.
     bool stopping();
+    /// stopping() inside a step: the step's line first ends with "[ERROR] (stopped)".
+    bool stoppedInStep();
     /// Progress in percent of done out of total.
     void progress(quint64 done, quint64 total);
 

@@ -20,6 +20,10 @@ constexpr int kAckBytes = 1;
 constexpr int kErrorAnswerBytes = 2;
 /// Seed answer: 0xFF, seed length, then the seed.
 constexpr int kSeedHeaderBytes = 2;
+/// UNLOCK: command, key length, then the key.
+constexpr int kUnlockHeaderBytes = 2;
+/// Error code of a command out of sequence (PROGRAM 0 after programming already ended).
+constexpr quint8 kErrSequence = 0x29;
 
 // Byte positions in answers.
 constexpr int kConnectCommModeBasic = 2;
@@ -127,7 +131,13 @@ int XcpLoader::Start()
 {
     if (!m_settings.linkTable)
         return kStartNoAnswer;
-    Stop();
+    if (m_connected) {
+        // An earlier attempt connected, then an answer was lost. The target is still in its
+        // bootloader with nothing programmed: connect to it again on the same link. Ending
+        // programming here (PROGRAM 0, PROGRAM_RESET) would send it back to its application.
+        xcpLog("Resynchronise: CONNECT again");
+        m_connected = false;
+    }
 
     xcpLog("transport Connect");
     if (!m_settings.linkTable->open || !m_settings.linkTable->open()) {
@@ -183,17 +193,27 @@ int XcpLoader::Start()
             const QByteArray seed(reinterpret_cast<const char *>(rx.data + kSeedHeaderBytes), seedLength);
             xcpLog("XCPProtectComputeKeyFromSeed");
             QByteArray key;
-            // UNLOCK carries the key behind two bytes and stays below MAX_CTO.
-            if (!computeKey(seed, &key) || key.isEmpty() || key.size() >= m_maxCto - 2) {
+            // UNLOCK carries the key behind two bytes and fits MAX_CTO.
+            if (!computeKey(seed, &key) || key.isEmpty() || key.size() > m_maxCto - kUnlockHeaderBytes) {
                 xcpLog("XCPProtectComputeKeyFromSeed error");
                 return kStartAuthFailed;
             }
             xcpLog("XcpLoaderSendCmdUnlock");
             QByteArray unlock;
             unlock.append(char(kCmdUnlock)).append(char(key.size())).append(key);
-            if (!exchange(unlock, &rx, m_settings.t1) || !positive(rx, kUnlockAnswerBytes)) {
+            if (!exchange(unlock, &rx, m_settings.t1)) {
+                // The answer was lost, not refused: the next attempt finds out whether the key
+                // was taken.
                 xcpLog("XcpLoaderSendCmdUnlock error");
+                return kStartNoAnswer;
+            }
+            if (rx.len == kErrorAnswerBytes && rx.data[0] == kErrorAnswer) {
+                xcpLog("XcpLoaderSendCmdUnlock refused");
                 return kStartKeyRejected;
+            }
+            if (!positive(rx, kUnlockAnswerBytes)) {
+                xcpLog("XcpLoaderSendCmdUnlock error");
+                return kStartNoAnswer;
             }
             if (rx.data[kUnlockProtection] & kResourcePgm)
                 return kStartNoAnswer;
@@ -218,22 +238,36 @@ bool XcpLoader::computeKey(const QByteArray &seed, QByteArray *key)
         qCWarning(lcUpdate).noquote() << "Seed-and-key library not usable:" << m_library.errorString();
         return false;
     }
-    return m_library.computeKey(kResourcePgm, seed, m_maxCto - 3, key);
+    return m_library.computeKey(kResourcePgm, seed, m_maxCto - kUnlockHeaderBytes, key);
 }
 
-void XcpLoader::Stop()
+bool XcpLoader::Stop()
 {
+    bool ended = false;
     if (m_connected) {
         TransportPacket rx;
         QByteArray end;
         end.append(char(kCmdProgram)).append('\0');
-        if (exchange(end, &rx, m_settings.t5) && positive(rx, kAckBytes))
+        // PROGRAM 0 goes again when its answer is lost; a target that already ended
+        // programming (the lost answer was its acknowledgement) says the sequence is over.
+        for (int attempt = 0; attempt < kDataAttempts && !ended; ++attempt) {
+            if (!exchange(end, &rx, m_settings.t5))
+                continue;
+            ended = positive(rx, kAckBytes) || (attempt > 0 && rx.len == kErrorAnswerBytes &&
+                                                rx.data[0] == kErrorAnswer && rx.data[1] == kErrSequence);
+            if (!ended)
+                break;
+        }
+        if (ended)
             exchange(QByteArray(1, char(kCmdProgramReset)), &rx, kResetTimeoutMs);
+        else
+            xcpLog("XcpLoaderSendCmdProgram end failed");
         if (m_settings.linkTable->close)
             m_settings.linkTable->close();
     }
     // Not connected: the link stays open for the next attempt.
     m_connected = false;
+    return ended;
 }
 
 bool XcpLoader::setMta(quint32 address)

@@ -62,7 +62,7 @@ public:
         kStartOk = 0,
         kStartNoAnswer = 1,    ///< no link, no (valid) answer, or still locked: try again
         kStartAuthFailed = 2,  ///< the target wants a key and none can be computed
-        kStartKeyRejected = 3, ///< the target refused the key
+        kStartKeyRejected = 3, ///< the target refused the key (an error answer to UNLOCK)
     };
 
     /// Attempts of SET_MTA, PROGRAM_CLEAR, PROGRAM and PROGRAM_MAX.
@@ -87,11 +87,15 @@ public:
     /// Destroys the link and restores the default timeouts.
     void Terminate();
     /// Connects, unlocks the programming resource when protected and starts programming.
-    /// 0 on success, otherwise a StartResult or the target's error code.
+    /// 0 on success, otherwise a StartResult or the target's error code. After a failed
+    /// attempt (an answer lost) the next one sends CONNECT again on the same link.
     int Start();
-    /// When connected: ends programming (PROGRAM with no data, then PROGRAM_RESET when that
-    /// was acknowledged) and closes the link. Does nothing otherwise.
-    void Stop();
+    /// When connected: ends programming (PROGRAM with no data, again when its answer is lost,
+    /// then PROGRAM_RESET when that was acknowledged) and closes the link. Does nothing
+    /// otherwise. False when programming could not be ended (or nothing was connected).
+    /// Only for the end of a complete image: a failed Start does not call it, so a lost answer
+    /// never sends the target back to its application with half an image.
+    bool Stop();
     /// SET_MTA to address, then PROGRAM_CLEAR of length (up to 20 attempts).
     bool EraseRange(quint32 address, quint32 length);
     /// SET_MTA to address, then the bytes in pieces of at most MAX_CTO_PGM - 3 (the first one

@@ -6,6 +6,7 @@
 #include "support/TestData.h"
 #include "update/SegmentStore.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -92,6 +93,15 @@ private slots:
 
     void updateSimulated_data();
     void updateSimulated();
+    void updateReadsRecordsByTheirCount_data();
+    void updateReadsRecordsByTheirCount();
+    void updateRefusesFileBeforeRestart_data();
+    void updateRefusesFileBeforeRestart();
+    void simulatedUpdateIsQuick();
+    void sigtermStopsLikeCtrlC();
+    void updateFinishesStoppedUpdate_data();
+    void updateFinishesStoppedUpdate();
+    void resumeWithoutWaitingBootloader();
     void updateIntoRealReceiver();
     void updateRefusals_data();
     void updateRefusals();
@@ -265,6 +275,198 @@ void TestCliUpdate::updateSimulated()
         QCOMPARE(info.out, QStringLiteral("segments 1\nbase 0x08000000\nsize 4000\n0x08000000-0x08000f9f\n"));
         QVERIFY(readAll(received) == content);
     }
+}
+
+void TestCliUpdate::updateReadsRecordsByTheirCount_data()
+{
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::addColumn<QByteArray>("blanks");
+    QTest::newRow("LF, space") << QByteArray("\n") << QByteArray(" ");
+    QTest::newRow("CR LF, tab") << QByteArray("\r\n") << QByteArray("\t");
+    QTest::newRow("CR LF, spaces and tabs") << QByteArray("\r\n") << QByteArray(" \t \t");
+    QTest::newRow("CR, space") << QByteArray("\r") << QByteArray(" ");
+}
+
+void TestCliUpdate::updateReadsRecordsByTheirCount()
+{
+    // An image as srec_cat writes it, then with blanks before every line end (as an editor or
+    // a transfer may leave them): the records are the same, so is the update.
+    QFETCH(QByteArray, lineEnd);
+    QFETCH(QByteArray, blanks);
+    if (!haveTools({QStringLiteral("srec_cat")}))
+        QSKIP("srecord is not installed");
+    QTemporaryDir dir;
+    QRandomGenerator rng(11);
+    const QString bin = dir.filePath(QStringLiteral("image.bin"));
+    QVERIFY(writeFile(bin, randomBytes(3000, rng)));
+    const QString clean = dir.filePath(QStringLiteral("clean.srec"));
+    const Result made =
+        run(QStringLiteral("srec_cat"),
+            {bin, QStringLiteral("-binary"), QStringLiteral("-offset"), QStringLiteral("0x08000000"),
+             QStringLiteral("-o"), clean, QStringLiteral("-motorola"), QStringLiteral("-address-length=4")});
+    QVERIFY2(made.code == 0, qPrintable(made.err));
+    QByteArray text;
+    for (const QByteArray &line : readAll(clean).split('\n')) {
+        if (!line.trimmed().isEmpty())
+            text += line.trimmed() + blanks + lineEnd;
+    }
+    const QString blank = dir.filePath(QStringLiteral("fw.srec"));
+    QVERIFY(writeFile(blank, text));
+
+    const Result expected = runCliLong({QStringLiteral("firmware"), QStringLiteral("info"), clean});
+    QCOMPARE(expected.out, QStringLiteral("segments 1\nbase 0x08000000\nsize 3000\n0x08000000-0x08000bb7\n"));
+    const Result info = runCliLong({QStringLiteral("firmware"), QStringLiteral("info"), blank});
+    QCOMPARE(info.code, 0);
+    QCOMPARE(info.out, expected.out);
+    QCOMPARE(info.err, QString()); // no line skipped
+
+    const QString received = dir.filePath(QStringLiteral("received"));
+    const Result r = runCliLong({"device", "update", blank, "--simulate", "--ble", "00:80:E1:26:00:01",
+                                 "--target", "ble-module", "--sim-image", received});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY(r.err.contains(QStringLiteral("Programming 3000 bytes starting at 0x08000000...")));
+    QCOMPARE(runCliLong({QStringLiteral("firmware"), QStringLiteral("info"), received}).out, expected.out);
+}
+
+void TestCliUpdate::updateRefusesFileBeforeRestart_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+    const QStringList module{"--ble", "00:80:E1:26:00:01", "--target", "ble-module"};
+    QTest::newRow("corrupt line")
+        << module << "fw.srec" << QByteArray("S00600004844521B\nS1050000414277\nS1050002414274\n")
+        << "Line 3 of the firmware file fw.srec is corrupt (byte count or checksum): "
+           "nothing was sent.";
+    QTest::newRow("no data records") << module << "fw.srec" << QByteArray("S00600004844521B\nS9030000FC\n")
+                                     << "The firmware file fw.srec holds no data records.";
+    QTest::newRow("empty .sfb") << QStringList() << "fw.sfb" << QByteArray()
+                                << "The firmware file fw.sfb is empty.";
+}
+
+void TestCliUpdate::updateRefusesFileBeforeRestart()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(file);
+    QVERIFY(writeFile(path, content));
+    const Result r = runCliLong(QStringList{"device", "update", path, "--simulate"} + options);
+    QCOMPARE(r.code, 2);
+    QCOMPARE(r.err, message + "\n");
+    // firmware info still reads what it can and counts what it skipped.
+    if (file.endsWith(QLatin1String(".srec")) && message.startsWith(QLatin1String("Line"))) {
+        const Result info = runCliLong({QStringLiteral("firmware"), QStringLiteral("info"), path});
+        QCOMPARE(info.code, 0);
+        QCOMPARE(info.err, QStringLiteral("1 corrupt lines skipped\n"));
+    }
+}
+
+void TestCliUpdate::simulatedUpdateIsQuick()
+{
+    // The simulated device drops and takes back its link at once: no real device's waits.
+    QTemporaryDir dir;
+    QRandomGenerator rng(3);
+    const QString path = dir.filePath(QStringLiteral("fw.sfb"));
+    QVERIFY(writeFile(path, randomBytes(3000, rng)));
+    QElapsedTimer clock;
+    clock.start();
+    const Result r = runCliLong({"device", "update", path, "--simulate"});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    // A real device gets 3 s to settle after its update.
+    QVERIFY2(clock.elapsed() < 2800, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestCliUpdate::sigtermStopsLikeCtrlC()
+{
+    // A service manager's SIGTERM is a stop: the receiver is told (CAN CAN), the controller
+    // stays in its bootloader, exit code 5.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fw.sfb"));
+    QVERIFY(writeFile(path, QByteArray(3000, 'x')));
+    QProcess cli;
+    cli.start(QStringLiteral(PELM_BIN_DIR "/pelm-cli"),
+              {"device", "update", path, "--simulate", "--sim-ymodem", "silent"});
+    QVERIFY(cli.waitForStarted());
+    QByteArray err;
+    QElapsedTimer clock;
+    clock.start();
+    while (!err.contains("Waiting for bootloader detection...") && clock.elapsed() < kRunTimeoutMs &&
+           cli.state() == QProcess::Running) {
+        cli.waitForReadyRead(100);
+        err += cli.readAllStandardError();
+    }
+    QVERIFY2(err.contains("Waiting for bootloader detection..."), err.constData());
+    cli.terminate();
+    QVERIFY(cli.waitForFinished(kRunTimeoutMs));
+    err += cli.readAllStandardError();
+    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(cli.exitCode(), 5);
+    QVERIFY2(err.contains("stays in its bootloader"), err.constData());
+}
+
+void TestCliUpdate::updateFinishesStoppedUpdate_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("lastStep");
+    const QString ble = QString::fromLatin1("00:80:E1:26:00:01");
+    QTest::newRow("YMODEM bootloader asking over USB") << QStringList{"--sim-ymodem", "waiting"} << "fw.sfb"
+                                                       << "Firmware sent";
+    // (Over BLE the failed identification alone takes 13 s: --resume skips it.)
+    QTest::newRow("YMODEM bootloader asking over BLE, --resume")
+        << QStringList{"--ble", ble, "--sim-ymodem", "waiting", "--resume"} << "fw.sfb"
+        << "Firmware sent";
+    QTest::newRow("--resume") << QStringList{"--sim-ymodem", "waiting", "--resume"} << "fw.sfb"
+                              << "Firmware sent";
+    QTest::newRow("XCP bootloader of the BLE module")
+        << QStringList{"--ble", ble, "--target", "ble-module", "--sim-xcp", "waiting"} << "fw.srec"
+        << "Finishing programming session...[OK]";
+}
+
+void TestCliUpdate::updateFinishesStoppedUpdate()
+{
+    // The controller waits in its bootloader (an update was stopped) and does not answer the
+    // configuration protocol: the same command finishes the update.
+    QFETCH(QStringList, options);
+    QFETCH(QString, file);
+    QFETCH(QString, lastStep);
+    QTemporaryDir dir;
+    QRandomGenerator rng(5);
+    const QByteArray image = randomBytes(3000, rng);
+    const QString path = dir.filePath(file);
+    const QByteArray content = file.endsWith(QLatin1String(".srec"))
+                                   ? SRecord::s3Records(0x08000000u, image, 16, QByteArrayLiteral("\n"))
+                                   : image;
+    QVERIFY(writeFile(path, content));
+    const QString received = dir.filePath(QStringLiteral("received"));
+    const Result r =
+        runCliLong(QStringList{"device", "update", path, "--simulate", "--sim-image", received} + options);
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY2(r.err.startsWith(QStringLiteral("The controller waits in its bootloader: finishing the stopped "
+                                             "update.\n")),
+             qPrintable(r.err));
+    QVERIFY(!r.err.contains(QStringLiteral("No supported device answered")));
+    QVERIFY2(r.err.contains(lastStep + "\n"), qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("Device after the update: ")), qPrintable(r.err));
+    QVERIFY(readAll(received) == content);
+}
+
+void TestCliUpdate::resumeWithoutWaitingBootloader()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fw.sfb"));
+    QVERIFY(writeFile(path, QByteArray(3000, 'x')));
+    Result r = runCliLong({"device", "update", path, "--simulate", "--resume"});
+    QCOMPARE(r.code, 4);
+    QCOMPARE(r.err, QStringLiteral("No bootloader waits for a firmware file.\n"));
+    // Nothing on the link at all: the usual message.
+    r = runCliLong({"device", "update", path, "--simulate", "--sim-fault", "unplugged"});
+    QCOMPARE(r.code, 4);
+    QCOMPARE(r.err, QStringLiteral("No supported device answered on USB.\n"));
 }
 
 void TestCliUpdate::updateIntoRealReceiver()

@@ -388,6 +388,7 @@ private slots:
     void simUnknownAddressFailsToConnect();
     void simScannerReportsDevice();
     void simBleLinkOpens();
+    void bleCloseThenOpenAtOnce();
 
     // Qt Bluetooth itself
     void realBackendWithoutAdapter();
@@ -1300,6 +1301,32 @@ void TestBle::simBleLinkOpens()
     QVERIFY(ble.isConnected());
     device.setPlugged(false);
     QTRY_VERIFY(!ble.isConnected());
+}
+
+void TestBle::bleCloseThenOpenAtOnce()
+{
+    // The session closes its link and opens it again right away: close waits until the
+    // controller has finished closing, so the next connection does not sit out its timeout.
+    m_fake->script.failingAttempts = 0;
+    Ble ble(kAddress);
+    QVERIFY(ble.open());
+    ble.close();
+    QCOMPARE(m_fake->controller->state(), QLowEnergyController::UnconnectedState);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(ble.open());
+    QVERIFY2(clock.elapsed() < 1000, QByteArray::number(clock.elapsed()));
+    QCOMPARE(m_fake->script.connectCalls, 2);
+
+    // A controller that never finishes closing does not hold close() for ever.
+    m_fake->script.closingHangs = true;
+    Ble::Timing timing;
+    timing.closeMs = 200;
+    ble.setTiming(timing);
+    clock.restart();
+    ble.close();
+    QVERIFY2(clock.elapsed() < 1000, QByteArray::number(clock.elapsed()));
+    QVERIFY(!ble.isConnected());
 }
 
 // ---------------------------------------------------------------------------

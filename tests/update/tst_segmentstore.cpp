@@ -92,7 +92,7 @@ private slots:
     void parseLine();
     void loadLineEnds_data();
     void loadLineEnds();
-    void overlongLineIsSkippedWhole();
+    void overlongLineReadByItsCount();
     void loadWithOffset();
     void loadFailures();
     void toolFiles_data();
@@ -274,8 +274,12 @@ void TestSegmentStore::parseLine_data()
     QByteArray badSum = s3;
     badSum[badSum.size() - 1] = badSum.at(badSum.size() - 1) == '0' ? '1' : '0';
     QTest::newRow("wrong checksum") << badSum << 0u << corrupt << 0u << QByteArray();
-    QTest::newRow("one pair more than counted") << s3 + "00" << 0u << corrupt << 0u << QByteArray();
-    QTest::newRow("trailing character") << s3 + " " << 0u << corrupt << 0u << QByteArray();
+    // The record ends where its byte count says: what follows the checksum is not read.
+    QTest::newRow("one pair more than counted") << s3 + "00" << 0u << data << 0x08001000u << four;
+    QTest::newRow("trailing space") << s3 + " " << 0u << data << 0x08001000u << four;
+    QTest::newRow("trailing tab") << s3 + "\t" << 0u << data << 0x08001000u << four;
+    QTest::newRow("trailing blanks") << s1 + " \t  " << 0u << data << 0x1234u << four;
+    QTest::newRow("trailing CR of a CR CR LF line") << s2 + "\r" << 0u << data << 0x123456u << four;
     QTest::newRow("one pair short") << s3.left(s3.size() - 2) << 0u << corrupt << 0u << QByteArray();
     // A count saying more than the line holds must not read past the line.
     QTest::newRow("count beyond the line") << QByteArray("S3FF0800") << 0u << corrupt << 0u << QByteArray();
@@ -297,8 +301,10 @@ void TestSegmentStore::parseLine_data()
     QTest::newRow("empty") << QByteArray() << 0u << ignored << 0u << QByteArray();
     QTest::newRow("S alone") << QByteArray("S") << 0u << ignored << 0u << QByteArray();
     QTest::newRow("S3 alone") << QByteArray("S3") << 0u << corrupt << 0u << QByteArray();
-    QTest::newRow("longer than any record")
-        << QByteArray("S3") + QByteArray(600, '0') << 0u << corrupt << 0u << QByteArray();
+    QTest::newRow("longer than any record, count 0")
+        << QByteArray("S3") + QByteArray(600, '0') << 0u << ignored << 0u << QByteArray();
+    QTest::newRow("longest record and more") << srecLine(3, 0, QByteArray(250, 'z')) + QByteArray(100, 'F')
+                                             << 0u << data << 0u << QByteArray(250, 'z');
 }
 
 void TestSegmentStore::parseLine()
@@ -352,12 +358,14 @@ void TestSegmentStore::loadLineEnds()
     QCOMPARE(segs.at(0).second, first + second);
     QCOMPARE(store.lastLoadStats().dataRecords, quint64(3));
     QCOMPARE(store.lastLoadStats().corruptLines, quint64(1));
+    QCOMPARE(store.lastLoadStats().firstCorruptLine, quint64(3));
 }
 
-void TestSegmentStore::overlongLineIsSkippedWhole()
+void TestSegmentStore::overlongLineReadByItsCount()
 {
-    // A line longer than the line buffer is corrupt as a whole: what follows past the buffer
-    // (here a valid-looking record) is not read as a line of its own.
+    // A line longer than the line buffer holds its record at the start: the record is read,
+    // and what follows past the buffer (here a valid-looking record) is not read as a line
+    // of its own.
     QTemporaryDir dir;
     const QByteArray hidden = srecLine(1, 0x5000, "hidden");
     const QByteArray overlong = srecLine(3, 0x100, QByteArray(250, 'a')) + QByteArray(2, '0') + hidden;
@@ -368,8 +376,8 @@ void TestSegmentStore::overlongLineIsSkippedWhole()
     SegmentStore store;
     store.init(SegmentStore::kParserSRecord);
     QVERIFY(store.loadFromFile(path, 0));
-    QCOMPARE(describe(segmentsOf(store)), QStringLiteral("1000+2 2000+2"));
-    QCOMPARE(store.lastLoadStats().corruptLines, quint64(1));
+    QCOMPARE(describe(segmentsOf(store)), QStringLiteral("100+250 1000+2 2000+2"));
+    QCOMPARE(store.lastLoadStats().corruptLines, quint64(0));
 }
 
 void TestSegmentStore::loadWithOffset()

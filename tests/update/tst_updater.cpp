@@ -65,6 +65,8 @@ private slots:
     void refusals();
     void deviceYmodem_data();
     void deviceYmodem();
+    void deviceReadAgainAfterItEnumeratesAgain_data();
+    void deviceReadAgainAfterItEnumeratesAgain();
     void kindFromFileWhenDeviceListsNone();
     void xcpOverBle_data();
     void xcpOverBle();
@@ -172,20 +174,41 @@ void TestUpdater::refusals_data()
     QTest::addColumn<int>("target");
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("content"); // empty: a valid S-record file
 
     const QString orv = QStringLiteral("This kind of bootloader with ORV is not supported");
     const QString kivBle = QStringLiteral("This kind of bootloader with KIV-BLE is not supported");
-    QTest::newRow("device kind 1") << QByteArray("\x41") << false << 0x40 << "fw.hex" << orv;
-    QTest::newRow("device kind 5") << QByteArray("\x45") << false << 0x40 << "fw.sfb" << orv;
-    QTest::newRow("no device entry, .hex") << QByteArray("\x63") << false << 0x40 << "fw.hex" << orv;
-    QTest::newRow("BLE module kind 2") << QByteArray("\x62") << true << 0x60 << "fw.srec" << kivBle;
-    QTest::newRow("no BLE module") << QByteArray("\x42") << true << 0x60 << "fw.srec" << kivBle;
+    QTest::newRow("device kind 1") << QByteArray("\x41") << false << 0x40 << "fw.hex" << orv << QByteArray();
+    QTest::newRow("device kind 5") << QByteArray("\x45") << false << 0x40 << "fw.sfb" << orv << QByteArray();
+    QTest::newRow("no device entry, .hex")
+        << QByteArray("\x63") << false << 0x40 << "fw.hex" << orv << QByteArray();
+    QTest::newRow("BLE module kind 2")
+        << QByteArray("\x62") << true << 0x60 << "fw.srec" << kivBle << QByteArray();
+    QTest::newRow("no BLE module") << QByteArray("\x42") << true << 0x60 << "fw.srec" << kivBle
+                                   << QByteArray();
     QTest::newRow("S-record for ST Ymodem")
         << QByteArray("\x42") << false << 0x40 << "fw.srec"
-        << "The file fw.srec is not a firmware file for the bootloader \"ST Ymodem\" (ST Ymodem (*.sfb)).";
+        << "The file fw.srec is not a firmware file for the bootloader \"ST Ymodem\" (ST Ymodem (*.sfb))."
+        << QByteArray();
     QTest::newRow("XCP over USB") << QByteArray("\x43") << false << 0x40 << "fw.srec"
-                                  << "This controller is updated over BLE: connect to the device over BLE.";
-    QTest::newRow("serial module: nothing") << QByteArray("\x21") << false << 0x20 << "fw.hex" << QString();
+                                  << "This controller is updated over BLE: connect to the device over BLE."
+                                  << QByteArray();
+    QTest::newRow("serial module: nothing")
+        << QByteArray("\x21") << false << 0x20 << "fw.hex" << QString() << QByteArray();
+    // The whole file is looked at before the controller is restarted.
+    QTest::newRow("empty .sfb") << QByteArray("\x42") << false << 0x40 << "fw.sfb"
+                                << "The firmware file fw.sfb is empty." << QByteArray("-");
+    QTest::newRow("S-record without data records")
+        << QByteArray("\x43") << true << 0x40 << "fw.srec"
+        << "The firmware file fw.srec holds no data records." << QByteArray("S00600004844521B\nS9030000FC\n");
+    QTest::newRow("S-record with a corrupt line")
+        << QByteArray("\x42\x63") << true << 0x60 << "fw.srec"
+        << "Line 3 of the firmware file fw.srec is corrupt (byte count or checksum): nothing was sent."
+        << QByteArray("S00600004844521B\r\nS1050000414277\r\nS1050002414274\r\nS1050004414273\r\n");
+    QTest::newRow("S-record line cut short")
+        << QByteArray("\x42\x63") << true << 0x60 << "fw.srec"
+        << "Line 1 of the firmware file fw.srec is corrupt (byte count or checksum): nothing was sent."
+        << QByteArray("S10500004142\nS1050002414275\n");
 }
 
 void TestUpdater::refusals()
@@ -195,13 +218,18 @@ void TestUpdater::refusals()
     QFETCH(int, target);
     QFETCH(QString, file);
     QFETCH(QString, message);
+    QFETCH(QByteArray, content);
     m_dev->setBootloaderCaps(caps);
     QVERIFY(ble ? connectBle() : connectUsb());
     FirmwareUpdater updater(m_session.get(), ble ? kAddress : QString());
     updater.readBootloaders();
     Recorder rec;
     rec.attach(&updater);
-    QVERIFY(!updater.start(quint8(target), writeFile(file, "S1050000414277\n")));
+    if (content.isEmpty())
+        content = "S1050000414277\n";
+    else if (content == "-")
+        content.clear();
+    QVERIFY(!updater.start(quint8(target), writeFile(file, content)));
     QCOMPARE(rec.messages, message.isEmpty() ? QStringList() : QStringList{message});
     // Refused before anything was asked of the device.
     QVERIFY(m_dev->bootloaderRequests().isEmpty());
@@ -250,6 +278,44 @@ void TestUpdater::deviceYmodem()
     QCOMPARE(m_dev->bootloaders().mode(), SimBootloaders::Mode::Application);
     QVERIFY(m_session->transport()->isConnected() || m_session->transport()->open());
     QVERIFY(m_session->identify(false));
+}
+
+void TestUpdater::deviceReadAgainAfterItEnumeratesAgain_data()
+{
+    QTest::addColumn<int>("absentMs");
+    QTest::addColumn<bool>("back");
+    // The main controller boots its application: the USB device goes away and comes back at
+    // a new path; the handle opened before is dead.
+    QTest::newRow("back within the wait") << 600 << true;
+    QTest::newRow("not back") << 60000 << false;
+}
+
+void TestUpdater::deviceReadAgainAfterItEnumeratesAgain()
+{
+    QFETCH(int, absentMs);
+    QFETCH(bool, back);
+    m_dev->setReenumerationMs(absentMs);
+    QVERIFY(connectUsb());
+    FirmwareUpdater updater(m_session.get(), QString());
+    FirmwareUpdater::Timing timing = quickUpdaterTiming();
+    timing.reconnectMs = 1500;
+    updater.setTiming(timing);
+    updater.readBootloaders();
+    Recorder rec;
+    rec.attach(&updater);
+    m_dev->setOrvRev(0x0110); // what the new firmware reports
+    m_dev->resetCounters();
+    QVERIFY(updater.start(0x40, writeFile(QStringLiteral("v2.sfb"), randomBytes(1500, 6))));
+    QCOMPARE(updater.deviceAnswered(), back);
+    if (back) {
+        QCOMPARE(m_dev->actionCount(2), 1);
+        QCOMPARE(m_session->orvRev(), 0x0110);
+        QCOMPARE(rec.messages.last(), QStringLiteral("Firmware sent"));
+    } else {
+        QCOMPARE(
+            rec.messages.last(),
+            QStringLiteral("The device did not come back on USB after the update: it can't be read again."));
+    }
 }
 
 void TestUpdater::kindFromFileWhenDeviceListsNone()
@@ -308,9 +374,10 @@ void TestUpdater::xcpOverBle()
     QCOMPARE(base, 0x08000000u);
     QVERIFY(QByteArray(reinterpret_cast<const char *>(data), int(length)) == image);
     QCOMPARE(rec.messages.last(), QStringLiteral("Finishing programming session...[OK]"));
-    // After a BLE module update the device itself is restarted and read again.
+    // After a BLE module update the device itself is restarted; after either it is read again.
     QCOMPARE(m_dev->actionCount(1), restarts);
-    QCOMPARE(m_dev->actionCount(2), restarts);
+    QCOMPARE(m_dev->actionCount(2), 1);
+    QVERIFY(updater.deviceAnswered());
     QCOMPARE(m_dev->bootloaders().mode(), SimBootloaders::Mode::Application);
 }
 

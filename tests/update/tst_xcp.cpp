@@ -124,6 +124,12 @@ private slots:
     void stopWhileTargetSilent();
     void connectTimeout();
     void lostAnswerIsRetried();
+    void lostAnswerAtEveryStep_data();
+    void lostAnswerAtEveryStep();
+    void longestSeedIsUnlocked();
+    void stopEndsTheStepLine_data();
+    void stopEndsTheStepLine();
+    void lostUnlockAnswerIsNoRejection();
     void loadFailures_data();
     void loadFailures();
     void secondUpdateRefused();
@@ -413,12 +419,140 @@ void TestXcp::lostAnswerIsRetried()
     QCOMPARE(target().count(XcpLoader::kCmdSetMta), 1 + 5 + 1); // erase, each piece, the repeat
 }
 
+void TestXcp::lostAnswerAtEveryStep_data()
+{
+    QTest::addColumn<bool>("protectedPgm");
+    QTest::addColumn<int>("dropAt");
+    // Unprotected: CONNECT, GET_STATUS, PROGRAM_START, SET_MTA, PROGRAM_CLEAR, SET_MTA, PROGRAM,
+    // PROGRAM_MAX, PROGRAM 0, PROGRAM_RESET. Protected: GET_SEED and UNLOCK after GET_STATUS.
+    for (int i = 0; i < 10; ++i)
+        QTest::addRow("unprotected, answer %d lost", i) << false << i;
+    for (int i = 0; i < 12; ++i)
+        QTest::addRow("protected, answer %d lost", i) << true << i;
+}
+
+void TestXcp::lostAnswerAtEveryStep()
+{
+    // One lost answer, wherever it is, costs a repeat: the target stays in its bootloader
+    // until the whole image is programmed, and gets it all.
+    QFETCH(bool, protectedPgm);
+    QFETCH(int, dropAt);
+    SimXcpTarget::Config config;
+    config.protectedPgm = protectedPgm;
+    config.dropAnswerAt = dropAt;
+    configure(config);
+    const QList<QPair<quint32, QByteArray>> image = {{0x4000, randomBytes(100, 12)}};
+    Update *update = makeUpdate(srecOf(image));
+    update->settings().seedKeyFile = QStringLiteral(PELM_SEEDKEY_LIB);
+    update->settings().t3 = 200;
+    update->settings().t4 = 200;
+    update->settings().t5 = 200;
+    update->setConnectTimeoutMs(5000);
+    Recorder rec;
+    rec.attach(update);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QVERIFY(update->run());
+    QVERIFY2(rec.done == 1, qPrintable(rec.messages.join('|')));
+    QVERIFY(memoryOf(target().memory()) == image);
+    QCOMPARE(target().count(XcpLoader::kCmdProgramReset), 1);
+    QCOMPARE(m_dev->bootloaders().mode(), SimBootloaders::Mode::Application);
+    QCOMPARE(rec.messages.last(), QStringLiteral("Finishing programming session...[OK]"));
+    // A repeat, not a reconnection that sits out the link's timeouts.
+    QVERIFY2(elapsed.elapsed() < 3000, qPrintable(QString::number(elapsed.elapsed())));
+}
+
+void TestXcp::longestSeedIsUnlocked()
+{
+    // MAX_CTO 8: a seed of 6 bytes fills GET_SEED's answer, and its 6-byte key UNLOCK.
+    SimXcpTarget::Config config;
+    config.protectedPgm = true;
+    config.seed = QByteArray::fromHex("010203040506");
+    configure(config);
+    const QList<QPair<quint32, QByteArray>> image = {{0x1000, randomBytes(80, 13)}};
+    Update *update = makeUpdate(srecOf(image));
+    update->settings().seedKeyFile = QStringLiteral(PELM_SEEDKEY_LIB);
+    Recorder rec;
+    rec.attach(update);
+    QVERIFY(update->run());
+    QCOMPARE(rec.fromConnecting().mid(0, 2), (QStringList{"Connecting to target bootloader...", "[OK]"}));
+    QCOMPARE(rec.done, 1);
+    QCOMPARE(target().count(XcpLoader::kCmdUnlock), 1);
+    QVERIFY(memoryOf(target().memory()) == image);
+}
+
+void TestXcp::stopEndsTheStepLine_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::newRow("erasing") << "Erasing 10000 bytes starting at 0x08000000...";
+    QTest::newRow("programming") << "Programming 10000 bytes starting at 0x08000000...";
+}
+
+void TestXcp::stopEndsTheStepLine()
+{
+    QFETCH(QString, step);
+    Update *update = makeUpdate(srecOf({{0x08000000, randomBytes(10000, 14)}}));
+    connect(update, &Update::updateProgressBar, update, [update, &step](int percent) {
+        Q_UNUSED(percent)
+        // The stop button, pressed once the step is under way.
+        if (update->property("step").toString() == step)
+            update->requestAbort();
+    });
+    connect(update, &Update::printDialog, update, [update](const QString &t) {
+        if (t.endsWith(QLatin1String("...")))
+            update->setProperty("step", t);
+    });
+    Recorder rec;
+    rec.attach(update);
+    QVERIFY(update->run());
+    QCOMPARE(update->outcome(), Update::Outcome::Aborted);
+    const QStringList said = rec.fromConnecting();
+    const int at = said.indexOf(step);
+    QVERIFY2(at > 0, qPrintable(said.join('|')));
+    QCOMPARE(said.mid(at), (QStringList{step, "[ERROR] (stopped)", Update::stoppedText()}));
+    // Stopped in its bootloader: never told to end programming or to reset.
+    QCOMPARE(target().count(XcpLoader::kCmdProgramReset), 0);
+    QCOMPARE(m_dev->bootloaders().mode(), SimBootloaders::Mode::Xcp);
+}
+
+void TestXcp::lostUnlockAnswerIsNoRejection()
+{
+    // The target took the key but its answer was lost: the next attempt finds the resource
+    // unlocked. A refusal is an error answer, and only that is reported as a rejected key.
+    QList<QByteArray> answers = {hex("FF 10 00 08 0800 0101"), hex("FF 00 10 000000"), hex("FF 02 0102"),
+                                 QByteArray()};
+    XcpLoader xcp;
+    XcpSettings settings;
+    settings.linkTable = &kScriptTable;
+    xcp.Init(settings);
+    xcp.setKeyRoutine([](quint8, const QByteArray &seed, QByteArray *key) {
+        *key = seed;
+        return true;
+    });
+    g_script.answers = answers;
+    QCOMPARE(xcp.Start(), int(XcpLoader::kStartNoAnswer));
+    g_script.answers = {hex("FF 10 00 08 0800 0101"), hex("FF 00 00 000000"), hex("FF 00 00 40 000000")};
+    QCOMPARE(xcp.Start(), int(XcpLoader::kStartOk));
+    // Connected again on the same link, without ending programming or resetting the target.
+    QCOMPARE(g_script.sent.mid(4), (QList<QByteArray>{hex("FF 00 00"), hex("FD"), hex("D2")}));
+    QCOMPARE(g_script.closes, 0);
+    QCOMPARE(g_script.opens, 2);
+
+    g_script = Script();
+    xcp.Init(settings);
+    g_script.answers = answers.mid(0, 3) << hex("FE 25");
+    QCOMPARE(xcp.Start(), int(XcpLoader::kStartKeyRejected));
+    xcp.Terminate();
+}
+
 void TestXcp::loadFailures_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<bool>("missing");
     QTest::newRow("no data records") << QByteArray("S00600004844521B\nS9030000FC\n") << false;
     QTest::newRow("missing file") << QByteArray() << true;
+    QTest::newRow("corrupt line") << QByteArray("S00600004844521B\nS1050000414277\nS1050002414274\n")
+                                  << false;
 }
 
 void TestXcp::loadFailures()
@@ -432,7 +566,10 @@ void TestXcp::loadFailures()
     rec.attach(update);
     QVERIFY(update->run());
     QCOMPARE(rec.aborted, 1);
-    QCOMPARE(rec.messages.last(), QStringLiteral("Loading firmware data from file...[ERROR]"));
+    QCOMPARE(rec.messages.last(), text.contains("S1050002")
+                                      ? QStringLiteral("Loading firmware data from file...[ERROR] Line 3 is "
+                                                       "corrupt (byte count or checksum).")
+                                      : QStringLiteral("Loading firmware data from file...[ERROR]"));
     QCOMPARE(target().packets(), 0);
 }
 
