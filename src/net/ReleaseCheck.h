@@ -39,6 +39,13 @@ bool parse(const QByteArray &body, const QString &product, Entry *entry);
 /// Whether text is an absolute http or https URL with a host.
 bool isWebUrl(const QString &text);
 
+/// Whether text is dotted decimal numbers ("1", "1.10.0"): digits, one "." between numbers.
+bool isDottedDecimal(const QString &text);
+
+/// The download address as it may be printed on a terminal: percent-encoded (ASCII without
+/// spaces or control characters), or empty when it is not an absolute http or https URL.
+QString printableUrl(const QString &downloadUrl);
+
 /// Whether version a is newer than version b. Both are split at "." (empty parts kept); the
 /// first position present in both where the numbers differ decides (a part that is not a
 /// number counts as 0); when all shared positions are equal, a is newer when it has more parts.
@@ -162,6 +169,8 @@ private:
     QString m_currentVersion;
     QUrl m_requestUrl; ///< the address asked now (the last redirection target)
     int m_redirects = 0;
+    /// A request was dropped before its answer ended (see the destructor).
+    bool m_abandonedReply = false;
     QByteArray m_body;
     Outcome m_outcome = Outcome::None;
     ReleaseInfo::Entry m_entry;
