@@ -4,27 +4,27 @@
 <context>
     <name>Application</name>
     <message>
-        <location filename="../../src/app/Application.cpp" line="68"/>
+        <location filename="../../src/app/Application.cpp" line="99"/>
         <source>%1 running!</source>
         <translation>%1 en cours d&apos;exécution !</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="69"/>
+        <location filename="../../src/app/Application.cpp" line="100"/>
         <source>%1 is already running !</source>
         <translation>%1 est déjà en cours d&apos;exécution !</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="87"/>
+        <location filename="../../src/app/Application.cpp" line="118"/>
         <source>Run with the simulated device instead of real hardware.</source>
         <translation>Utiliser l&apos;appareil simulé au lieu du matériel réel.</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="92"/>
+        <location filename="../../src/app/Application.cpp" line="123"/>
         <source>Log every step on standard error (a trace to send).</source>
         <translation>Journaliser chaque étape sur la sortie d&apos;erreur (une trace à envoyer).</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="96"/>
+        <location filename="../../src/app/Application.cpp" line="127"/>
         <source>Ask URL for the release information (update check).</source>
         <translation>Demander les informations de version à l&apos;URL (recherche de mise à jour).</translation>
     </message>
@@ -139,7 +139,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>commande inconnue &apos;%1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="174"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="194"/>
         <location filename="../../src/cli/CliFiles.cpp" line="158"/>
         <location filename="../../src/cli/CliFirmware.cpp" line="101"/>
         <location filename="../../src/cli/CliFirmware.cpp" line="164"/>
@@ -147,54 +147,54 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="179"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="199"/>
         <source>no keys written: %1</source>
         <translation>aucune clé écrite : %1</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="214"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="234"/>
         <source>No supported device answered at BLE address %1.</source>
         <translation>Aucun appareil pris en charge n&apos;a répondu à l&apos;adresse BLE %1.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="233"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="253"/>
         <source>No supported device answered on USB.</source>
         <translation>Aucun appareil pris en charge n&apos;a répondu en USB.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="257"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="277"/>
         <source>-o is an option of device read</source>
         <translation>-o est une option de device read</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="260"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="280"/>
         <source>--once is an option of device watch</source>
         <translation>--once est une option de device watch</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="262"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="282"/>
         <location filename="../../src/cli/CliFirmware.cpp" line="168"/>
         <source>--sim-schedule is an option of device watch</source>
         <translation>--sim-schedule est une option de device watch</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="264"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="284"/>
         <source>device watch watches USB only</source>
         <translation>device watch ne surveille que l&apos;USB</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="271"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="291"/>
         <location filename="../../src/cli/CliFirmware.cpp" line="174"/>
         <source>the --sim-* options need --simulate</source>
         <translation>les options --sim-* demandent --simulate</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="358"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="378"/>
         <source>unknown command &apos;device %1&apos;</source>
         <translation>commande inconnue &apos;device %1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDoctor.cpp" line="120"/>
+        <location filename="../../src/cli/CliDoctor.cpp" line="146"/>
         <source>doctor takes no arguments</source>
         <translation>doctor ne prend pas d&apos;argument</translation>
     </message>
@@ -304,7 +304,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliSimulation.cpp" line="118"/>
-        <location filename="../../src/cli/CliSimulation.cpp" line="284"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="288"/>
         <source>Can&apos;t write file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;écrire le fichier « %1 » !</translation>
     </message>
@@ -319,12 +319,12 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>valeur inconnue pour --sim-fault : &apos;%1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="189"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="193"/>
         <source>unknown --sim-schedule &apos;%1&apos;</source>
         <translation>valeur inconnue pour --sim-schedule : &apos;%1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="206"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="210"/>
         <source>unknown %1 item &apos;%2&apos;</source>
         <translation>élément inconnu pour %1 : &apos;%2&apos;</translation>
     </message>
@@ -1016,12 +1016,17 @@ sauf si une option en décide autrement.
         <translation>La restauration de la configuration par défaut de %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="408"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="424"/>
+        <source>%1 unknown parameters in all.</source>
+        <translation>%1 paramètres inconnus en tout.</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/DeviceSession.cpp" line="426"/>
         <source>Check parameters</source>
         <translation>Vérification des paramètres</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="409"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="419"/>
         <source>Some parameters in the device are unknown in the current version of this software. There is probably a newer version available.
 Please, upgrade this software!
 
@@ -1032,12 +1037,12 @@ Veuillez mettre à jour ce logiciel !
 Liste des paramètres inconnus : </translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="529"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="540"/>
         <source>Import %1 parameters from %2 frames, has uncompleted !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="533"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="544"/>
         <source>Import %1 parameters from %2 frames, has succeeded !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames a réussi !</translation>
     </message>
@@ -1066,17 +1071,17 @@ Liste des paramètres inconnus : </translation>
     </message>
     <message>
         <location filename="../../src/tools/DlgChangeKeys.ui" line="61"/>
-        <location filename="../../src/tools/DlgChangeKeys.cpp" line="76"/>
+        <location filename="../../src/tools/DlgChangeKeys.cpp" line="113"/>
         <source>Change Keys</source>
         <translation>Changer les clés</translation>
     </message>
     <message>
-        <location filename="../../src/tools/DlgChangeKeys.cpp" line="55"/>
+        <location filename="../../src/tools/DlgChangeKeys.cpp" line="92"/>
         <source>Change LoRaWAN keys</source>
         <translation>Changer les clés LoRaWAN</translation>
     </message>
     <message>
-        <location filename="../../src/tools/DlgChangeKeys.cpp" line="67"/>
+        <location filename="../../src/tools/DlgChangeKeys.cpp" line="104"/>
         <source>Success</source>
         <translation>Réussi</translation>
     </message>
@@ -2750,6 +2755,18 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         <source>Apply to ORV</source>
         <translation>Appliquer à l&apos;ORV</translation>
     </message>
+    <message>
+        <location filename="../../src/editors/WdgOrv.cpp" line="107"/>
+        <source>Default configuration</source>
+        <translation>Configuration par défaut</translation>
+    </message>
+    <message>
+        <location filename="../../src/editors/WdgOrv.cpp" line="108"/>
+        <source>Restore the factory defaults of the device?
+Its current configuration will be lost.</source>
+        <translation>Rétablir la configuration d&apos;usine de l&apos;appareil ?
+Sa configuration actuelle sera perdue.</translation>
+    </message>
 </context>
 <context>
     <name>WdgOrvVirtual</name>
@@ -2988,34 +3005,38 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
     </message>
     <message>
         <location filename="../../src/app/WdgScanBle.cpp" line="23"/>
-        <location filename="../../src/app/WdgScanBle.cpp" line="136"/>
+        <location filename="../../src/app/WdgScanBle.cpp" line="140"/>
         <source>Connect</source>
         <translation>Connecter</translation>
     </message>
     <message>
-        <location filename="../../src/app/WdgScanBle.cpp" line="40"/>
-        <location filename="../../src/app/WdgScanBle.cpp" line="172"/>
+        <location filename="../../src/app/WdgScanBle.cpp" line="52"/>
         <source>Scanning ...</source>
         <translation>Recherche...</translation>
     </message>
     <message>
-        <location filename="../../src/app/WdgScanBle.cpp" line="63"/>
+        <location filename="../../src/app/WdgScanBle.cpp" line="64"/>
         <source>Bluetooth is turned off: BLE devices can&apos;t be scanned.</source>
         <translation>Le Bluetooth est désactivé : impossible de rechercher les appareils BLE.</translation>
     </message>
     <message>
-        <location filename="../../src/app/WdgScanBle.cpp" line="67"/>
+        <location filename="../../src/app/WdgScanBle.cpp" line="68"/>
         <source>No Bluetooth adapter found: BLE devices can&apos;t be scanned.</source>
         <translation>Aucun adaptateur Bluetooth trouvé : impossible de rechercher les appareils BLE.</translation>
     </message>
     <message>
-        <location filename="../../src/app/WdgScanBle.cpp" line="70"/>
+        <location filename="../../src/app/WdgScanBle.cpp" line="71"/>
         <source>BLE scan failed: %1</source>
         <translation>Échec de la recherche BLE : %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/WdgScanBle.cpp" line="123"/>
-        <location filename="../../src/app/WdgScanBle.cpp" line="154"/>
+        <location filename="../../src/app/WdgScanBle.cpp" line="78"/>
+        <source>Not scanning</source>
+        <translation>Pas de recherche</translation>
+    </message>
+    <message>
+        <location filename="../../src/app/WdgScanBle.cpp" line="127"/>
+        <location filename="../../src/app/WdgScanBle.cpp" line="158"/>
         <source>Connection In progress ...</source>
         <translation>Connexion en cours...</translation>
     </message>
@@ -3211,17 +3232,17 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         <translation>Effacer l&apos;affichage</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgUartTerm.cpp" line="125"/>
+        <location filename="../../src/tools/WdgUartTerm.cpp" line="131"/>
         <source>[Tx Not accepted]</source>
         <translation>[Tx non accepté]</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgUartTerm.cpp" line="135"/>
+        <location filename="../../src/tools/WdgUartTerm.cpp" line="148"/>
         <source>[Tx Framing error]</source>
         <translation>[Tx erreur de trame]</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgUartTerm.cpp" line="194"/>
+        <location filename="../../src/tools/WdgUartTerm.cpp" line="207"/>
         <source>[Rx Timeout]</source>
         <translation>[Rx délai d&apos;attente dépassé]</translation>
     </message>
@@ -3315,6 +3336,16 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         <location filename="../../src/tools/dlgUpdateChecker.cpp" line="97"/>
         <source>More details : </source>
         <translation>Plus de détails : </translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/dlgUpdateChecker.cpp" line="116"/>
+        <source>Network error %1</source>
+        <translation>Erreur réseau %1</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/dlgUpdateChecker.cpp" line="116"/>
+        <source>JSON error</source>
+        <translation>Erreur JSON</translation>
     </message>
 </context>
 </TS>

@@ -194,7 +194,7 @@ void ReleaseChecker::start()
     const QUrl address(m_url);
     if (!isWebScheme(address)) {
         // Only the web is asked: never a local file or another protocol.
-        finish(Outcome::Failed, networkError(QNetworkReply::ProtocolUnknownError));
+        finish(Outcome::Failed, networkError(QNetworkReply::ProtocolUnknownError), QNetworkReply::ProtocolUnknownError);
         return;
     }
     sendRequest(address);
@@ -255,11 +255,11 @@ void ReleaseChecker::onReply()
         qCDebug(lcRelease) << "redirected to" << next.toString();
         dropReply();
         if (++m_redirects > kMaxRedirects) {
-            finish(Outcome::Failed, networkError(QNetworkReply::TooManyRedirectsError));
+            finish(Outcome::Failed, networkError(QNetworkReply::TooManyRedirectsError), QNetworkReply::TooManyRedirectsError);
             return;
         }
         if (!isWebScheme(next) || next.host().isEmpty()) {
-            finish(Outcome::Failed, networkError(QNetworkReply::ProtocolUnknownError));
+            finish(Outcome::Failed, networkError(QNetworkReply::ProtocolUnknownError), QNetworkReply::ProtocolUnknownError);
             return;
         }
         sendRequest(next);
@@ -267,7 +267,7 @@ void ReleaseChecker::onReply()
     }
     if (reply->error() != QNetworkReply::NoError) {
         qCDebug(lcRelease) << "failed:" << reply->errorString();
-        finish(Outcome::Failed, networkError(reply->error()));
+        finish(Outcome::Failed, networkError(reply->error()), reply->error());
         return;
     }
     ReleaseInfo::Entry entry;
@@ -286,7 +286,7 @@ void ReleaseChecker::onTimeout()
     if (!m_reply)
         return;
     qCDebug(lcRelease) << "no complete answer within" << m_timeout.interval() << "ms";
-    finish(Outcome::Failed, networkError(QNetworkReply::TimeoutError));
+    finish(Outcome::Failed, networkError(QNetworkReply::TimeoutError), QNetworkReply::TimeoutError);
 }
 
 void ReleaseChecker::dropReply()
@@ -302,8 +302,9 @@ void ReleaseChecker::dropReply()
     reply->deleteLater();
 }
 
-void ReleaseChecker::finish(Outcome outcome, const QString &error)
+void ReleaseChecker::finish(Outcome outcome, const QString &error, int networkErrorCode)
 {
+    m_networkErrorCode = networkErrorCode;
     dropReply();
     m_timeout.stop();
     m_body.clear();

@@ -139,6 +139,9 @@ public:
     /// Why the last check failed: "Network error <code>" (the network layer's error number)
     /// or "JSON error" (the answer is not a JSON document, or is larger than kMaxAnswerBytes).
     QString error() const { return m_error; }
+    /// The network layer's error number of the last check when it failed with a network error
+    /// (what error() says in English, for a translated text); -1 otherwise.
+    int networkErrorCode() const { return m_networkErrorCode; }
 
     /// Error details; the number is that of QNetworkReply::NetworkError.
     static QString networkError(int code);
@@ -157,7 +160,7 @@ private:
     /// Sends the GET for address, with the User-Agent header when there is one.
     void sendRequest(const QUrl &address);
     /// Ends the check: drops the running request, stores the outcome, emits finished.
-    void finish(Outcome outcome, const QString &error = QString());
+    void finish(Outcome outcome, const QString &error = QString(), int networkErrorCode = -1);
     void dropReply();
 
     QNetworkAccessManager *m_network;
@@ -175,4 +178,5 @@ private:
     Outcome m_outcome = Outcome::None;
     ReleaseInfo::Entry m_entry;
     QString m_error;
+    int m_networkErrorCode = -1;
 };
