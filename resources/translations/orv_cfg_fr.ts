@@ -4,27 +4,27 @@
 <context>
     <name>Application</name>
     <message>
-        <location filename="../../src/app/Application.cpp" line="68"/>
+        <location filename="../../src/app/Application.cpp" line="99"/>
         <source>%1 running!</source>
         <translation>%1 en cours d&apos;exécution !</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="69"/>
+        <location filename="../../src/app/Application.cpp" line="100"/>
         <source>%1 is already running !</source>
         <translation>%1 est déjà en cours d&apos;exécution !</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="87"/>
+        <location filename="../../src/app/Application.cpp" line="118"/>
         <source>Run with the simulated device instead of real hardware.</source>
         <translation>Utiliser l&apos;appareil simulé au lieu du matériel réel.</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="92"/>
+        <location filename="../../src/app/Application.cpp" line="123"/>
         <source>Log every step on standard error (a trace to send).</source>
         <translation>Journaliser chaque étape sur la sortie d&apos;erreur (une trace à envoyer).</translation>
     </message>
     <message>
-        <location filename="../../src/app/Application.cpp" line="96"/>
+        <location filename="../../src/app/Application.cpp" line="127"/>
         <source>Ask URL for the release information (update check).</source>
         <translation>Demander les informations de version à l&apos;URL (recherche de mise à jour).</translation>
     </message>
@@ -32,37 +32,37 @@
 <context>
     <name>Ble</name>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="98"/>
+        <location filename="../../src/links/Ble.cpp" line="97"/>
         <source>Trying to connect device : %1 ...</source>
         <translation>Tentative de connexion à l&apos;appareil : %1 ...</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="104"/>
+        <location filename="../../src/links/Ble.cpp" line="102"/>
         <source>Connection Completed.</source>
         <translation>Connexion établie.</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="108"/>
+        <location filename="../../src/links/Ble.cpp" line="106"/>
         <source>Error %1 in Connection</source>
         <translation>Erreur %1 pendant la connexion</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="112"/>
+        <location filename="../../src/links/Ble.cpp" line="110"/>
         <source>Connection Timeout reached</source>
         <translation>Délai de connexion dépassé</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="285"/>
+        <location filename="../../src/links/Ble.cpp" line="266"/>
         <source>Connection to device : %1 OK, Scanning Services ...</source>
         <translation>Connexion à l&apos;appareil : %1 OK, recherche des services ...</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="292"/>
+        <location filename="../../src/links/Ble.cpp" line="273"/>
         <source>device : %1 disconnected</source>
         <translation>appareil : %1 déconnecté</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="301"/>
+        <location filename="../../src/links/Ble.cpp" line="282"/>
         <source>Error %1 during connection, please connect again</source>
         <translation>Erreur %1 pendant la connexion, veuillez vous reconnecter</translation>
     </message>
@@ -139,62 +139,62 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>commande inconnue &apos;%1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="174"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="194"/>
         <location filename="../../src/cli/CliFiles.cpp" line="158"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="175"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="239"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="101"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="164"/>
         <source>Can&apos;t open file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="179"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="199"/>
         <source>no keys written: %1</source>
         <translation>aucune clé écrite : %1</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="214"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="234"/>
         <source>No supported device answered at BLE address %1.</source>
         <translation>Aucun appareil pris en charge n&apos;a répondu à l&apos;adresse BLE %1.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="233"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="253"/>
         <source>No supported device answered on USB.</source>
         <translation>Aucun appareil pris en charge n&apos;a répondu en USB.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="257"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="277"/>
         <source>-o is an option of device read</source>
         <translation>-o est une option de device read</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="260"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="280"/>
         <source>--once is an option of device watch</source>
         <translation>--once est une option de device watch</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="262"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="249"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="282"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="168"/>
         <source>--sim-schedule is an option of device watch</source>
         <translation>--sim-schedule est une option de device watch</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="264"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="284"/>
         <source>device watch watches USB only</source>
         <translation>device watch ne surveille que l&apos;USB</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="271"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="255"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="291"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="174"/>
         <source>the --sim-* options need --simulate</source>
         <translation>les options --sim-* demandent --simulate</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="358"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="378"/>
         <source>unknown command &apos;device %1&apos;</source>
         <translation>commande inconnue &apos;device %1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDoctor.cpp" line="120"/>
+        <location filename="../../src/cli/CliDoctor.cpp" line="146"/>
         <source>doctor takes no arguments</source>
         <translation>doctor ne prend pas d&apos;argument</translation>
     </message>
@@ -239,17 +239,17 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>file info demande exactement un FILE.ocf</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="172"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="98"/>
         <source>firmware info needs exactly one FILE.srec</source>
         <translation>firmware info demande exactement un FILE.srec</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="181"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="107"/>
         <source>Can&apos;t read the firmware file &apos;%1&apos;!</source>
         <translation>Impossible de lire le fichier de micrologiciel « %1 » !</translation>
     </message>
     <message numerus="yes">
-        <location filename="../../src/cli/CliFirmware.cpp" line="188"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="114"/>
         <source>%n corrupt lines skipped</source>
         <translation>
             <numerusform>%n ligne corrompue ignorée</numerusform>
@@ -257,34 +257,24 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="192"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="118"/>
         <source>The file &apos;%1&apos; holds no data records.</source>
         <translation>Le fichier « %1 » ne contient aucun enregistrement de données.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="229"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="154"/>
         <source>device update needs exactly one firmware FILE</source>
         <translation>device update demande exactement un FILE de micrologiciel</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="232"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="157"/>
         <source>--target is &apos;device&apos; or &apos;ble-module&apos;</source>
         <translation>--target vaut &apos;device&apos; ou &apos;ble-module&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="237"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="162"/>
         <source>--connect-timeout takes a number of seconds above 0</source>
         <translation>--connect-timeout prend un nombre de secondes supérieur à 0</translation>
-    </message>
-    <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="294"/>
-        <source>No bootloader waits for a firmware file.</source>
-        <translation>Aucun chargeur d&apos;amorçage n&apos;attend de fichier de micrologiciel.</translation>
-    </message>
-    <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="313"/>
-        <source>The controller waits in its bootloader: finishing the stopped update.</source>
-        <translation>Le contrôleur attend dans son chargeur d&apos;amorçage : fin de la mise à jour arrêtée.</translation>
     </message>
     <message>
         <location filename="../../src/cli/CliFleet.cpp" line="57"/>
@@ -308,33 +298,33 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>argument inattendu &apos;%1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="87"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="86"/>
         <source>--sim-refuse takes a parameter id from 0 to 63</source>
         <translation>--sim-refuse prend un identifiant de paramètre de 0 à 63</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="119"/>
-        <location filename="../../src/cli/CliSimulation.cpp" line="299"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="118"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="288"/>
         <source>Can&apos;t write file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;écrire le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="133"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="132"/>
         <source>the simulator state file &apos;%1&apos; can&apos;t be read</source>
         <translation>le fichier d&apos;état du simulateur « %1 » ne peut pas être lu</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="165"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="164"/>
         <source>unknown --sim-fault &apos;%1&apos;</source>
         <translation>valeur inconnue pour --sim-fault : &apos;%1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="190"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="193"/>
         <source>unknown --sim-schedule &apos;%1&apos;</source>
         <translation>valeur inconnue pour --sim-schedule : &apos;%1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="207"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="210"/>
         <source>unknown %1 item &apos;%2&apos;</source>
         <translation>élément inconnu pour %1 : &apos;%2&apos;</translation>
     </message>
@@ -499,7 +489,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     <message>
         <location filename="../../src/cli/CliHelp.cpp" line="70"/>
         <source>  device update FILE [--target device|ble-module] [--seed-key LIB]
-                     [--connect-timeout SECONDS] [--resume]
+                     [--connect-timeout SECONDS]
       Updates the firmware of the device&apos;s main controller (default) or of its
       BLE radio module: reads the bootloader kinds, checks that FILE suits the
       bootloader (.sfb for &quot;ST Ymodem&quot;, .srec for &quot;BootQuor&quot;), restarts the
@@ -510,15 +500,10 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
       --seed-key LIB: seed-and-key library for bootloaders that ask for a key
       (default: the &quot;SeedKeyLibrary&quot; setting). --connect-timeout: how long to
       keep trying to reach the XCP bootloader (default 30 s).
-      FILE is checked whole first: a corrupt S-record line, an S-record file
-      without data or an empty .sfb is refused before the restart. A stopped
-      update is finished by the same command: a controller that waits in its
-      bootloader (YMODEM asking for a file, XCP answering CONNECT) gets FILE
-      at once; --resume looks only for such a bootloader.
 
 </source>
         <translation>  device update FILE [--target device|ble-module] [--seed-key LIB]
-                     [--connect-timeout SECONDES] [--resume]
+                     [--connect-timeout SECONDES]
       Met à jour le micrologiciel du contrôleur principal de l&apos;appareil (par
       défaut) ou de son module radio BLE : lit les types de chargeur d&apos;amorçage,
       vérifie que FILE convient au chargeur (.sfb pour &quot;ST Ymodem&quot;, .srec pour
@@ -530,44 +515,11 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
       --seed-key LIB : bibliothèque seed-and-key pour les chargeurs qui demandent
       une clé (par défaut : le réglage &quot;SeedKeyLibrary&quot;). --connect-timeout : durée
       pendant laquelle joindre le chargeur XCP est retenté (30 s par défaut).
-      FILE est d&apos;abord vérifié en entier : une ligne S-record corrompue, un fichier
-      S-record sans données ou un .sfb vide est refusé avant le redémarrage. Une
-      mise à jour arrêtée se termine par la même commande : un contrôleur qui
-      attend dans son chargeur (YMODEM demandant un fichier, XCP répondant à
-      CONNECT) reçoit FILE aussitôt ; --resume ne cherche qu&apos;un tel chargeur.
 
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="136"/>
-        <source>  --sim-ymodem SPEC (device update) the simulated YMODEM bootloader misbehaves:
-                    comma list of silent, drop:N[xK] (answer to block N lost
-                    K times), nak:N[xK], ack-first-eot, waiting (in its
-                    bootloader from the start)
-</source>
-        <translation>  --sim-ymodem SPEC (device update) le chargeur YMODEM simulé se comporte mal :
-                    liste séparée par des virgules de silent, drop:N[xK] (réponse
-                    au bloc N perdue K fois), nak:N[xK], ack-first-eot, waiting
-                    (dans son chargeur dès le départ)
-</translation>
-    </message>
-    <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="144"/>
-        <source>  --sim-xcp SPEC    (device update) the simulated XCP bootloader: comma list of
-                    protected, motorola, require-encrypted, silent,
-                    unknown:N (N CONNECTs refused as unknown), max-cto-pgm:N,
-                    seed:HEX, drop:N (answer to packet N lost), waiting
-                    (the --target controller in its bootloader from the start)
-</source>
-        <translation>  --sim-xcp SPEC    (device update) le chargeur XCP simulé : liste séparée par
-                    des virgules de protected, motorola, require-encrypted,
-                    silent, unknown:N (N CONNECT refusés comme inconnus),
-                    max-cto-pgm:N, seed:HEX, drop:N (réponse au paquet N perdue),
-                    waiting (le contrôleur de --target dans son chargeur dès le départ)
-</translation>
-    </message>
-    <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="89"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="84"/>
         <source>  doctor
       Checks this machine: the USB HID devices of both device identities and
       whether this user may open each (with the fix when not), the Bluetooth
@@ -586,7 +538,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="97"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="92"/>
         <source>  firmware info FILE.srec
       Loads an S-record file as the updater does and prints &quot;segments N&quot;,
       &quot;base 0x...&quot;, &quot;size N&quot;, then one line per segment with its first and last
@@ -603,7 +555,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="104"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="99"/>
         <source>  update-check [--url URL] [--product KEY]
       Asks the release service whether a newer release of this program exists
       and prints &quot;up to date&quot; or &quot;update available: VERSION URL&quot; (no URL when
@@ -625,28 +577,28 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="113"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="108"/>
         <source>Device options:
 </source>
         <translation>Options d&apos;appareil :
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="114"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="109"/>
         <source>  --ble ADDRESS     talk to the device over BLE instead of USB HID
 </source>
         <translation>  --ble ADRESSE     dialoguer avec l&apos;appareil en BLE au lieu de l&apos;USB HID
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="115"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="110"/>
         <source>  --simulate        talk to the simulated device instead of real hardware
 </source>
         <translation>  --simulate        dialoguer avec l&apos;appareil simulé au lieu du matériel réel
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="117"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="112"/>
         <source>  --sim-state FILE  keep the simulated device&apos;s parameters in FILE between runs
 </source>
         <translation>  --sim-state FILE  garder les paramètres de l&apos;appareil simulé dans FILE entre
@@ -654,7 +606,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="119"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="114"/>
         <source>  --sim-fault SPEC  make the simulated device misbehave: unplugged, silent,
                     wrong-link-code, not-acknowledged, device-error:CODE,
                     truncated-load, corrupted-load, unplug-after:N (requests),
@@ -673,7 +625,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="127"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="122"/>
         <source>  --sim-refuse ID   make the simulated device refuse parameter ID (repeatable)
 </source>
         <translation>  --sim-refuse ID   faire refuser le paramètre ID par l&apos;appareil simulé
@@ -681,7 +633,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="129"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="124"/>
         <source>  --sim-schedule EVENTS
                     device watch: pull and plug the simulated device&apos;s cable
                     over time; EVENTS is a comma-separated list of unplug@MS
@@ -698,7 +650,18 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="141"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="131"/>
+        <source>  --sim-ymodem SPEC (device update) the simulated YMODEM bootloader misbehaves:
+                    comma list of silent, drop:N[xK] (answer to block N lost
+                    K times), nak:N[xK], ack-first-eot
+</source>
+        <translation>  --sim-ymodem SPEC (device update) le chargeur YMODEM simulé se comporte mal :
+                    liste séparée par des virgules de silent, drop:N[xK] (réponse
+                    au bloc N perdue K fois), nak:N[xK], ack-first-eot
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="135"/>
         <source>  --sim-ymodem-peer COMMAND
                     (device update) an external YMODEM receiver (e.g.
                     &apos;rb -b -y&apos;) runs in the current folder instead
@@ -709,7 +672,20 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="150"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="138"/>
+        <source>  --sim-xcp SPEC    (device update) the simulated XCP bootloader: comma list of
+                    protected, motorola, require-encrypted, silent,
+                    unknown:N (N CONNECTs refused as unknown), max-cto-pgm:N,
+                    seed:HEX, drop:N (answer to packet N lost)
+</source>
+        <translation>  --sim-xcp SPEC    (device update) le chargeur XCP simulé : liste séparée par
+                    des virgules de protected, motorola, require-encrypted,
+                    silent, unknown:N (N CONNECT refusés comme inconnus),
+                    max-cto-pgm:N, seed:HEX, drop:N (réponse au paquet N perdue)
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="143"/>
         <source>  --sim-image FILE  (device update) writes what the simulated bootloader
                     received: the YMODEM file&apos;s bytes, or the XCP memory as
                     S-records
@@ -722,14 +698,14 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="155"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="148"/>
         <source>Diagnostics:
 </source>
         <translation>Diagnostic :
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="156"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="149"/>
         <source>  --verbose         (anywhere on the line) log every step on standard error: USB,
                     BLE, each request and answer as hex (LoRaWAN keys masked),
                     the device session; QT_LOGGING_RULES narrows it down (e.g.
@@ -745,7 +721,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="162"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="155"/>
         <source>Boxes the program would show are printed on standard error; questions take
 their default answer (Cancel/No) unless an option says otherwise.
 
@@ -757,7 +733,7 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="166"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="159"/>
         <source>Language:
   Messages and this help are in French when the locale says so (LC_ALL,
   LC_MESSAGES or LANG set to fr_*, e.g. LANG=fr_FR.UTF-8). What scripts read
@@ -775,7 +751,7 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="173"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="166"/>
         <source>Exit codes:
   0  success
   1  unknown command or bad arguments
@@ -802,12 +778,12 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="196"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="189"/>
         <source>Usage: pelm-cli COMMAND [ARGUMENTS]</source>
         <translation>Utilisation : pelm-cli COMMANDE [ARGUMENTS]</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="202"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="195"/>
         <source>Try &apos;pelm-cli --help&apos;.</source>
         <translation>Essayez &apos;pelm-cli --help&apos;.</translation>
     </message>
@@ -1040,12 +1016,17 @@ sauf si une option en décide autrement.
         <translation>La restauration de la configuration par défaut de %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="408"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="424"/>
+        <source>%1 unknown parameters in all.</source>
+        <translation>%1 paramètres inconnus en tout.</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/DeviceSession.cpp" line="426"/>
         <source>Check parameters</source>
         <translation>Vérification des paramètres</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="409"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="419"/>
         <source>Some parameters in the device are unknown in the current version of this software. There is probably a newer version available.
 Please, upgrade this software!
 
@@ -1056,12 +1037,12 @@ Veuillez mettre à jour ce logiciel !
 Liste des paramètres inconnus : </translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="526"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="540"/>
         <source>Import %1 parameters from %2 frames, has uncompleted !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="530"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="544"/>
         <source>Import %1 parameters from %2 frames, has succeeded !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames a réussi !</translation>
     </message>
@@ -1090,17 +1071,17 @@ Liste des paramètres inconnus : </translation>
     </message>
     <message>
         <location filename="../../src/tools/DlgChangeKeys.ui" line="61"/>
-        <location filename="../../src/tools/DlgChangeKeys.cpp" line="76"/>
+        <location filename="../../src/tools/DlgChangeKeys.cpp" line="113"/>
         <source>Change Keys</source>
         <translation>Changer les clés</translation>
     </message>
     <message>
-        <location filename="../../src/tools/DlgChangeKeys.cpp" line="55"/>
+        <location filename="../../src/tools/DlgChangeKeys.cpp" line="92"/>
         <source>Change LoRaWAN keys</source>
         <translation>Changer les clés LoRaWAN</translation>
     </message>
     <message>
-        <location filename="../../src/tools/DlgChangeKeys.cpp" line="67"/>
+        <location filename="../../src/tools/DlgChangeKeys.cpp" line="104"/>
         <source>Success</source>
         <translation>Réussi</translation>
     </message>
@@ -1134,89 +1115,58 @@ Liste des paramètres inconnus : </translation>
 <context>
     <name>FirmwareUpdater</name>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="96"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="75"/>
         <source>Firmware files (*.hex *.srec *.sfb)</source>
         <translation>Fichiers de micrologiciel (*.hex *.srec *.sfb)</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="120"/>
-        <source>The firmware file %1 is empty.</source>
-        <translation>Le fichier de micrologiciel %1 est vide.</translation>
-    </message>
-    <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="122"/>
-        <source>The firmware file %1 is too large.</source>
-        <translation>Le fichier de micrologiciel %1 est trop grand.</translation>
-    </message>
-    <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="134"/>
-        <source>Line %1 of the firmware file %2 is corrupt (byte count or checksum): nothing was sent.</source>
-        <translation>La ligne %1 du fichier de micrologiciel %2 est corrompue (nombre d&apos;octets ou somme de contrôle) : rien n&apos;a été envoyé.</translation>
-    </message>
-    <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="138"/>
-        <source>The firmware file %1 holds no data records.</source>
-        <translation>Le fichier de micrologiciel %1 ne contient aucun enregistrement de données.</translation>
-    </message>
-    <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="201"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="150"/>
         <source>Firmware : </source>
         <translation>Micrologiciel : </translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="202"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="151"/>
         <source>Bootloader : </source>
         <translation>Chargeur d&apos;amorçage : </translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="282"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="221"/>
         <source>An update is already running.</source>
         <translation>Une mise à jour est déjà en cours.</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="295"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="232"/>
         <source>This kind of bootloader with ORV is not supported</source>
         <translation>Ce type de chargeur d&apos;amorçage n&apos;est pas pris en charge avec l&apos;ORV</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="298"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="235"/>
         <source>This kind of bootloader with KIV-BLE is not supported</source>
         <translation>Ce type de chargeur d&apos;amorçage n&apos;est pas pris en charge avec le KIV-BLE</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="303"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="240"/>
         <source>The file %1 is not a firmware file for the bootloader &quot;%2&quot; (%3).</source>
         <translation>Le fichier %1 n&apos;est pas un fichier de micrologiciel pour le chargeur d&apos;amorçage « %2 » (%3).</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="419"/>
-        <source>The device did not come back on USB after the update: it can&apos;t be read again.</source>
-        <translation>L&apos;appareil n&apos;est pas revenu sur l&apos;USB après la mise à jour : il ne peut pas être relu.</translation>
-    </message>
-    <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="424"/>
-        <source>The device did not answer after the update.</source>
-        <translation>L&apos;appareil n&apos;a pas répondu après la mise à jour.</translation>
-    </message>
-    <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="117"/>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="131"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="243"/>
         <source>The firmware file %1 can&apos;t be read.</source>
         <translation>Le fichier de micrologiciel %1 ne peut pas être lu.</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="306"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="245"/>
         <source>This controller is updated over BLE: connect to the device over BLE.</source>
         <translation>Ce contrôleur se met à jour en BLE : connectez-vous à l&apos;appareil en BLE.</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="325"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="259"/>
         <source>The device is busy. Please retry.</source>
         <translation>L&apos;appareil est occupé. Veuillez réessayer.</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="163"/>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="37"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="144"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="31"/>
         <source>Ble Connection failed. Please retry.</source>
         <translation>Échec de la connexion BLE. Veuillez réessayer.</translation>
     </message>
@@ -1451,130 +1401,125 @@ Liste des paramètres inconnus : </translation>
         <translation>Rechercher des mises à jour</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="106"/>
+        <location filename="../../src/app/MainWindow.cpp" line="105"/>
         <source>Simulator</source>
         <translation>Simulateur</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="108"/>
+        <location filename="../../src/app/MainWindow.cpp" line="107"/>
         <source>Device plugged in (USB)</source>
         <translation>Appareil branché (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="117"/>
+        <location filename="../../src/app/MainWindow.cpp" line="116"/>
         <source>Plug in a new device (USB)</source>
         <translation>Brancher un nouvel appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="135"/>
+        <location filename="../../src/app/MainWindow.cpp" line="134"/>
         <source>Unplug the device (USB)</source>
         <translation>Débrancher l&apos;appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="307"/>
+        <location filename="../../src/app/MainWindow.cpp" line="290"/>
         <source>This function is not available yet.</source>
         <translation>Cette fonction n&apos;est pas encore disponible.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="430"/>
+        <location filename="../../src/app/MainWindow.cpp" line="413"/>
         <source>%1 - simulated device</source>
         <translation>%1 - appareil simulé</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="469"/>
+        <location filename="../../src/app/MainWindow.cpp" line="452"/>
         <source>Language update</source>
         <translation>Mise à jour de la langue</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="470"/>
+        <location filename="../../src/app/MainWindow.cpp" line="453"/>
         <source>To update the translation, it is necessary to restart the application.
 Restart now?</source>
         <translation>Pour mettre à jour la traduction, il est nécessaire de redémarrer l&apos;application.
 Redémarrer maintenant ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="486"/>
+        <location filename="../../src/app/MainWindow.cpp" line="469"/>
         <source>Release information : </source>
         <translation>Informations de version : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="487"/>
+        <location filename="../../src/app/MainWindow.cpp" line="470"/>
         <source>Build date: </source>
         <translation>Date de compilation : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="489"/>
+        <location filename="../../src/app/MainWindow.cpp" line="472"/>
         <source>%1 uses the following libraries under the %2 licence:</source>
         <translation>%1 utilise les bibliothèques suivantes sous licence %2 :</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="493"/>
+        <location filename="../../src/app/MainWindow.cpp" line="476"/>
         <source>About %1</source>
         <translation>À propos de %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="505"/>
+        <location filename="../../src/app/MainWindow.cpp" line="488"/>
         <source>Open %1 config</source>
         <translation>Ouvrir une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="506"/>
-        <location filename="../../src/app/MainWindow.cpp" line="679"/>
+        <location filename="../../src/app/MainWindow.cpp" line="489"/>
+        <location filename="../../src/app/MainWindow.cpp" line="662"/>
         <source>%1 config file (*.ocf);;All Files (*)</source>
         <translation>Fichier de configuration %1 (*.ocf);;Tous les fichiers (*)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="528"/>
+        <location filename="../../src/app/MainWindow.cpp" line="511"/>
         <source>Failed to load file !</source>
         <translation>Échec du chargement du fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="529"/>
+        <location filename="../../src/app/MainWindow.cpp" line="512"/>
         <source>The file &apos;</source>
         <translation>Le fichier &apos;</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="530"/>
+        <location filename="../../src/app/MainWindow.cpp" line="513"/>
         <source>was be to open but it is probably corrupted.</source>
         <translation>a pu être ouvert mais il est probablement corrompu.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="531"/>
+        <location filename="../../src/app/MainWindow.cpp" line="514"/>
         <source>It is not possible to load this file !</source>
         <translation>Impossible de charger ce fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="588"/>
+        <location filename="../../src/app/MainWindow.cpp" line="571"/>
         <source>ORV connected</source>
         <translation>ORV connecté</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="588"/>
+        <location filename="../../src/app/MainWindow.cpp" line="571"/>
         <source>Do you want load a ORV and lose the last modification ?</source>
         <translation>Voulez-vous charger un ORV et perdre les dernières modifications ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="602"/>
-        <source>The device was disconnected.</source>
-        <translation>L&apos;appareil a été déconnecté.</translation>
-    </message>
-    <message>
-        <location filename="../../src/app/MainWindow.cpp" line="678"/>
+        <location filename="../../src/app/MainWindow.cpp" line="661"/>
         <source>Save %1 config</source>
         <translation>Enregistrer une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="720"/>
+        <location filename="../../src/app/MainWindow.cpp" line="703"/>
         <source>No file !</source>
         <translation>Aucun fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="721"/>
+        <location filename="../../src/app/MainWindow.cpp" line="704"/>
         <source>No file to reload !</source>
         <translation>Aucun fichier à recharger !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="722"/>
+        <location filename="../../src/app/MainWindow.cpp" line="705"/>
         <source>Reload default ?</source>
         <translation>Recharger les valeurs par défaut ?</translation>
     </message>
@@ -2184,54 +2129,44 @@ Redémarrer maintenant ?</translation>
         <translation>Mise à jour arrêtée. Le contrôleur reste dans son chargeur d&apos;amorçage jusqu&apos;à ce qu&apos;il soit programmé : relancez la mise à jour avec le même fichier de micrologiciel.</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="78"/>
-        <source> (stopped)</source>
-        <translation> (arrêté)</translation>
-    </message>
-    <message>
-        <location filename="../../src/update/Update.cpp" line="99"/>
+        <location filename="../../src/update/Update.cpp" line="90"/>
         <source>Start Update
 </source>
         <translation>Début de la mise à jour
 </translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="111"/>
+        <location filename="../../src/update/Update.cpp" line="102"/>
         <source>Finishing programming session...</source>
         <translation>Fin de la session de programmation...</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="130"/>
+        <location filename="../../src/update/Update.cpp" line="121"/>
         <source>Loading firmware data from file...</source>
         <translation>Chargement du micrologiciel depuis le fichier...</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="138"/>
-        <source> Line %1 is corrupt (byte count or checksum).</source>
-        <translation> La ligne %1 est corrompue (nombre d&apos;octets ou somme de contrôle).</translation>
-    </message>
-    <message>
-        <location filename="../../src/update/Update.cpp" line="158"/>
+        <location filename="../../src/update/Update.cpp" line="142"/>
         <source>Connecting to target bootloader...</source>
         <translation>Connexion au chargeur d&apos;amorçage de la cible...</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="185"/>
+        <location filename="../../src/update/Update.cpp" line="169"/>
         <source> (Authentification failed. Need -sk option.)</source>
         <translation> (Échec de l&apos;authentification. L&apos;option -sk est nécessaire.)</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="189"/>
+        <location filename="../../src/update/Update.cpp" line="173"/>
         <source> Wrong seednkey Lib. Bootloader has rejected the key.</source>
         <translation> Mauvaise bibliothèque seed-and-key. Le chargeur d&apos;amorçage a rejeté la clé.</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="193"/>
+        <location filename="../../src/update/Update.cpp" line="177"/>
         <source> The provided firmware needs to be an encrypted one.</source>
         <translation> Le micrologiciel fourni doit être chiffré.</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="199"/>
+        <location filename="../../src/update/Update.cpp" line="183"/>
         <source> The bootloader did not answer within %1 s.</source>
         <translation> Le chargeur d&apos;amorçage n&apos;a pas répondu dans les %1 s.</translation>
     </message>
@@ -2531,7 +2466,7 @@ Redémarrer maintenant ?</translation>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="105"/>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="169"/>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="233"/>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="241"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="222"/>
         <source>Select Firmware to load</source>
         <translation>Sélectionner le micrologiciel à charger</translation>
     </message>
@@ -2539,7 +2474,7 @@ Redémarrer maintenant ?</translation>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="122"/>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="186"/>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="250"/>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="223"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="204"/>
         <source>Start</source>
         <translation>Démarrer</translation>
     </message>
@@ -2554,32 +2489,32 @@ Redémarrer maintenant ?</translation>
         <translation>KivBle</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="211"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="192"/>
         <source>The device reports no bootloader: it has nothing to update.</source>
         <translation>L&apos;appareil ne signale aucun chargeur d&apos;amorçage : il n&apos;y a rien à mettre à jour.</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="223"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="204"/>
         <source>Stop</source>
         <translation>Arrêter</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="224"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="205"/>
         <source>Stop the update</source>
         <translation>Arrêter la mise à jour</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="224"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="205"/>
         <source>Start the update</source>
         <translation>Démarrer la mise à jour</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="272"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="253"/>
         <source>Stopping the update...</source>
         <translation>Arrêt de la mise à jour...</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="357"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="328"/>
         <source>Device after the update: %1</source>
         <translation>Appareil après la mise à jour : %1</translation>
     </message>
@@ -2720,7 +2655,7 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         <translation>Importer</translation>
     </message>
     <message numerus="yes">
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="95"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="94"/>
         <source>Counter frames: %n</source>
         <translation>
             <numerusform>Compteur de trames : %n</numerusform>
@@ -2728,47 +2663,47 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         </translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="170"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="169"/>
         <source>Delete all frames</source>
         <translation>Supprimer toutes les trames</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="170"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="169"/>
         <source>Are you sure to delete all frames ?</source>
         <translation>Voulez-vous vraiment supprimer toutes les trames ?</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="215"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="213"/>
         <source>Export selected frames to clipboard</source>
         <translation>Exporter les trames sélectionnées vers le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="217"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="215"/>
         <source>Export selected frames as QR Code</source>
         <translation>Exporter les trames sélectionnées en QR Code</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="219"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="217"/>
         <source>Export all frames to clipboard</source>
         <translation>Exporter toutes les trames vers le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="220"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="218"/>
         <source>Export all frames as QR Code</source>
         <translation>Exporter toutes les trames en QR Code</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="227"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="225"/>
         <source>Import frames from clipboard</source>
         <translation>Importer des trames depuis le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="251"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="249"/>
         <source>Save Qr Image</source>
         <translation>Enregistrer l&apos;image QR</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="252"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="250"/>
         <source>Images (*.png)</source>
         <translation>Images (*.png)</translation>
     </message>
@@ -2819,6 +2754,18 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         <location filename="../../src/editors/WdgOrv.ui" line="172"/>
         <source>Apply to ORV</source>
         <translation>Appliquer à l&apos;ORV</translation>
+    </message>
+    <message>
+        <location filename="../../src/editors/WdgOrv.cpp" line="107"/>
+        <source>Default configuration</source>
+        <translation>Configuration par défaut</translation>
+    </message>
+    <message>
+        <location filename="../../src/editors/WdgOrv.cpp" line="108"/>
+        <source>Restore the factory defaults of the device?
+Its current configuration will be lost.</source>
+        <translation>Rétablir la configuration d&apos;usine de l&apos;appareil ?
+Sa configuration actuelle sera perdue.</translation>
     </message>
 </context>
 <context>
@@ -3058,34 +3005,38 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
     </message>
     <message>
         <location filename="../../src/app/WdgScanBle.cpp" line="23"/>
-        <location filename="../../src/app/WdgScanBle.cpp" line="136"/>
+        <location filename="../../src/app/WdgScanBle.cpp" line="140"/>
         <source>Connect</source>
         <translation>Connecter</translation>
     </message>
     <message>
-        <location filename="../../src/app/WdgScanBle.cpp" line="40"/>
-        <location filename="../../src/app/WdgScanBle.cpp" line="172"/>
+        <location filename="../../src/app/WdgScanBle.cpp" line="52"/>
         <source>Scanning ...</source>
         <translation>Recherche...</translation>
     </message>
     <message>
-        <location filename="../../src/app/WdgScanBle.cpp" line="63"/>
+        <location filename="../../src/app/WdgScanBle.cpp" line="64"/>
         <source>Bluetooth is turned off: BLE devices can&apos;t be scanned.</source>
         <translation>Le Bluetooth est désactivé : impossible de rechercher les appareils BLE.</translation>
     </message>
     <message>
-        <location filename="../../src/app/WdgScanBle.cpp" line="67"/>
+        <location filename="../../src/app/WdgScanBle.cpp" line="68"/>
         <source>No Bluetooth adapter found: BLE devices can&apos;t be scanned.</source>
         <translation>Aucun adaptateur Bluetooth trouvé : impossible de rechercher les appareils BLE.</translation>
     </message>
     <message>
-        <location filename="../../src/app/WdgScanBle.cpp" line="70"/>
+        <location filename="../../src/app/WdgScanBle.cpp" line="71"/>
         <source>BLE scan failed: %1</source>
         <translation>Échec de la recherche BLE : %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/WdgScanBle.cpp" line="123"/>
-        <location filename="../../src/app/WdgScanBle.cpp" line="154"/>
+        <location filename="../../src/app/WdgScanBle.cpp" line="78"/>
+        <source>Not scanning</source>
+        <translation>Pas de recherche</translation>
+    </message>
+    <message>
+        <location filename="../../src/app/WdgScanBle.cpp" line="127"/>
+        <location filename="../../src/app/WdgScanBle.cpp" line="158"/>
         <source>Connection In progress ...</source>
         <translation>Connexion en cours...</translation>
     </message>
@@ -3200,42 +3151,42 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
 <context>
     <name>WdgTreeViewFrame</name>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="23"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="22"/>
         <source>Frames</source>
         <translation>Trames</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="23"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="22"/>
         <source>Parameter</source>
         <translation>Paramètre</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="23"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="22"/>
         <source>Value</source>
         <translation>Valeur</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="33"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="32"/>
         <source>Import frames from clipboard</source>
         <translation>Importer des trames depuis le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="35"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="34"/>
         <source>Export selected frames to clipboard</source>
         <translation>Exporter les trames sélectionnées vers le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="37"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="36"/>
         <source>Export all frames to clipboard</source>
         <translation>Exporter toutes les trames vers le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="38"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="37"/>
         <source>Remove selected frames</source>
         <translation>Supprimer les trames sélectionnées</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="40"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="39"/>
         <source>Remove all frames</source>
         <translation>Supprimer toutes les trames</translation>
     </message>
@@ -3243,22 +3194,22 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
 <context>
     <name>WdgTreeViewParams</name>
     <message>
-        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="22"/>
+        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="21"/>
         <source>Parameters</source>
         <translation>Paramètres</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="22"/>
+        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="21"/>
         <source>Value</source>
         <translation>Valeur</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="31"/>
+        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="30"/>
         <source>Add selected parameters to frames</source>
         <translation>Ajouter les paramètres sélectionnés aux trames</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="32"/>
+        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="31"/>
         <source>Add all parameters to frames</source>
         <translation>Ajouter tous les paramètres aux trames</translation>
     </message>
@@ -3281,17 +3232,17 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         <translation>Effacer l&apos;affichage</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgUartTerm.cpp" line="125"/>
+        <location filename="../../src/tools/WdgUartTerm.cpp" line="131"/>
         <source>[Tx Not accepted]</source>
         <translation>[Tx non accepté]</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgUartTerm.cpp" line="135"/>
+        <location filename="../../src/tools/WdgUartTerm.cpp" line="148"/>
         <source>[Tx Framing error]</source>
         <translation>[Tx erreur de trame]</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgUartTerm.cpp" line="194"/>
+        <location filename="../../src/tools/WdgUartTerm.cpp" line="207"/>
         <source>[Rx Timeout]</source>
         <translation>[Rx délai d&apos;attente dépassé]</translation>
     </message>
@@ -3385,6 +3336,16 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         <location filename="../../src/tools/dlgUpdateChecker.cpp" line="97"/>
         <source>More details : </source>
         <translation>Plus de détails : </translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/dlgUpdateChecker.cpp" line="116"/>
+        <source>Network error %1</source>
+        <translation>Erreur réseau %1</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/dlgUpdateChecker.cpp" line="116"/>
+        <source>JSON error</source>
+        <translation>Erreur JSON</translation>
     </message>
 </context>
 </TS>

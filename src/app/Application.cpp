@@ -22,6 +22,11 @@
 #include <memory>
 #include <vector>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace Application {
 
 namespace {
@@ -52,9 +57,35 @@ void setIdentity()
     QCoreApplication::setApplicationVersion(QStringLiteral(PELM_VERSION));
 }
 
+QString lockUserName()
+{
+    QString name;
+    for (const char *variable : {"USER", "LOGNAME", "USERNAME"}) {
+        name = qEnvironmentVariable(variable);
+        if (!name.isEmpty())
+            break;
+    }
+#ifdef Q_OS_UNIX
+    if (name.isEmpty()) {
+        if (const passwd *entry = getpwuid(getuid()))
+            name = QString::fromLocal8Bit(entry->pw_name);
+    }
+#endif
+    // Part of a file name: nothing that leaves the folder or that a file system refuses.
+    QString safe;
+    for (const QChar c : name)
+        safe += (c.isLetterOrNumber() || c == QLatin1Char('.') || c == QLatin1Char('_') || c == QLatin1Char('-'))
+                    ? c
+                    : QLatin1Char('_');
+    return safe;
+}
+
 QString defaultLockPath()
 {
-    return QDir::tempPath() + QLatin1String(kLockFileName);
+    // One lock per user: the temporary folder is shared by everyone on the machine.
+    const QString user = lockUserName();
+    return QDir::tempPath() + QLatin1String(kLockFileName) +
+           (user.isEmpty() ? QString() : QLatin1Char('-') + user);
 }
 
 LockOutcome acquireInstanceLock(QLockFile &lock)

@@ -23,7 +23,12 @@ constexpr int kSecondInstanceExitCode = 0;
 /// Sets organisation name and domain, application name and version.
 void setIdentity();
 
-/// The single-instance lock file: the system's temporary folder followed by "/orv-lockfile".
+/// The user's name as it goes into the lock file's name: $USER (else $LOGNAME, $USERNAME or
+/// the account's name), every character other than letters, digits, ".", "_" and "-" as "_".
+QString lockUserName();
+/// The single-instance lock file: the system's temporary folder followed by "/orv-lockfile-"
+/// and lockUserName() (just "/orv-lockfile" when no name is known). Per user: the temporary
+/// folder is shared, and another user's instance must not stop this user's.
 QString defaultLockPath();
 
 /// Result of the single-instance check.

@@ -714,7 +714,7 @@ void MainWindow::on_actionDefault_triggered()
         updateActions(false);
         return;
     }
-    m_orv->restoreDefaults();
+    WdgOrv::restoreDefaultsAsked(m_orv);
 }
 
 void MainWindow::on_actionReload_triggered()

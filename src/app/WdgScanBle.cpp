@@ -37,7 +37,6 @@ WdgScanBle::WdgScanBle(QWidget *parent) : QWidget(parent), m_ui(new Ui::WdgScanB
     connect(m_agent, &BleDiscoveryAgent::errorOccurred, this, &WdgScanBle::_onScanError);
 
     startScan();
-    m_ui->bleConnectButton->setText(tr("Scanning ..."));
 }
 
 WdgScanBle::~WdgScanBle()
@@ -49,6 +48,8 @@ WdgScanBle::~WdgScanBle()
 void WdgScanBle::startScan()
 {
     m_ui->label_scanHint->hide();
+    // Before start(): a scan that can't run says so inside that call (_onScanError).
+    m_ui->bleConnectButton->setText(tr("Scanning ..."));
     m_agent->setLowEnergyDiscoveryTimeout(0);
     m_agent->start(QBluetoothDeviceDiscoveryAgent::LowEnergyMethod);
 }
@@ -72,6 +73,9 @@ void WdgScanBle::_onScanError(QBluetoothDeviceDiscoveryAgent::Error error)
     }
     m_ui->label_scanHint->setText(hint);
     m_ui->label_scanHint->show();
+    // Nothing scans now: the button must not say it does (a device picked before stays).
+    if (m_selected < 0)
+        m_ui->bleConnectButton->setText(tr("Not scanning"));
 }
 
 void WdgScanBle::_onBleDeviceDiscovered(const QBluetoothDeviceInfo &info)
@@ -168,7 +172,6 @@ void WdgScanBle::_onRefreshBleScan()
     m_selected = -1;
     m_devices.clear();
     m_ui->listWidget_scannedDevices->clear();
-    startScan();
-    m_ui->bleConnectButton->setText(tr("Scanning ..."));
     m_ui->bleConnectButton->setEnabled(false);
+    startScan();
 }

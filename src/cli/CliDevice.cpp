@@ -92,6 +92,9 @@ public:
             return unplugged();
         }
         DeviceFactory::Probe probe = DeviceFactory::probeUsb(nullptr, &m_rep);
+        if (probe.outcome != DeviceFactory::ProbeOutcome::NoDevice &&
+            probe.outcome != DeviceFactory::ProbeOutcome::Busy)
+            m_refusedPath.clear(); // a device that could not be opened opens now
         switch (probe.outcome) {
         case DeviceFactory::ProbeOutcome::Accepted:
             m_device = std::move(probe.transport);
@@ -107,6 +110,18 @@ public:
                       .arg(m_unknown.productId, 4, 16, QLatin1Char('0')));
             break;
         case DeviceFactory::ProbeOutcome::NoDevice:
+            // A device of ours that this user may not open: said once while it stays.
+            if (!probe.usbRefused.isNull()) {
+                if (probe.usbRefused.path != m_refusedPath) {
+                    m_refusedPath = probe.usbRefused.path;
+                    print(QStringLiteral("noaccess %1 %2")
+                              .arg(probe.usbRefused.ids(), QString::fromLocal8Bit(m_refusedPath)));
+                }
+            } else if (!m_refusedPath.isEmpty()) {
+                m_refusedPath.clear();
+                return unplugged();
+            }
+            break;
         case DeviceFactory::ProbeOutcome::Busy:
             break;
         }
@@ -131,6 +146,7 @@ private:
     UsbHidIdentity m_unknown = {0, 0};
     QByteArray m_unknownPath;
     bool m_unknownPresent = false;
+    QByteArray m_refusedPath; ///< the device plugged in that can't be opened (empty: none)
 };
 
 /// Between two looks at the USB port: an unplug is reported within this (plus the time a
@@ -139,7 +155,9 @@ constexpr int kWatchPollMs = 200;
 /// Sleep between checks of the stop request and of the simulated cable.
 constexpr int kWatchSliceMs = 20;
 
-int deviceWatch(bool once, Simulation &sim, QTextStream &out)
+/// Watches until stopped (or, with once, until the first unplug). What the reporter prints
+/// goes to err, which is flushed after every look like out: a script sees each event at once.
+int deviceWatch(bool once, Simulation &sim, QTextStream &out, QTextStream &err)
 {
     const StopSignals stop;
     UsbWatch watch(out, reporter());
@@ -150,7 +168,9 @@ int deviceWatch(bool once, Simulation &sim, QTextStream &out)
         sim.followSchedule(clock.elapsed());
         if (clock.elapsed() >= nextPollMs) {
             nextPollMs = clock.elapsed() + kWatchPollMs;
-            if (watch.poll() && once)
+            const bool unplugged = watch.poll();
+            err.flush();
+            if (unplugged && once)
                 break;
         }
         QThread::msleep(kWatchSliceMs);
@@ -287,7 +307,7 @@ int Cli::deviceCommand(const QString &cmd, const QStringList &args, QTextStream 
         return Cli::kUsage;
 
     if (watching) {
-        const int rc = deviceWatch(p.isSet(QStringLiteral("once")), sim, out);
+        const int rc = deviceWatch(p.isSet(QStringLiteral("once")), sim, out, err);
         if (!sim.saveState(err) && rc == Cli::kOk)
             return Cli::kFileError;
         return rc;

@@ -9,7 +9,9 @@
 #include <QCoreApplication>
 #include <QBluetoothHostInfo>
 #include <QBluetoothLocalDevice>
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTextStream>
 
@@ -55,6 +57,14 @@ bool printUsb(QTextStream &out)
             allOpen = false;
         }
     }
+    if (!allOpen) {
+        // How, with the file that came with this program.
+        const QString rules = shippedRulesPath(QCoreApplication::applicationDirPath());
+        if (QFileInfo::exists(rules))
+            out << kIndent << "To install the device rules: " << rulesInstallCommand(rules) << '\n';
+        else
+            out << kIndent << "The device rules are not where the package puts them: " << rules << '\n';
+    }
     return allOpen;
 }
 
@@ -91,6 +101,22 @@ void printSettings(QTextStream &out)
 }
 
 } // namespace
+
+QString shippedRulesPath(const QString &programDir)
+{
+    return QDir::cleanPath(programDir + QStringLiteral("/../lib/udev/rules.d/") +
+                           QLatin1String(DeviceFactory::kUdevRulesFile));
+}
+
+QString rulesInstallCommand(const QString &rulesFile)
+{
+    static const QRegularExpression plain(QStringLiteral("\\A[A-Za-z0-9/._+-]+\\z"));
+    QString quoted = rulesFile;
+    if (!plain.match(rulesFile).hasMatch())
+        quoted = QLatin1Char('\'') + QString(rulesFile).replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
+                 QLatin1Char('\'');
+    return QStringLiteral("sudo cp %1 /etc/udev/rules.d/ && sudo udevadm control --reload").arg(quoted);
+}
 
 QList<BluetoothAdapter> bluetoothAdapters()
 {

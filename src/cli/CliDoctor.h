@@ -22,6 +22,14 @@ struct BluetoothAdapter
 /// The machine's Bluetooth adapters with their state (Qt Bluetooth); empty without one.
 QList<BluetoothAdapter> bluetoothAdapters();
 
+/// Where the package puts the device rules, from the folder of the program:
+/// <programDir>/../lib/udev/rules.d/70-pelm-configurator.rules (cleaned).
+QString shippedRulesPath(const QString &programDir);
+/// The commands that install the rules file for udev: "sudo cp FILE /etc/udev/rules.d/ &&
+/// sudo udevadm control --reload" (FILE in single quotes when it holds other characters than
+/// letters, digits and "/._-+").
+QString rulesInstallCommand(const QString &rulesFile);
+
 /// Prints the report for these adapters and the devices the HID library lists. Returns kOk,
 /// or kNoDevice when a device of ours is plugged in but can't be opened.
 int doctorReport(const QList<BluetoothAdapter> &adapters, QTextStream &out);

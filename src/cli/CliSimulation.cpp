@@ -161,10 +161,14 @@ bool Simulation::setFault(const QString &spec, QTextStream &err)
         {QStringLiteral("unplug-after"), SimFault::UnplugAfterRequests},
         {QStringLiteral("stores-other-value"), SimFault::StoresOtherValue},
     };
-    if (!ok || !kinds.contains(name)) {
+    if (!ok || (!kinds.contains(name) && name != QLatin1String("no-access"))) {
         err << "pelm-cli: " << QCoreApplication::translate("Cli", "unknown --sim-fault '%1'").arg(spec)
             << '\n';
         return false;
+    }
+    if (name == QLatin1String("no-access") && scope.isEmpty() && !body.contains(':')) {
+        SimUsbHid::setAccessDenied(true); // listed, but its device node refuses this user
+        return true;
     }
     const SimFault::Kind kind = kinds.value(name);
     SimFault fault(kind, arg);

@@ -30,12 +30,21 @@ int updateCheck(const QStringList &args, QTextStream &out, QTextStream &err)
     checker.apply(settings);
     checker.setCurrentVersion(QCoreApplication::applicationVersion());
     checker.run();
+    // What the server sent reaches a terminal: a version must be numbers and dots, and the
+    // address is printed percent-encoded, so no escape sequence or line of its own gets out.
+    const ReleaseInfo::Entry entry = checker.entry();
+    const bool published = checker.outcome() == ReleaseChecker::Outcome::UpdateAvailable ||
+                           checker.outcome() == ReleaseChecker::Outcome::UpToDate;
+    if (published && !entry.latestVersion.isEmpty() && !ReleaseInfo::isDottedDecimal(entry.latestVersion)) {
+        err << ReleaseChecker::jsonError() << '\n';
+        return kUpdateCheckFailed;
+    }
     switch (checker.outcome()) {
     case ReleaseChecker::Outcome::UpdateAvailable: {
-        const ReleaseInfo::Entry entry = checker.entry();
         out << "update available: " << entry.latestVersion;
-        if (!entry.downloadUrl.isEmpty())
-            out << ' ' << entry.downloadUrl;
+        const QString url = ReleaseInfo::printableUrl(entry.downloadUrl);
+        if (!url.isEmpty())
+            out << ' ' << url;
         out << '\n';
         return kOk;
     }

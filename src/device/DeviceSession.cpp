@@ -484,23 +484,37 @@ int DeviceSession::restoreDefaults()
 
 int DeviceSession::checkUnknown()
 {
-    QStringList unknown;
+    // A file may hold thousands of records: each id is listed once, and at most
+    // kMaxListedUnknownIds of them, so that the box fits on a screen.
+    constexpr int kMaxListedUnknownIds = 32;
+    int unknown = 0;
+    QList<quint8> ids;
     for (OrvParam &p : m_params) {
-        if (!m_tables.isKnown(p.id()))
-            unknown.append(QString::number(p.id()));
+        if (!m_tables.isKnown(p.id())) {
+            ++unknown;
+            if (!ids.contains(p.id()))
+                ids.append(p.id());
+        }
         if (m_tables.isBuffer(p.id()))
             p.takeIndex();
     }
-    if (!unknown.isEmpty()) {
+    if (unknown > 0) {
+        QStringList listed;
+        for (int i = 0; i < ids.size() && i < kMaxListedUnknownIds; ++i)
+            listed.append(QString::number(ids.at(i)));
+        if (ids.size() > listed.size())
+            listed.append(QStringLiteral("..."));
+        QString text = tr("Some parameters in the device are unknown in the current version of this "
+                          "software. There is probably a newer version available.\nPlease, upgrade this "
+                          "software!\n\nList of the unknown parameters : ") +
+                       listed.join(QStringLiteral(", "));
+        if (unknown > ids.size() || ids.size() > kMaxListedUnknownIds)
+            text += QLatin1Char('\n') + tr("%1 unknown parameters in all.").arg(unknown);
         Outcome o;
-        o.warning(tr("Check parameters"),
-                  tr("Some parameters in the device are unknown in the current version of this "
-                     "software. There is probably a newer version available.\nPlease, upgrade this "
-                     "software!\n\nList of the unknown parameters : ") +
-                      unknown.join(QStringLiteral(", ")));
+        o.warning(tr("Check parameters"), text);
         report(o);
     }
-    return unknown.size();
+    return unknown;
 }
 
 // --- files --------------------------------------------------------------------------------------

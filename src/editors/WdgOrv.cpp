@@ -1,6 +1,7 @@
 #include "editors/WdgOrv.h"
 
 #include "device/Catalog.h"
+#include "device/DeviceSession.h"
 #include "gui/GuiResources.h"
 #include "editors/OrvObject.h"
 #include "ui_WdgOrv.h"
@@ -141,10 +142,27 @@ void WdgOrv::setDevice(OrvObject *device, int mode)
     connect(device, &OrvObject::configurationLoaded, this, &WdgOrv::showLoadState);
 }
 
+int WdgOrv::restoreDefaultsAsked(OrvObject *device)
+{
+    if (!device)
+        return -1;
+    if (!device->isOffline() && !DeviceBusyGuard::isBusy()) {
+        // The box runs an event loop: the device may be unplugged and deleted before the answer.
+        const QPointer<OrvObject> guard(device);
+        const int answer = device->messages().question(
+            tr("Default configuration"),
+            tr("Restore the factory defaults of the device?\nIts current configuration will be lost."),
+            Reporter::Yes | Reporter::No, Reporter::No, device);
+        if (answer != Reporter::Yes || !guard || !guard->isConnected())
+            return -1;
+    }
+    return device->restoreDefaults();
+}
+
 void WdgOrv::on_pushButton_default_clicked()
 {
     if (m_device)
-        m_device->restoreDefaults();
+        restoreDefaultsAsked(m_device);
 }
 
 void WdgOrv::on_pushButton_reload_clicked()

@@ -82,6 +82,12 @@ public:
     void showLoadState(bool loaded);
     /// The text shown instead of the editors (empty while they are shown).
     QString stateText() const;
+    /// The Default button and the Default action: restores the device's factory defaults once
+    /// the user said yes to losing its configuration (default answer No). Without a question while
+    /// another exchange runs (the device object then says it is busy) or for an offline object.
+    /// Returns the device object's result, or -1 when the user said no or the device went away
+    /// meanwhile.
+    static int restoreDefaultsAsked(OrvObject *device);
 
 signals:
     /// The user asked to close the device page. (It hides QWidget::close() on this class: the
@@ -89,7 +95,7 @@ signals:
     void close();
 
 private slots:
-    /// The device object's restoreDefaults, when a device is hosted.
+    /// restoreDefaultsAsked for the hosted device, when a device is hosted.
     void on_pushButton_default_clicked();
     /// The device object's loadFromDevice, when a device is hosted.
     void on_pushButton_reload_clicked();

@@ -8,7 +8,7 @@
 
 #include <stdexcept>
 
-Q_LOGGING_CATEGORY(lcFrames, "pelm.frames")
+Q_LOGGING_CATEGORY(lcFrames, "pelm.frames", QtInfoMsg)
 
 namespace {
 /// Error correction levels 0..2 of the writer give level L (about 7 % of the symbol).

@@ -8,6 +8,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStringList>
 #include <QSysInfo>
@@ -54,6 +55,27 @@ bool isWebUrl(const QString &text)
     // Tolerant: an address with odd characters still links; it is escaped where it is shown.
     const QUrl url(text, QUrl::TolerantMode);
     return url.isValid() && isWebScheme(url) && !url.host().isEmpty();
+}
+
+bool isDottedDecimal(const QString &text)
+{
+    // \z, not $: a final line break is no part of a version.
+    static const QRegularExpression pattern(QStringLiteral("\\A[0-9]+(?:\\.[0-9]+)*\\z"));
+    return pattern.match(text).hasMatch();
+}
+
+QString printableUrl(const QString &downloadUrl)
+{
+    if (!isWebUrl(downloadUrl))
+        return QString();
+    // Fully encoded: every space, control character and non-ASCII character becomes %XX (the
+    // host its ASCII form), so the address can't move the cursor or end a line.
+    const QByteArray encoded = QUrl(downloadUrl, QUrl::TolerantMode).toEncoded(QUrl::FullyEncoded);
+    for (const char c : encoded)
+        if (uchar(c) <= 0x20 || uchar(c) >= 0x7F)
+            return QString();
+    const QString text = QString::fromLatin1(encoded);
+    return isWebUrl(text) ? text : QString();
 }
 
 bool isNewer(const QString &a, const QString &b)
@@ -119,6 +141,13 @@ ReleaseChecker::ReleaseChecker(QObject *parent)
 ReleaseChecker::~ReleaseChecker()
 {
     dropReply();
+    if (m_abandonedReply) {
+        // Qt's HTTP thread may still be reading an answer that never ends (header lines are
+        // read a byte at a time while they keep coming, and the abort waits meanwhile):
+        // deleting the network layer would block up to 5 s for that thread. It is left to the
+        // end of the process instead.
+        m_network->setParent(nullptr);
+    }
 }
 
 void ReleaseChecker::setUserAgent(const QString &agent)
@@ -165,7 +194,7 @@ void ReleaseChecker::start()
     const QUrl address(m_url);
     if (!isWebScheme(address)) {
         // Only the web is asked: never a local file or another protocol.
-        finish(Outcome::Failed, networkError(QNetworkReply::ProtocolUnknownError));
+        finish(Outcome::Failed, networkError(QNetworkReply::ProtocolUnknownError), QNetworkReply::ProtocolUnknownError);
         return;
     }
     sendRequest(address);
@@ -191,6 +220,9 @@ void ReleaseChecker::sendRequest(const QUrl &address)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     if (!m_userAgent.isEmpty())
         request.setRawHeader("User-Agent", m_userAgent.toUtf8());
+    // No compression: Qt would otherwise ask for gzip and inflate the answer before it is
+    // read, so a small answer could take gigabytes; kMaxAnswerBytes then bounds what is held.
+    request.setRawHeader("Accept-Encoding", "identity");
     qCDebug(lcRelease) << "GET" << address.toString();
     m_reply = m_network->get(request);
     connect(m_reply.data(), &QNetworkReply::readyRead, this, &ReleaseChecker::onReadyRead);
@@ -223,11 +255,11 @@ void ReleaseChecker::onReply()
         qCDebug(lcRelease) << "redirected to" << next.toString();
         dropReply();
         if (++m_redirects > kMaxRedirects) {
-            finish(Outcome::Failed, networkError(QNetworkReply::TooManyRedirectsError));
+            finish(Outcome::Failed, networkError(QNetworkReply::TooManyRedirectsError), QNetworkReply::TooManyRedirectsError);
             return;
         }
         if (!isWebScheme(next) || next.host().isEmpty()) {
-            finish(Outcome::Failed, networkError(QNetworkReply::ProtocolUnknownError));
+            finish(Outcome::Failed, networkError(QNetworkReply::ProtocolUnknownError), QNetworkReply::ProtocolUnknownError);
             return;
         }
         sendRequest(next);
@@ -235,7 +267,7 @@ void ReleaseChecker::onReply()
     }
     if (reply->error() != QNetworkReply::NoError) {
         qCDebug(lcRelease) << "failed:" << reply->errorString();
-        finish(Outcome::Failed, networkError(reply->error()));
+        finish(Outcome::Failed, networkError(reply->error()), reply->error());
         return;
     }
     ReleaseInfo::Entry entry;
@@ -254,7 +286,7 @@ void ReleaseChecker::onTimeout()
     if (!m_reply)
         return;
     qCDebug(lcRelease) << "no complete answer within" << m_timeout.interval() << "ms";
-    finish(Outcome::Failed, networkError(QNetworkReply::TimeoutError));
+    finish(Outcome::Failed, networkError(QNetworkReply::TimeoutError), QNetworkReply::TimeoutError);
 }
 
 void ReleaseChecker::dropReply()
@@ -263,13 +295,16 @@ void ReleaseChecker::dropReply()
         return;
     QNetworkReply *reply = m_reply.data();
     m_reply.clear();
+    if (!reply->isFinished())
+        m_abandonedReply = true;
     reply->disconnect(this);
     reply->abort();
     reply->deleteLater();
 }
 
-void ReleaseChecker::finish(Outcome outcome, const QString &error)
+void ReleaseChecker::finish(Outcome outcome, const QString &error, int networkErrorCode)
 {
+    m_networkErrorCode = networkErrorCode;
     dropReply();
     m_timeout.stop();
     m_body.clear();

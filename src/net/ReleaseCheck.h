@@ -39,6 +39,13 @@ bool parse(const QByteArray &body, const QString &product, Entry *entry);
 /// Whether text is an absolute http or https URL with a host.
 bool isWebUrl(const QString &text);
 
+/// Whether text is dotted decimal numbers ("1", "1.10.0"): digits, one "." between numbers.
+bool isDottedDecimal(const QString &text);
+
+/// The download address as it may be printed on a terminal: percent-encoded (ASCII without
+/// spaces or control characters), or empty when it is not an absolute http or https URL.
+QString printableUrl(const QString &downloadUrl);
+
 /// Whether version a is newer than version b. Both are split at "." (empty parts kept); the
 /// first position present in both where the numbers differ decides (a part that is not a
 /// number counts as 0); when all shared positions are equal, a is newer when it has more parts.
@@ -132,6 +139,9 @@ public:
     /// Why the last check failed: "Network error <code>" (the network layer's error number)
     /// or "JSON error" (the answer is not a JSON document, or is larger than kMaxAnswerBytes).
     QString error() const { return m_error; }
+    /// The network layer's error number of the last check when it failed with a network error
+    /// (what error() says in English, for a translated text); -1 otherwise.
+    int networkErrorCode() const { return m_networkErrorCode; }
 
     /// Error details; the number is that of QNetworkReply::NetworkError.
     static QString networkError(int code);
@@ -150,7 +160,7 @@ private:
     /// Sends the GET for address, with the User-Agent header when there is one.
     void sendRequest(const QUrl &address);
     /// Ends the check: drops the running request, stores the outcome, emits finished.
-    void finish(Outcome outcome, const QString &error = QString());
+    void finish(Outcome outcome, const QString &error = QString(), int networkErrorCode = -1);
     void dropReply();
 
     QNetworkAccessManager *m_network;
@@ -162,8 +172,11 @@ private:
     QString m_currentVersion;
     QUrl m_requestUrl; ///< the address asked now (the last redirection target)
     int m_redirects = 0;
+    /// A request was dropped before its answer ended (see the destructor).
+    bool m_abandonedReply = false;
     QByteArray m_body;
     Outcome m_outcome = Outcome::None;
     ReleaseInfo::Entry m_entry;
     QString m_error;
+    int m_networkErrorCode = -1;
 };

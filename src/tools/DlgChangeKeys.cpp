@@ -5,6 +5,8 @@
 #include "common/Reporter.h"
 #include "device/LoRaWanKeys.h"
 
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QStringList>
 
@@ -24,9 +26,16 @@ DlgChangeKeys::DlgChangeKeys(QWidget *parent) : QDialog(parent), m_ui(new Ui::Dl
     for (const auto &f : fields) {
         const QString pattern = QStringLiteral("[0-9a-fA-F]{%1}").arg(2 * LoRaWanKeys::keyBytes(f.id));
         f.edit->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), f.edit));
-        // Shown while typed, masked otherwise; a field that is not in normal echo mode never
-        // copies its text to a clipboard (nor to the X11 selection).
-        f.edit->setEchoMode(QLineEdit::PasswordEchoOnEdit);
+        // Masked unless being typed (see eventFilter). Not PasswordEchoOnEdit: that empties
+        // the field at the first key typed, so a short key could not be completed.
+        f.edit->setEchoMode(QLineEdit::Password);
+        f.edit->installEventFilter(this);
+        // A field with a selection is masked: a masked field never copies its text to a
+        // clipboard (nor to the X11 selection), whatever selected it.
+        connect(f.edit, &QLineEdit::selectionChanged, this, [edit = f.edit] {
+            if (edit->hasSelectedText())
+                edit->setEchoMode(QLineEdit::Password);
+        });
     }
     m_successTimer.setSingleShot(true);
     m_successTimer.setInterval(kSuccessShownMs);
@@ -34,6 +43,34 @@ DlgChangeKeys::DlgChangeKeys(QWidget *parent) : QDialog(parent), m_ui(new Ui::Dl
 }
 
 DlgChangeKeys::~DlgChangeKeys() = default;
+
+bool DlgChangeKeys::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *edit = qobject_cast<QLineEdit *>(watched);
+    if (!edit || (edit != m_ui->lineEdit_AppEUI && edit != m_ui->lineEdit_AppKey))
+        return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool typed = !key->text().isEmpty() && key->text().at(0).isPrint() &&
+                           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (typed)
+            edit->setEchoMode(QLineEdit::Normal); // what is typed is shown, the earlier digits too
+        else if (key->key() != Qt::Key_Backspace && key->key() != Qt::Key_Delete)
+            edit->setEchoMode(QLineEdit::Password); // moving, selecting, copying: masked first
+        break;
+    }
+    case QEvent::FocusOut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::ContextMenu:
+        edit->setEchoMode(QLineEdit::Password);
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
 
 void DlgChangeKeys::setDevEui(const QByteArray &devEui)
 {

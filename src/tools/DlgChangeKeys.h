@@ -37,6 +37,12 @@ public slots:
     /// are emptied.
     void writeSuccessSlot();
 
+protected:
+    /// The key fields: shown in normal echo mode only from a typed character on, until the
+    /// field loses the focus, is clicked, or a key other than typing, Backspace or Delete is
+    /// pressed; what was typed before stays (a short key can be completed).
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private slots:
     /// Sends the keys when both are complete; otherwise sends nothing and says why.
     void on_pushButton_Write_pressed();

@@ -6,6 +6,8 @@
 DlgUartTerm::DlgUartTerm(QWidget *parent) : QDialog(parent), m_ui(new Ui::DlgUartTerm)
 {
     m_ui->setupUi(this);
+    // The user opened the terminal to type: the input line has the focus.
+    m_ui->widget->setFocus();
 }
 
 DlgUartTerm::~DlgUartTerm() = default;

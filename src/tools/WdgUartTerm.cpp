@@ -34,6 +34,12 @@ WdgUartTerm::WdgUartTerm(QWidget *parent)
     m_ui->setupUi(this);
     m_ui->pushButton_send->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     m_ui->pushButton_clean->setIcon(style()->standardIcon(QStyle::SP_LineEditClearButton));
+    // Return in the line sends it (on_lineEdit_returnPressed); in a dialog it must not also
+    // press one of the buttons, the first of which would be "cr".
+    for (QPushButton *b : {m_ui->pushButton_cr, m_ui->pushButton_lf, m_ui->pushButton_send, m_ui->pushButton_clean})
+        b->setAutoDefault(false);
+    // Focusing the terminal means typing into it.
+    setFocusProxy(m_ui->lineEdit);
     m_pollTimer.setInterval(kIdlePollMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &WdgUartTerm::_onReceive);
     m_modbusTimer.setSingleShot(true);
@@ -125,6 +131,13 @@ void WdgUartTerm::on_pushButton_send_clicked()
     showText(tr("[Tx Not accepted]") + kLineEnd, errorColour());
     if (mode() == ModeModbus)
         endModbusExchange();
+}
+
+void WdgUartTerm::on_lineEdit_returnPressed()
+{
+    // As the send button: not while a Modbus request waits for its response.
+    if (m_ui->pushButton_send->isEnabled())
+        on_pushButton_send_clicked();
 }
 
 void WdgUartTerm::showModbusRequest(const QByteArray &request)

@@ -78,6 +78,8 @@ private slots:
     void on_pushButton_clean_clicked();
     void on_comboBox_type_currentIndexChanged(int index);
     void on_lineEdit_textChanged(const QString &text);
+    /// Return in the line: sends it, as the send button does.
+    void on_lineEdit_returnPressed();
     /// Poll tick: fetches what the module sent and shows it.
     void _onReceive();
     /// No (whole) Modbus response in time: shows what came, or "[Rx Timeout]".

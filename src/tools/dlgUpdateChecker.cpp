@@ -111,7 +111,9 @@ void dlgUpdateChecker::onCheckEnded()
     m_downloadUrl = entry.downloadUrl;
     if (m_checker.outcome() == ReleaseChecker::Outcome::Failed) {
         setUpdateAvailable(false);
-        setError(m_checker.error());
+        // In the user's language; pelm-cli prints the English texts for scripts.
+        const int code = m_checker.networkErrorCode();
+        setError(code >= 0 ? tr("Network error %1").arg(code) : tr("JSON error"));
     } else {
         isUpdateAvailable(m_latestVersion, m_checker.currentVersion());
     }

@@ -516,7 +516,17 @@ void TestFrench::releaseChecker()
     dialog.checkForUpdates();
     QVERIFY(!finished.isEmpty() || finished.wait(20000));
     QCOMPARE(dialog.message(), QStringLiteral("La version actuelle est déjà la plus récente !"));
-    const QStringList english = englishIn(&dialog);
+    QStringList english = englishIn(&dialog);
+    QVERIFY2(english.isEmpty(), qPrintable(english.join('\n')));
+
+    // A failed check: the detail in French too.
+    dialog.setUrl(server.url(QStringLiteral("/missing")));
+    finished.clear();
+    dialog.checkForUpdates();
+    QVERIFY(!finished.isEmpty() || finished.wait(20000));
+    QVERIFY2(dialog.message().endsWith(QStringLiteral("Plus de détails : Erreur réseau 203")),
+             qPrintable(dialog.message()));
+    english = englishIn(&dialog);
     QVERIFY2(english.isEmpty(), qPrintable(english.join('\n')));
 }
 

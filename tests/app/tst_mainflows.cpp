@@ -108,6 +108,8 @@ private slots:
     void pageShownOnlyWithTheDeviceValues_data();
     void pageShownOnlyWithTheDeviceValues();
     void keysAndTerminalFromTheDevicePage();
+    void defaultAsksFirst_data();
+    void defaultAsksFirst();
 
 private:
     /// Shows a device page: "usb" (the device plugged in), "pick" (offline, from the picker)
@@ -892,6 +894,82 @@ void TestMainFlows::keysAndTerminalFromTheDevicePage()
     QVERIFY(terminalRan);
     QCOMPARE(m_window->device(), device); // the poll left the device alone meanwhile
     QVERIFY(device->updatesRunning());
+}
+
+void TestMainFlows::defaultAsksFirst_data()
+{
+    QTest::addColumn<QString>("trigger"); // the Default action or the page's Default button
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("unplug"); // the cable is pulled while the question is open
+    for (const char *trigger : {"actionDefault", "pushButton_default"}) {
+        QTest::addRow("%s, no", trigger) << trigger << int(Reporter::No) << false;
+        QTest::addRow("%s, yes", trigger) << trigger << int(Reporter::Yes) << false;
+        QTest::addRow("%s, yes after the cable was pulled", trigger) << trigger << int(Reporter::Yes) << true;
+    }
+}
+
+void TestMainFlows::defaultAsksFirst()
+{
+    // The device's whole configuration is replaced: only after the user said so.
+    QFETCH(QString, trigger);
+    QFETCH(int, answer);
+    QFETCH(bool, unplug);
+    showDevice("usb");
+    QPointer<OrvObject> device = m_window->device();
+    auto *offset = device->findChild<QDoubleSpinBox *>("doubleSpinBox_sensor1Offset");
+    QVERIFY(offset);
+    offset->setValue(-0.12);
+    action("actionApply")->trigger();
+    m_rep.clear();
+
+    /// Passes boxes on to the recording reporter, pulling the cable first when asked to.
+    struct PullingReporter : Reporter
+    {
+        std::function<void()> whileOpen;
+        int box(const Box &b) override
+        {
+            if (whileOpen)
+                whileOpen();
+            return previous->box(b);
+        }
+        void status(const QString &text, int timeoutMs) override { previous->status(text, timeoutMs); }
+        Reporter *previous = &reporter();
+    } pulling;
+    if (unplug)
+        pulling.whileOpen = [this] {
+            m_dev->setPlugged(false);
+            poll(); // closes the page; the device object goes with the next deferred deletion
+        };
+    setReporter(&pulling);
+    m_rep.answer(answer);
+    if (trigger.startsWith("action")) {
+        action(qPrintable(trigger))->trigger();
+    } else {
+        auto *button = m_window->centralWidget()->findChild<QAbstractButton *>(trigger);
+        QVERIFY(button);
+        button->click();
+    }
+    setReporter(&m_rep);
+
+    const Reporter::Box box = m_rep.takeBox();
+    QCOMPARE(int(box.icon), int(Reporter::Question));
+    QCOMPARE(box.title, QStringLiteral("Default configuration"));
+    QCOMPARE(box.text,
+             QStringLiteral("Restore the factory defaults of the device?\nIts current configuration will be lost."));
+    QCOMPARE(box.buttons, int(Reporter::Yes | Reporter::No));
+    QCOMPARE(box.defaultButton, int(Reporter::No));
+    const bool restored = answer == Reporter::Yes && !unplug;
+    QCOMPARE(m_dev->actionCount(Protocol::kActRestoreDefaults), restored ? 1 : 0);
+    if (unplug) {
+        settle();
+        QVERIFY(!device);
+        QVERIFY(!m_window->device());
+        return; // and nothing more was shown (cleanup checks no box is left)
+    }
+    QCOMPARE(offset->value(), restored ? 0.0 : -0.12);
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             restored ? QStringLiteral("Default configuration from Pelm, has succeeded !")
+                      : QStringLiteral("Apply configuration to Pelm, has succeeded !"));
 }
 
 QTEST_MAIN(TestMainFlows)

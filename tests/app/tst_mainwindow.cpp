@@ -91,6 +91,7 @@ private slots:
     // start-up
     void identity();
     void instanceLockTaken();
+    void instanceLockPerUser();
     void secondInstanceExits();
     void lookAndFeel();
     void restartLoop_data();
@@ -175,7 +176,28 @@ void TestMainWindow::identity()
     QCOMPARE(QCoreApplication::applicationName(), kAppName);
     QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.0.7"));
     QVERIFY(!QCoreApplication::organizationDomain().isEmpty());
-    QCOMPARE(Application::defaultLockPath(), QDir::tempPath() + QStringLiteral("/orv-lockfile"));
+    QCOMPARE(Application::defaultLockPath(),
+             QDir::tempPath() + QStringLiteral("/orv-lockfile-") + Application::lockUserName());
+}
+
+void TestMainWindow::instanceLockPerUser()
+{
+    // Two users of one machine share the temporary folder: each has a lock of their own.
+    const QByteArray saved = qgetenv("USER");
+    qputenv("USER", "alice");
+    const QString alicePath = Application::defaultLockPath();
+    qputenv("USER", "bob/../x y");
+    const QString bobPath = Application::defaultLockPath();
+    qputenv("USER", saved);
+    QCOMPARE(alicePath, QDir::tempPath() + QStringLiteral("/orv-lockfile-alice"));
+    QCOMPARE(bobPath, QDir::tempPath() + QStringLiteral("/orv-lockfile-bob_.._x_y"));
+
+    QTemporaryDir dir;
+    QLockFile alice(dir.filePath(QFileInfo(alicePath).fileName()));
+    QVERIFY(Application::acquireInstanceLock(alice).proceed);
+    QLockFile bob(dir.filePath(QFileInfo(bobPath).fileName()));
+    QVERIFY(Application::acquireInstanceLock(bob).proceed); // alice's program does not stop bob's
+    QVERIFY(!m_rep.hasBoxes());
 }
 
 void TestMainWindow::instanceLockTaken()

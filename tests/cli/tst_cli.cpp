@@ -82,6 +82,13 @@ public:
         err = QString::fromUtf8(m_process.readAllStandardError());
         return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
+    /// What came on standard error so far (while it runs).
+    QString errSoFar()
+    {
+        m_process.waitForReadyRead(50);
+        m_err += QString::fromUtf8(m_process.readAllStandardError());
+        return m_err;
+    }
     /// Sends a signal, as Ctrl+C (SIGINT) or a service manager (SIGTERM) does.
     void signal(int sig) { ::kill(pid_t(m_process.processId()), sig); }
 
@@ -100,6 +107,7 @@ private:
 
     QProcess m_process;
     QElapsedTimer m_clock;
+    QString m_err;
 };
 
 /// (param, index, isBuf, data) of each parameter of a configuration file, sorted.
@@ -173,6 +181,7 @@ private slots:
     void deviceWatchOnce();
     void deviceWatchUntilStopped_data();
     void deviceWatchUntilStopped();
+    void deviceWatchSaysNoAccessAtOnce();
     void deviceKeys_data();
     void deviceKeys();
     void verboseTrace_data();
@@ -859,6 +868,23 @@ void TestCli::deviceWatchUntilStopped()
     QCOMPARE(watch.waitForExit(3000), 0);
     QCOMPARE(watch.lines, lines);
     QVERIFY2(watch.err.isEmpty(), qPrintable(watch.err));
+}
+
+void TestCli::deviceWatchSaysNoAccessAtOnce()
+{
+    // A device this user may not open: the line comes at once, and so does the fix on
+    // standard error (not only when the watch ends).
+    Watch watch({"--simulate", "--sim-fault", "no-access", "--sim-schedule", "unplug@1500"});
+    QVERIFY2(watch.waitForLines(1, 1200), qPrintable(watch.lines.join('\n')));
+    QVERIFY2(QRegularExpression("^noaccess 04d8:0240 \\S+$").match(watch.lines.first()).hasMatch(),
+             qPrintable(watch.lines.first()));
+    QTRY_VERIFY_WITH_TIMEOUT(watch.errSoFar().contains("A device is plugged in, but this user may not open it"),
+                             1000);
+    QVERIFY2(watch.waitForLines(2, 1500 + kUnplugNoticeMs), qPrintable(watch.lines.join('\n')));
+    QCOMPARE(watch.lines.at(1), QStringLiteral("unplugged"));
+    watch.signal(SIGINT);
+    QCOMPARE(watch.waitForExit(3000), 0);
+    QCOMPARE(watch.lines.size(), 2);
 }
 
 namespace {

@@ -47,6 +47,7 @@ private slots:
     void report_data();
     void report();
     void translationsAndSettings();
+    void rulesInstallCommand();
     void takesNoArguments();
 
 private:
@@ -93,6 +94,10 @@ void TestCliDoctor::report_data()
                        fix.arg("04d8:0240"),
                        "  0483:a236 sim-hid:0483:a236:0: can't be opened",
                        fix.arg("0483:a236"),
+                       // Beside the test program there is no installed rules file.
+                       "  The device rules are not where the package puts them: " +
+                           QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                           "/../lib/udev/rules.d/70-pelm-configurator.rules"),
                        none}
         << int(Cli::kNoDevice);
     QTest::newRow("two adapters") << Plug::Unplugged
@@ -119,6 +124,22 @@ void TestCliDoctor::report()
     out.flush();
     QVERIFY2(text.startsWith(QStringLiteral("pelm-cli " PELM_VERSION "\n")), qPrintable(text));
     QCOMPARE(usbAndBluetooth(text), expected);
+}
+
+void TestCliDoctor::rulesInstallCommand()
+{
+    // An installed tree: the program in bin, the rules where the package puts them.
+    QCOMPARE(Cli::shippedRulesPath("/opt/pelm 1.0/bin"),
+             QStringLiteral("/opt/pelm 1.0/lib/udev/rules.d/70-pelm-configurator.rules"));
+    QCOMPARE(Cli::shippedRulesPath("/usr/bin"), QStringLiteral("/usr/lib/udev/rules.d/70-pelm-configurator.rules"));
+
+    QCOMPARE(Cli::rulesInstallCommand("/usr/lib/udev/rules.d/70-pelm-configurator.rules"),
+             QStringLiteral("sudo cp /usr/lib/udev/rules.d/70-pelm-configurator.rules /etc/udev/rules.d/ && "
+                            "sudo udevadm control --reload"));
+    // A path with a space or a quote stays one word for the shell.
+    QCOMPARE(Cli::rulesInstallCommand("/opt/pelm 1.0/it's.rules"),
+             QStringLiteral("sudo cp '/opt/pelm 1.0/it'\\''s.rules' /etc/udev/rules.d/ && "
+                            "sudo udevadm control --reload"));
 }
 
 void TestCliDoctor::translationsAndSettings()

@@ -63,6 +63,13 @@ void TestCliUpdateCheck::init()
     s.json("/js", LocalHttpServer::release(kProduct, "99.0", "javascript:alert(1)"));
     s.json("/beta", LocalHttpServer::release("beta", "99.1", "https://example.com/beta"));
     s.json("/html", "<html>Moved</html>");
+    s.json("/escape", LocalHttpServer::release(kProduct, "99.0\\u001b[2J", "https://example.com/dl"));
+    s.json("/forged", LocalHttpServer::release(kProduct, "0.1\\nup to date", "https://example.com/dl"));
+    s.json("/words", LocalHttpServer::release(kProduct, "latest", "https://example.com/dl"));
+    s.json("/noversion", "{\"updates\": {\"" + kProduct + "\": {\"download-url\": \"https://e.com/\"}}}");
+    s.json("/escurl", LocalHttpServer::release(kProduct, "99.0", "https://example.com/dl\\u001b[2J"));
+    s.json("/forgedurl", LocalHttpServer::release(kProduct, "99.0", "https://example.com/a b\\r\\nup to date"));
+    s.json("/idn", LocalHttpServer::release(kProduct, "99.0", "https://ex\xc3\xa4mple.com/\xc3\xbc"));
     s.chain("r3_", 3, "/newer");
     s.chain("r6_", 6, "/newer");
 }
@@ -131,6 +138,25 @@ void TestCliUpdateCheck::check_data()
                                   << "JSON error\n";
     QTest::newRow("not found") << "/nothing" << QStringList() << 4 << ""
                                << "Network error 203\n";
+    // What the server sends never reaches the terminal as it is.
+    QTest::newRow("escape sequence in the version") << "/escape" << QStringList() << 4 << ""
+                                                    << "JSON error\n";
+    QTest::newRow("forged second line in the version") << "/forged" << QStringList() << 4 << ""
+                                                       << "JSON error\n";
+    QTest::newRow("version not numbers, not newer") << "/words" << QStringList() << 4 << ""
+                                                    << "JSON error\n";
+    QTest::newRow("no version at all") << "/noversion" << QStringList() << 0 << "up to date\n"
+                                       << "";
+    QTest::newRow("escape sequence in the address")
+        << "/escurl" << QStringList() << 0 << "update available: 99.0 https://example.com/dl%1B[2J\n"
+        << "";
+    QTest::newRow("forged second line in the address")
+        << "/forgedurl" << QStringList() << 0
+        << "update available: 99.0 https://example.com/a%20b%0D%0Aup%20to%20date\n"
+        << "";
+    QTest::newRow("address not ASCII") << "/idn" << QStringList() << 0
+                                       << "update available: 99.0 https://xn--exmple-cua.com/%C3%BC\n"
+                                       << "";
 }
 
 void TestCliUpdateCheck::check()
@@ -197,6 +223,17 @@ void TestCliUpdateCheck::answerThatNeverEndsTimesOut()
     QCOMPARE(r.err, QStringLiteral("Network error 4\n"));
     QCOMPARE(r.code, 4);
     QVERIFY(elapsed.elapsed() >= 650);
+
+    // Header lines without end: the bound holds for the whole run, the program's exit included.
+    LocalHttpServer::Response headers;
+    headers.kind = LocalHttpServer::Response::HeaderFlood;
+    m_server->route("/headers", headers);
+    setSetting("UpdateTimeoutMs", 1500);
+    elapsed.restart();
+    const Result flooded = runCli({"update-check", "--url", m_server->url("/headers")});
+    QCOMPARE(flooded.err, QStringLiteral("Network error 4\n"));
+    QCOMPARE(flooded.code, 4);
+    QVERIFY2(elapsed.elapsed() < 1500 + 2500, qPrintable(QString::number(elapsed.elapsed())));
 
     LocalHttpServer::Response flood;
     flood.kind = LocalHttpServer::Response::Flood;

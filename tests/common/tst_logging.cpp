@@ -3,6 +3,7 @@
 // deciding over it.
 
 #include "common/Logging.h"
+#include "frames/FrameQr.h"
 
 #include <QtTest>
 
@@ -41,6 +42,7 @@ void TestLogging::beforeVerbose_data()
     QTest::newRow("sim") << Category(&lcSim) << "pelm.sim";
     QTest::newRow("update") << Category(&lcUpdate) << "pelm.update";
     QTest::newRow("tools") << Category(&lcTools) << "pelm.tools";
+    QTest::newRow("frames") << Category(&lcFrames) << "pelm.frames";
     QTest::newRow("other library") << Category(&lcOther) << "other.library";
 }
 
@@ -66,6 +68,7 @@ void TestLogging::verbose_data()
     QTest::newRow("sim: the user's rule wins") << Category(&lcSim) << false;
     QTest::newRow("update") << Category(&lcUpdate) << true;
     QTest::newRow("tools") << Category(&lcTools) << true;
+    QTest::newRow("frames") << Category(&lcFrames) << true;
     QTest::newRow("other library untouched") << Category(&lcOther) << false;
 }
 

@@ -98,6 +98,8 @@ private slots:
     void loadFaults_data();
     void loadFaults();
     void corruptedElementIsUncompleted();
+    void unknownParametersFitOnAScreen_data();
+    void unknownParametersFitOnAScreen();
     void applyRoundTrip();
     void applyNeedsALoadedConfiguration();
     void clockSetByVersionWord_data();
@@ -331,6 +333,50 @@ void TestSession::corruptedElementIsUncompleted()
                             "software. There is probably a newer version available.\nPlease, upgrade this "
                             "software!\n\nList of the unknown parameters : 63"));
     QCOMPARE(takeStatuses(), QStringList{QStringLiteral("Load configuration from Pelm, is uncompleted !")});
+}
+
+void TestSession::unknownParametersFitOnAScreen_data()
+{
+    // Records of unknown ids: (first id, distinct ids, records of each).
+    QTest::addColumn<int>("firstId");
+    QTest::addColumn<int>("distinct");
+    QTest::addColumn<int>("repeats");
+    QTest::addColumn<QString>("list");
+    QTest::newRow("one") << 200 << 1 << 1 << "200";
+    QTest::newRow("three, once each") << 200 << 3 << 1 << "200, 201, 202";
+    QTest::newRow("one id in 30000 records") << 200 << 1 << 30000 << "200\n30000 unknown parameters in all.";
+    QTest::newRow("32 ids") << 200 << 32 << 1
+                            << "200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 215, "
+                               "216, 217, 218, 219, 220, 221, 222, 223, 224, 225, 226, 227, 228, 229, 230, 231";
+    QTest::newRow("50 ids in 30000 records")
+        << 200 << 50 << 600
+        << "200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 215, "
+           "216, 217, 218, 219, 220, 221, 222, 223, 224, 225, 226, 227, 228, 229, 230, 231, ...\n"
+           "30000 unknown parameters in all.";
+}
+
+void TestSession::unknownParametersFitOnAScreen()
+{
+    QFETCH(int, firstId);
+    QFETCH(int, distinct);
+    QFETCH(int, repeats);
+    QFETCH(QString, list);
+    std::unique_ptr<DeviceSession> s(DeviceFactory::createOffline(28, 0x0100, 14));
+    for (int id = firstId; id < firstId + distinct; ++id)
+        QVERIFY2(!s->tables().isKnown(quint8(id)), qPrintable(QString::number(id)));
+    for (int r = 0; r < repeats; ++r)
+        for (int id = firstId; id < firstId + distinct; ++id)
+            s->params().append(OrvParam(quint8(id), quint8(r)));
+    m_rep.clear();
+    QCOMPARE(s->checkUnknown(), distinct * repeats);
+    QCOMPARE(s->params().size(), distinct * repeats); // the records stay
+    const Reporter::Box b = m_rep.takeBox();
+    QCOMPARE(b.title, QStringLiteral("Check parameters"));
+    QCOMPARE(b.text,
+             QStringLiteral("Some parameters in the device are unknown in the current version of this "
+                            "software. There is probably a newer version available.\nPlease, upgrade this "
+                            "software!\n\nList of the unknown parameters : ") +
+                 list);
 }
 
 void TestSession::answersClosedByBareKindByte_data()

@@ -472,7 +472,13 @@ void TestOrvPages::connectedClicksRunTransactions()
     QCOMPARE(m_sim->actionCount(Protocol::kActRestoreDefaults), 0);
     QVERIFY(!device->pageParams().isEmpty());
 
+    m_rep->answer(Reporter::No); // the configuration would be lost: asked first
     click("pushButton_default");
+    QCOMPARE(m_rep->takeBox().title, QStringLiteral("Default configuration"));
+    QCOMPARE(m_sim->actionCount(Protocol::kActRestoreDefaults), 0);
+    m_rep->answer(Reporter::Yes);
+    click("pushButton_default");
+    QCOMPARE(m_rep->takeBox().title, QStringLiteral("Default configuration"));
     QCOMPARE(m_sim->actionCount(Protocol::kActRestoreDefaults), 1);
     QCOMPARE(m_sim->actionCount(Protocol::kActLoadConfig), 2);
 

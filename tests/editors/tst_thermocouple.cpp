@@ -1203,9 +1203,14 @@ void TestThermocouple::requestDuringReadingOverBle()
     QVERIFY(!liveTexts(page).contains(QStringLiteral("N/A")));
     QVERIFY(!m_rep.hasBoxes());
 
-    // Once the reading is over the same click runs.
+    // Once the reading is over the same click runs (Default after the user said yes).
     page->statusBar()->clearMessage();
+    const bool asks = button == QLatin1String("pushButton_default");
+    if (asks)
+        m_rep.answer(Reporter::Yes);
     target->click();
+    if (asks)
+        QCOMPARE(m_rep.takeBox().title, QStringLiteral("Default configuration"));
     QVERIFY(m_dev->commandCount(Protocol::kCmdParams) > 0);
     QVERIFY(page->statusBar()->currentMessage() != kBusyStatus);
 }

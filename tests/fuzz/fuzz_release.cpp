@@ -35,6 +35,22 @@ void checkLink(const QString &url)
     FUZZ_CHECK(html.endsWith(QLatin1String("\">Download &lt;page&gt;</a></center>")));
 }
 
+/// What pelm-cli update-check prints of an answer: never a control character, a space or
+/// anything outside ASCII, and a version only of digits and dots.
+void checkPrintable(const QString &version, const QString &url)
+{
+    const QString printed = ReleaseInfo::printableUrl(url);
+    for (const QChar c : printed)
+        FUZZ_CHECK(c.unicode() > 0x20 && c.unicode() < 0x7F);
+    if (!printed.isEmpty())
+        FUZZ_CHECK(ReleaseInfo::isWebUrl(printed));
+    if (ReleaseInfo::isDottedDecimal(version)) {
+        for (const QChar c : version)
+            FUZZ_CHECK(c == QLatin1Char('.') || (c >= QLatin1Char('0') && c <= QLatin1Char('9')));
+        FUZZ_CHECK(!version.startsWith(QLatin1Char('.')) && !version.endsWith(QLatin1Char('.')));
+    }
+}
+
 void checkOrder(const QString &a, const QString &b, const QString &c)
 {
     FUZZ_CHECK(!ReleaseInfo::isNewer(a, a));
@@ -65,6 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The input itself, cut at its line breaks, also gives version texts.
     const QStringList lines = QString::fromUtf8(body).split(QLatin1Char('\n'));
     checkOrder(lines.value(0), lines.value(1), lines.value(2));
+    checkPrintable(lines.value(0), lines.value(1));
     for (const QString &product : {QStringLiteral("pelm-configurator"), QStringLiteral("p")}) {
         ReleaseInfo::Entry entry;
         entry.latestVersion = QStringLiteral("stale");
@@ -75,6 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             continue;
         }
         checkLink(entry.downloadUrl);
+        checkPrintable(entry.latestVersion, entry.downloadUrl);
         checkOrder(entry.latestVersion, QStringLiteral("1.0.7"), lines.value(0));
         checkOrder(lines.value(0), entry.latestVersion, QStringLiteral("1.0.7"));
     }

@@ -34,6 +34,8 @@ private slots:
     void readsTheEntry();
     void linkIsEscaped_data();
     void linkIsEscaped();
+    void printableForms_data();
+    void printableForms();
     void settingsAndDefaults();
 
     void outcome_data();
@@ -43,6 +45,7 @@ private slots:
     void answersThatNeverEnd_data();
     void answersThatNeverEnd();
     void answerAtTheSizeLimitIsRead();
+    void compressedAnswerIsNotInflated();
     void newCheckDropsTheRunningOne();
 
 private:
@@ -213,6 +216,40 @@ void TestReleaseCheck::linkIsEscaped()
     QFETCH(QString, url);
     QFETCH(QString, html);
     QCOMPARE(ReleaseInfo::linkHtml(url, QStringLiteral("Get")), html);
+}
+
+void TestReleaseCheck::printableForms_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("version"); ///< dotted decimal numbers
+    QTest::addColumn<QString>("url");  ///< as printed on a terminal
+    QTest::newRow("version") << "1.10.0" << true << "";
+    QTest::newRow("one number") << "2" << true << "";
+    QTest::newRow("empty") << "" << false << "";
+    QTest::newRow("empty part") << "1..2" << false << "";
+    QTest::newRow("trailing dot") << "1.2." << false << "";
+    QTest::newRow("final line break") << "1.2\n" << false << "";
+    QTest::newRow("letters") << "1.2-beta" << false << "";
+    QTest::newRow("other digits") << QString::fromUtf8("1.\u0662") << false << "";
+    QTest::newRow("web address") << "https://e.com/dl?a=1&b=2#x" << false << "https://e.com/dl?a=1&b=2#x";
+    QTest::newRow("escape sequence") << "https://e.com/\x1b[2J" << false << "https://e.com/%1B[2J";
+    QTest::newRow("line break and spaces")
+        << "http://e.com/a b\r\nup to date" << false << "http://e.com/a%20b%0D%0Aup%20to%20date";
+    QTest::newRow("delete and C1 controls")
+        << QString::fromUtf8("https://e.com/\x7f\u009b") << false << "https://e.com/%7F%C2%9B";
+    QTest::newRow("host not ASCII") << QString::fromUtf8("https://b\u00fccher.de/")
+                                    << false << "https://xn--bcher-kva.de/";
+    QTest::newRow("not the web") << "javascript:alert(1)" << false << "";
+    QTest::newRow("no host") << "https:///x" << false << "";
+}
+
+void TestReleaseCheck::printableForms()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, version);
+    QFETCH(QString, url);
+    QCOMPARE(ReleaseInfo::isDottedDecimal(text), version);
+    QCOMPARE(ReleaseInfo::printableUrl(text), url);
 }
 
 void TestReleaseCheck::settingsAndDefaults()
@@ -461,6 +498,26 @@ void TestReleaseCheck::answerAtTheSizeLimitIsRead()
     QVERIFY(check("/over"));
     QCOMPARE(m_checker->outcome(), ReleaseChecker::Outcome::Failed);
     QCOMPARE(m_checker->error(), QStringLiteral("JSON error"));
+}
+
+void TestReleaseCheck::compressedAnswerIsNotInflated()
+{
+    // A server that compresses anyway: the answer is taken as sent, never inflated (a small
+    // compressed answer can inflate to gigabytes before any size check sees it).
+    const QByteArray json = LocalHttpServer::release(kProduct, "1.0.8", "https://e.com/");
+    LocalHttpServer::Response deflated;
+    deflated.body = qCompress(json).mid(4); // a zlib stream without Qt's length prefix
+    deflated.headers.append(qMakePair(QByteArray("Content-Encoding"), QByteArray("deflate")));
+    m_server->route("/deflated", deflated);
+    m_server->json("/plain", json);
+
+    QVERIFY(check("/deflated"));
+    QCOMPARE(m_checker->outcome(), ReleaseChecker::Outcome::Failed);
+    QCOMPARE(m_checker->error(), QStringLiteral("JSON error"));
+    QCOMPARE(m_server->requests.last().header("Accept-Encoding"), QByteArray("identity"));
+    QVERIFY(check("/plain"));
+    QCOMPARE(m_checker->outcome(), ReleaseChecker::Outcome::UpdateAvailable);
+    QCOMPARE(m_server->requests.last().header("Accept-Encoding"), QByteArray("identity"));
 }
 
 void TestReleaseCheck::newCheckDropsTheRunningOne()

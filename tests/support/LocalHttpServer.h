@@ -26,6 +26,7 @@ public:
             Stalled, ///< headers announcing more than the part of the body sent; then silence
             Trickle, ///< headers, then one byte of body every kTrickleMs, never done
             Flood,   ///< headers without a length, then 64 KiB chunks as fast as they go, never done
+            HeaderFlood, ///< the status line, then header lines as fast as they go, never done
         };
         Kind kind = Whole;
         int status = 200;
@@ -177,6 +178,18 @@ private:
             auto *timer = new QTimer(socket);
             QObject::connect(timer, &QTimer::timeout, socket, [socket] { socket->write(" "); });
             timer->start(kTrickleMs);
+            break;
+        }
+        case Response::HeaderFlood: {
+            QByteArray lines;
+            while (lines.size() < kFloodChunkBytes)
+                lines += "X-Filler: " + QByteArray(100, 'x') + "\r\n";
+            socket->write(head);
+            QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [socket, lines] {
+                if (socket->bytesToWrite() < 2 * lines.size())
+                    socket->write(lines);
+            });
+            socket->write(lines);
             break;
         }
         case Response::Flood: {

@@ -108,6 +108,7 @@ private slots:
     void entries_data();
     void entries();
     void typingFollowsTheValidators();
+    void shortKeyCompletedByTyping();
     void writeThroughTheDevicePage();
     void refusedKeyIsNoSuccess_data();
     void refusedKeyIsNoSuccess();
@@ -216,7 +217,7 @@ void TestChangeKeys::form()
     QVERIFY2(captions.contains(QStringLiteral("DevEUI")), qPrintable(captions.join(", ")));
     // Masked unless being typed: a field in normal echo mode would copy its key on selection.
     for (const char *name : {"lineEdit_AppEUI", "lineEdit_AppKey"})
-        QCOMPARE(int(child<QLineEdit>(&dlg, name)->echoMode()), int(QLineEdit::PasswordEchoOnEdit));
+        QCOMPARE(int(child<QLineEdit>(&dlg, name)->echoMode()), int(QLineEdit::Password));
 }
 
 void TestChangeKeys::devEui_data()
@@ -294,6 +295,35 @@ void TestChangeKeys::typingFollowsTheValidators()
     QTest::keyClicks(key, kAppKeyText + QStringLiteral("00"));
     QCOMPARE(eui->text(), QStringLiteral("d0e1") + kAppEuiText.left(12));
     QCOMPARE(key->text(), kAppKeyText);
+}
+
+void TestChangeKeys::shortKeyCompletedByTyping()
+{
+    DlgChangeKeys dlg;
+    for (const char *name : {"lineEdit_AppEUI", "lineEdit_AppKey"}) {
+        auto *edit = child<QLineEdit>(&dlg, name);
+        const QString key = name == QLatin1String("lineEdit_AppEUI") ? kAppEuiText : kAppKeyText;
+        QTest::keyClicks(edit, key.left(key.size() - 2));
+        QCOMPARE(edit->displayText(), key.left(key.size() - 2)); // shown while typed
+        QFocusEvent out(QEvent::FocusOut);
+        QCoreApplication::sendEvent(edit, &out); // the user looks elsewhere, then comes back
+        QVERIFY(edit->displayText() != edit->text()); // masked
+        QFocusEvent in(QEvent::FocusIn);
+        QCoreApplication::sendEvent(edit, &in);
+        QVERIFY(edit->displayText() != edit->text()); // still masked until a digit is typed
+
+        QTest::keyClicks(edit, key.right(2)); // the missing digits, after the others
+        QCOMPARE(edit->text(), key);
+        QCOMPARE(edit->displayText(), key);
+        // Selecting masks again, by keyboard as by mouse.
+        QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
+        QVERIFY(edit->displayText() != edit->text());
+        QTest::keyClicks(edit, "0");
+        QCOMPARE(edit->text(), QStringLiteral("0")); // typed over the selection, shown again
+        QCOMPARE(edit->displayText(), QStringLiteral("0"));
+        QTest::mouseDClick(edit, Qt::LeftButton);
+        QVERIFY(edit->displayText() != edit->text());
+    }
 }
 
 void TestChangeKeys::writeThroughTheDevicePage()

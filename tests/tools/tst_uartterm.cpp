@@ -111,6 +111,7 @@ private slots:
     void withoutLinkNothingIsSentOrPolled();
     void openedFromTheDevicePage();
     void notOpenedWithoutTerminal();
+    void returnInTheLineSends();
 
 private:
     /// The terminal bound to a session on the simulated device, commands 6 and 7.
@@ -573,6 +574,41 @@ void TestUartTerm::notOpenedWithoutTerminal()
     QVERIFY(!page->findChild<DlgUartTerm *>());
     QCOMPARE(m_dev->commandCount(kCmdWrite), 1); // only the probe
     QVERIFY(page->updatesRunning());             // the refresh runs again in every case
+}
+
+void TestUartTerm::returnInTheLineSends()
+{
+    // In the dialog as the device page opens it: the user types at once and ends with Return.
+    m_dev->setModbusSlave(9); // no response: only what was sent counts
+    m_session.reset(new DeviceSession(new SimComm(*m_dev), simulatedDeviceInfo()));
+    DlgUartTerm dlg;
+    WdgUartTerm *term = dlg.terminal();
+    term->setLink(m_session.get(), kCmdWrite, kCmdRead);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    auto *line = child<QLineEdit>(term, "lineEdit");
+    auto *cr = child<QPushButton>(term, "pushButton_cr");
+    QCOMPARE(dlg.focusWidget(), static_cast<QWidget *>(line));
+
+    QTest::keyClicks(dlg.focusWidget(), "AT");
+    QTest::keyClick(dlg.focusWidget(), Qt::Key_Return);
+    QCOMPARE(m_dev->moduleInput(), QByteArray("AT"));
+    QVERIFY(!cr->isChecked()); // Return pressed no button of the dialog
+    QVERIFY(dlg.isVisible());
+    line->clear();
+    QTest::keyClicks(line, "B");
+    QTest::keyClick(line, Qt::Key_Enter);
+    QCOMPARE(m_dev->moduleInput(), QByteArray("ATB")); // still no CR added to later payloads
+    QCOMPARE(m_dev->commandCount(kCmdWrite), 2);
+
+    // A Modbus request waiting for its response is not sent again.
+    child<QComboBox>(term, "comboBox_type")->setCurrentIndex(WdgUartTerm::ModeModbus);
+    QTest::keyClicks(line, "01 03 00 00 00 02 C4 0B");
+    QTest::keyClick(line, Qt::Key_Return);
+    QTest::keyClick(line, Qt::Key_Return);
+    QCOMPARE(m_dev->commandCount(kCmdWrite), 3);
+    QVERIFY(term->pendingRequest().isPending());
+    dlg.reject();
 }
 
 QTEST_MAIN(TestUartTerm)
