@@ -32,37 +32,37 @@
 <context>
     <name>Ble</name>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="97"/>
+        <location filename="../../src/links/Ble.cpp" line="98"/>
         <source>Trying to connect device : %1 ...</source>
         <translation>Tentative de connexion à l&apos;appareil : %1 ...</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="102"/>
+        <location filename="../../src/links/Ble.cpp" line="104"/>
         <source>Connection Completed.</source>
         <translation>Connexion établie.</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="106"/>
+        <location filename="../../src/links/Ble.cpp" line="108"/>
         <source>Error %1 in Connection</source>
         <translation>Erreur %1 pendant la connexion</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="110"/>
+        <location filename="../../src/links/Ble.cpp" line="112"/>
         <source>Connection Timeout reached</source>
         <translation>Délai de connexion dépassé</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="266"/>
+        <location filename="../../src/links/Ble.cpp" line="285"/>
         <source>Connection to device : %1 OK, Scanning Services ...</source>
         <translation>Connexion à l&apos;appareil : %1 OK, recherche des services ...</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="273"/>
+        <location filename="../../src/links/Ble.cpp" line="292"/>
         <source>device : %1 disconnected</source>
         <translation>appareil : %1 déconnecté</translation>
     </message>
     <message>
-        <location filename="../../src/links/Ble.cpp" line="282"/>
+        <location filename="../../src/links/Ble.cpp" line="301"/>
         <source>Error %1 during connection, please connect again</source>
         <translation>Erreur %1 pendant la connexion, veuillez vous reconnecter</translation>
     </message>
@@ -140,9 +140,9 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="194"/>
-        <location filename="../../src/cli/CliFiles.cpp" line="158"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="101"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="164"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="159"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="176"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="240"/>
         <source>Can&apos;t open file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
     </message>
@@ -173,7 +173,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="282"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="168"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="251"/>
         <source>--sim-schedule is an option of device watch</source>
         <translation>--sim-schedule est une option de device watch</translation>
     </message>
@@ -184,12 +184,12 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="291"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="174"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="257"/>
         <source>the --sim-* options need --simulate</source>
         <translation>les options --sim-* demandent --simulate</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="378"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="360"/>
         <source>unknown command &apos;device %1&apos;</source>
         <translation>commande inconnue &apos;device %1&apos;</translation>
     </message>
@@ -199,57 +199,57 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>doctor ne prend pas d&apos;argument</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="70"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="71"/>
         <source>--max-payload must be a number from 8 to 1024</source>
         <translation>--max-payload doit être un nombre de 8 à 1024</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="80"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="81"/>
         <source>Parameter %1 can&apos;t be packed into frames of %2 bytes</source>
         <translation>Le paramètre %1 ne tient pas dans des trames de %2 octets</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="83"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="84"/>
         <source>Parameter %1 (%2) can&apos;t be packed into frames of %3 bytes</source>
         <translation>Le paramètre %1 (%2) ne tient pas dans des trames de %3 octets</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="101"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="102"/>
         <source>frames pack needs exactly one FILE.ocf</source>
         <translation>frames pack demande exactement un FILE.ocf</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="123"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="124"/>
         <source>frames qr needs exactly one FILE.ocf</source>
         <translation>frames qr demande exactement un FILE.ocf</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="126"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="127"/>
         <source>frames qr needs -o OUT.png</source>
         <translation>frames qr demande -o OUT.png</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="147"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="148"/>
         <source>frames unpack takes at most one FILE</source>
         <translation>frames unpack prend au plus un FILE</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFiles.cpp" line="178"/>
+        <location filename="../../src/cli/CliFiles.cpp" line="179"/>
         <source>file info needs exactly one FILE.ocf</source>
         <translation>file info demande exactement un FILE.ocf</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="98"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="173"/>
         <source>firmware info needs exactly one FILE.srec</source>
         <translation>firmware info demande exactement un FILE.srec</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="107"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="182"/>
         <source>Can&apos;t read the firmware file &apos;%1&apos;!</source>
         <translation>Impossible de lire le fichier de micrologiciel « %1 » !</translation>
     </message>
     <message numerus="yes">
-        <location filename="../../src/cli/CliFirmware.cpp" line="114"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="189"/>
         <source>%n corrupt lines skipped</source>
         <translation>
             <numerusform>%n ligne corrompue ignorée</numerusform>
@@ -257,33 +257,43 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="118"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="193"/>
         <source>The file &apos;%1&apos; holds no data records.</source>
         <translation>Le fichier « %1 » ne contient aucun enregistrement de données.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="154"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="230"/>
         <source>device update needs exactly one firmware FILE</source>
         <translation>device update demande exactement un FILE de micrologiciel</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="157"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="233"/>
         <source>--target is &apos;device&apos; or &apos;ble-module&apos;</source>
         <translation>--target vaut &apos;device&apos; ou &apos;ble-module&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="162"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="238"/>
         <source>--connect-timeout takes a number of seconds above 0</source>
         <translation>--connect-timeout prend un nombre de secondes supérieur à 0</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFleet.cpp" line="57"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="296"/>
+        <source>No bootloader waits for a firmware file.</source>
+        <translation>Aucun chargeur d&apos;amorçage n&apos;attend de fichier de micrologiciel.</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFirmware.cpp" line="315"/>
+        <source>The controller waits in its bootloader: finishing the stopped update.</source>
+        <translation>Le contrôleur attend dans son chargeur d&apos;amorçage : fin de la mise à jour arrêtée.</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFleet.cpp" line="58"/>
         <source>--verify, --record and --keys-csv are options of device apply</source>
         <translation>--verify, --record et --keys-csv sont des options de device apply</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFleet.cpp" line="66"/>
-        <location filename="../../src/cli/CliFleet.cpp" line="77"/>
+        <location filename="../../src/cli/CliFleet.cpp" line="67"/>
+        <location filename="../../src/cli/CliFleet.cpp" line="78"/>
         <source>nothing written: %1</source>
         <translation>rien n&apos;a été écrit : %1</translation>
     </message>
@@ -298,33 +308,33 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>argument inattendu &apos;%1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="86"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="87"/>
         <source>--sim-refuse takes a parameter id from 0 to 63</source>
         <translation>--sim-refuse prend un identifiant de paramètre de 0 à 63</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="118"/>
-        <location filename="../../src/cli/CliSimulation.cpp" line="288"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="119"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="304"/>
         <source>Can&apos;t write file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;écrire le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="132"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="133"/>
         <source>the simulator state file &apos;%1&apos; can&apos;t be read</source>
         <translation>le fichier d&apos;état du simulateur « %1 » ne peut pas être lu</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="164"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="165"/>
         <source>unknown --sim-fault &apos;%1&apos;</source>
         <translation>valeur inconnue pour --sim-fault : &apos;%1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="193"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="194"/>
         <source>unknown --sim-schedule &apos;%1&apos;</source>
         <translation>valeur inconnue pour --sim-schedule : &apos;%1&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliSimulation.cpp" line="210"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="211"/>
         <source>unknown %1 item &apos;%2&apos;</source>
         <translation>élément inconnu pour %1 : &apos;%2&apos;</translation>
     </message>
@@ -489,7 +499,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     <message>
         <location filename="../../src/cli/CliHelp.cpp" line="70"/>
         <source>  device update FILE [--target device|ble-module] [--seed-key LIB]
-                     [--connect-timeout SECONDS]
+                     [--connect-timeout SECONDS] [--resume]
       Updates the firmware of the device&apos;s main controller (default) or of its
       BLE radio module: reads the bootloader kinds, checks that FILE suits the
       bootloader (.sfb for &quot;ST Ymodem&quot;, .srec for &quot;BootQuor&quot;), restarts the
@@ -500,10 +510,15 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
       --seed-key LIB: seed-and-key library for bootloaders that ask for a key
       (default: the &quot;SeedKeyLibrary&quot; setting). --connect-timeout: how long to
       keep trying to reach the XCP bootloader (default 30 s).
+      FILE is checked whole first: a corrupt S-record line, an S-record file
+      without data or an empty .sfb is refused before the restart. A stopped
+      update is finished by the same command: a controller that waits in its
+      bootloader (YMODEM asking for a file, XCP answering CONNECT) gets FILE
+      at once; --resume looks only for such a bootloader.
 
 </source>
         <translation>  device update FILE [--target device|ble-module] [--seed-key LIB]
-                     [--connect-timeout SECONDES]
+                     [--connect-timeout SECONDES] [--resume]
       Met à jour le micrologiciel du contrôleur principal de l&apos;appareil (par
       défaut) ou de son module radio BLE : lit les types de chargeur d&apos;amorçage,
       vérifie que FILE convient au chargeur (.sfb pour &quot;ST Ymodem&quot;, .srec pour
@@ -515,11 +530,44 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
       --seed-key LIB : bibliothèque seed-and-key pour les chargeurs qui demandent
       une clé (par défaut : le réglage &quot;SeedKeyLibrary&quot;). --connect-timeout : durée
       pendant laquelle joindre le chargeur XCP est retenté (30 s par défaut).
+      FILE est d&apos;abord vérifié en entier : une ligne S-record corrompue, un fichier
+      S-record sans données ou un .sfb vide est refusé avant le redémarrage. Une
+      mise à jour arrêtée se termine par la même commande : un contrôleur qui
+      attend dans son chargeur (YMODEM demandant un fichier, XCP répondant à
+      CONNECT) reçoit FILE aussitôt ; --resume ne cherche qu&apos;un tel chargeur.
 
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="84"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="136"/>
+        <source>  --sim-ymodem SPEC (device update) the simulated YMODEM bootloader misbehaves:
+                    comma list of silent, drop:N[xK] (answer to block N lost
+                    K times), nak:N[xK], ack-first-eot, waiting (in its
+                    bootloader from the start)
+</source>
+        <translation>  --sim-ymodem SPEC (device update) le chargeur YMODEM simulé se comporte mal :
+                    liste séparée par des virgules de silent, drop:N[xK] (réponse
+                    au bloc N perdue K fois), nak:N[xK], ack-first-eot, waiting
+                    (dans son chargeur dès le départ)
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="144"/>
+        <source>  --sim-xcp SPEC    (device update) the simulated XCP bootloader: comma list of
+                    protected, motorola, require-encrypted, silent,
+                    unknown:N (N CONNECTs refused as unknown), max-cto-pgm:N,
+                    seed:HEX, drop:N (answer to packet N lost), waiting
+                    (the --target controller in its bootloader from the start)
+</source>
+        <translation>  --sim-xcp SPEC    (device update) le chargeur XCP simulé : liste séparée par
+                    des virgules de protected, motorola, require-encrypted,
+                    silent, unknown:N (N CONNECT refusés comme inconnus),
+                    max-cto-pgm:N, seed:HEX, drop:N (réponse au paquet N perdue),
+                    waiting (le contrôleur de --target dans son chargeur dès le départ)
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="89"/>
         <source>  doctor
       Checks this machine: the USB HID devices of both device identities and
       whether this user may open each (with the fix when not), the Bluetooth
@@ -538,7 +586,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="92"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="97"/>
         <source>  firmware info FILE.srec
       Loads an S-record file as the updater does and prints &quot;segments N&quot;,
       &quot;base 0x...&quot;, &quot;size N&quot;, then one line per segment with its first and last
@@ -555,7 +603,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="99"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="104"/>
         <source>  update-check [--url URL] [--product KEY]
       Asks the release service whether a newer release of this program exists
       and prints &quot;up to date&quot; or &quot;update available: VERSION URL&quot; (no URL when
@@ -577,28 +625,28 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="108"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="113"/>
         <source>Device options:
 </source>
         <translation>Options d&apos;appareil :
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="109"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="114"/>
         <source>  --ble ADDRESS     talk to the device over BLE instead of USB HID
 </source>
         <translation>  --ble ADRESSE     dialoguer avec l&apos;appareil en BLE au lieu de l&apos;USB HID
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="110"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="115"/>
         <source>  --simulate        talk to the simulated device instead of real hardware
 </source>
         <translation>  --simulate        dialoguer avec l&apos;appareil simulé au lieu du matériel réel
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="112"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="117"/>
         <source>  --sim-state FILE  keep the simulated device&apos;s parameters in FILE between runs
 </source>
         <translation>  --sim-state FILE  garder les paramètres de l&apos;appareil simulé dans FILE entre
@@ -606,7 +654,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="114"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="119"/>
         <source>  --sim-fault SPEC  make the simulated device misbehave: unplugged, silent,
                     wrong-link-code, not-acknowledged, device-error:CODE,
                     truncated-load, corrupted-load, unplug-after:N (requests),
@@ -625,7 +673,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="122"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="127"/>
         <source>  --sim-refuse ID   make the simulated device refuse parameter ID (repeatable)
 </source>
         <translation>  --sim-refuse ID   faire refuser le paramètre ID par l&apos;appareil simulé
@@ -633,7 +681,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="124"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="129"/>
         <source>  --sim-schedule EVENTS
                     device watch: pull and plug the simulated device&apos;s cable
                     over time; EVENTS is a comma-separated list of unplug@MS
@@ -650,18 +698,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="131"/>
-        <source>  --sim-ymodem SPEC (device update) the simulated YMODEM bootloader misbehaves:
-                    comma list of silent, drop:N[xK] (answer to block N lost
-                    K times), nak:N[xK], ack-first-eot
-</source>
-        <translation>  --sim-ymodem SPEC (device update) le chargeur YMODEM simulé se comporte mal :
-                    liste séparée par des virgules de silent, drop:N[xK] (réponse
-                    au bloc N perdue K fois), nak:N[xK], ack-first-eot
-</translation>
-    </message>
-    <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="135"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="141"/>
         <source>  --sim-ymodem-peer COMMAND
                     (device update) an external YMODEM receiver (e.g.
                     &apos;rb -b -y&apos;) runs in the current folder instead
@@ -672,20 +709,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="138"/>
-        <source>  --sim-xcp SPEC    (device update) the simulated XCP bootloader: comma list of
-                    protected, motorola, require-encrypted, silent,
-                    unknown:N (N CONNECTs refused as unknown), max-cto-pgm:N,
-                    seed:HEX, drop:N (answer to packet N lost)
-</source>
-        <translation>  --sim-xcp SPEC    (device update) le chargeur XCP simulé : liste séparée par
-                    des virgules de protected, motorola, require-encrypted,
-                    silent, unknown:N (N CONNECT refusés comme inconnus),
-                    max-cto-pgm:N, seed:HEX, drop:N (réponse au paquet N perdue)
-</translation>
-    </message>
-    <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="143"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="150"/>
         <source>  --sim-image FILE  (device update) writes what the simulated bootloader
                     received: the YMODEM file&apos;s bytes, or the XCP memory as
                     S-records
@@ -698,14 +722,14 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="148"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="155"/>
         <source>Diagnostics:
 </source>
         <translation>Diagnostic :
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="149"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="156"/>
         <source>  --verbose         (anywhere on the line) log every step on standard error: USB,
                     BLE, each request and answer as hex (LoRaWAN keys masked),
                     the device session; QT_LOGGING_RULES narrows it down (e.g.
@@ -721,7 +745,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="155"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="162"/>
         <source>Boxes the program would show are printed on standard error; questions take
 their default answer (Cancel/No) unless an option says otherwise.
 
@@ -733,7 +757,7 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="159"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="166"/>
         <source>Language:
   Messages and this help are in French when the locale says so (LC_ALL,
   LC_MESSAGES or LANG set to fr_*, e.g. LANG=fr_FR.UTF-8). What scripts read
@@ -751,7 +775,7 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="166"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="173"/>
         <source>Exit codes:
   0  success
   1  unknown command or bad arguments
@@ -778,12 +802,12 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="189"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="196"/>
         <source>Usage: pelm-cli COMMAND [ARGUMENTS]</source>
         <translation>Utilisation : pelm-cli COMMANDE [ARGUMENTS]</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="195"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="202"/>
         <source>Try &apos;pelm-cli --help&apos;.</source>
         <translation>Essayez &apos;pelm-cli --help&apos;.</translation>
     </message>
@@ -791,107 +815,122 @@ sauf si une option en décide autrement.
 <context>
     <name>ConfigFile</name>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="72"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="74"/>
         <source>File error</source>
         <translation>Erreur de fichier</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="77"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="79"/>
         <source>Error file</source>
         <translation>Fichier en erreur</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="86"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="88"/>
         <source>Load configuration from &apos;%1&apos; has failed !</source>
         <translation>Le chargement de la configuration depuis « %1 » a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="91"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="93"/>
         <source>Load configuration from %1, has succeeded !</source>
         <translation>Le chargement de la configuration depuis %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="97"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="99"/>
         <source>Load configuration from %1, is uncompleted !</source>
         <translation>Le chargement de la configuration depuis %1 est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="111"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="113"/>
         <source>Can&apos;t open file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="117"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="119"/>
         <source>The file &apos;%1&apos; is too large for a configuration file (more than %2 MiB)! It can&apos;t be loaded.</source>
         <translation>Le fichier « %1 » est trop volumineux pour un fichier de configuration (plus de %2 Mio) ! Il ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="177"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="179"/>
         <source>The file &apos;%1&apos; don&apos;t has main section or %2 section! The file is uncompleted and can&apos;t be loaded.</source>
         <translation>Le fichier « %1 » n&apos;a pas de section principale ou de section %2 ! Le fichier est incomplet et ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="238"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="242"/>
         <source>The file &apos;%1&apos; don&apos;t has %2 section! The file is uncompleted and can&apos;t loaded.</source>
         <translation>Le fichier « %1 » n&apos;a pas de section %2 ! Le fichier est incomplet et ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="247"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="251"/>
         <source>No ORV matched</source>
         <translation>ORV non concordant</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="248"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="252"/>
         <source>The specified file is for ORV &apos;%1&apos;, your present ORV is &apos;%2&apos;.</source>
         <translation>Le fichier indiqué est prévu pour l&apos;ORV « %1 », votre ORV actuel est « %2 ».</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="250"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="254"/>
         <source>You must specifies or connect the same ORV type.</source>
         <translation>Vous devez indiquer ou connecter le même type d&apos;ORV.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="261"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="265"/>
         <source>No KIV matched</source>
         <translation>KIV non concordant</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="262"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="266"/>
         <source>The specified file is for KIV &apos;%1&apos;, your present KIV is &apos;%2&apos;.</source>
         <translation>Le fichier indiqué est prévu pour le KIV « %1 », votre KIV actuel est « %2 ».</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="264"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="268"/>
         <source>You must specifies or connect the same KIV type.</source>
         <translation>Vous devez indiquer ou connecter le même type de KIV.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="265"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="269"/>
         <source>Do you want to processes opening file anyway ?</source>
         <translation>Voulez-vous quand même ouvrir le fichier ?</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="276"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="280"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="312"/>
         <source>The file &apos;%1&apos; don&apos;t have a parameters! The file is uncompleted and can&apos;t loaded.</source>
         <translation>Le fichier « %1 » ne contient aucun paramètre ! Le fichier est incomplet et ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="340"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="304"/>
+        <source>Check parameters</source>
+        <translation>Vérification des paramètres</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigFile.cpp" line="305"/>
+        <source>Some records of the file &apos;%1&apos; are not configuration parameters of this device:
+
+%2</source>
+        <translation>Certains enregistrements du fichier &apos;%1&apos; ne sont pas des paramètres de configuration de cet appareil :
+
+%2</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigFile.cpp" line="369"/>
         <source>Save configuration to &apos;%1&apos; has failed !</source>
         <translation>L&apos;enregistrement de la configuration dans « %1 » a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="347"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="376"/>
         <source>Can&apos;t write file &apos;%1&apos;! It is not a regular file.</source>
         <translation>Impossible d&apos;écrire le fichier « %1 » ! Ce n&apos;est pas un fichier ordinaire.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="360"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="389"/>
         <source>Can&apos;t write file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;écrire le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="370"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="399"/>
         <source>Save configuration to &apos;%1&apos; has succeeded !</source>
         <translation>L&apos;enregistrement de la configuration dans « %1 » a réussi !</translation>
     </message>
@@ -925,108 +964,123 @@ sauf si une option en décide autrement.
 <context>
     <name>DeviceSession</name>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="128"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="131"/>
         <source>The device is busy, try again in a moment.</source>
         <translation>L&apos;appareil est occupé, réessayez dans un instant.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="239"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="242"/>
         <source>Load configuration failed !</source>
         <translation>Échec du chargement de la configuration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="240"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="243"/>
         <source>No/Bad response from device! Please retry to load the configuration or disconnect and reconnect your device.</source>
         <translation>Réponse absente ou incorrecte de l&apos;appareil ! Veuillez recharger la configuration, ou déconnecter puis reconnecter votre appareil.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="242"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="245"/>
         <source>Load configuration from %1, has failed !</source>
         <translation>Le chargement de la configuration depuis %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="250"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="258"/>
         <source>Load configuration from %1, is uncompleted !</source>
         <translation>Le chargement de la configuration depuis %1 est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="252"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="260"/>
         <source>Load configuration from %1, has succeeded !</source>
         <translation>Le chargement de la configuration depuis %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="282"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="299"/>
         <source>Unknown parameters</source>
         <translation>Paramètres inconnus</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="288"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="305"/>
         <source>failed</source>
         <translation>échec</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="292"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="309"/>
         <source>Some parameter of the configuration as failed:</source>
         <translation>Certains paramètres de la configuration ont échoué :</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="318"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="335"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="370"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="416"/>
         <source>Apply configuration failed !</source>
         <translation>Échec de l&apos;application de la configuration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="319"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="336"/>
         <source>No/Bad response from device! Please retry to apply the configuration.</source>
         <translation>Réponse absente ou incorrecte de l&apos;appareil ! Veuillez appliquer de nouveau la configuration.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="320"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="333"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="337"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="350"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="373"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="419"/>
         <source>Apply configuration to %1, has failed !</source>
         <translation>L&apos;application de la configuration à %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="328"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="345"/>
         <source>Apply configuration to %1, has succeeded !</source>
         <translation>L&apos;application de la configuration à %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="332"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="349"/>
         <source>Apply configuration failed</source>
         <translation>Échec de l&apos;application de la configuration</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="375"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="371"/>
+        <source>The configuration has not been read from the device. Reload it from the device before applying.</source>
+        <translation>La configuration n&apos;a pas été lue depuis l&apos;appareil. Rechargez-la depuis l&apos;appareil avant de l&apos;appliquer.</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/DeviceSession.cpp" line="417"/>
+        <source>Nothing was written: the configuration holds values the device can&apos;t take.</source>
+        <translation>Rien n&apos;a été écrit : la configuration contient des valeurs que l&apos;appareil ne peut pas prendre.</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/DeviceSession.cpp" line="462"/>
         <source>Default configuration failed !</source>
         <translation>Échec de la configuration par défaut !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="375"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="462"/>
         <source>An error as occurred from restoration !</source>
         <translation>Une erreur est survenue pendant la restauration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="376"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="463"/>
         <source>Default configuration from %1, has failed !</source>
         <translation>La restauration de la configuration par défaut de %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="389"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="477"/>
         <source>Default configuration from %1, has succeeded !</source>
         <translation>La restauration de la configuration par défaut de %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="424"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="512"/>
         <source>%1 unknown parameters in all.</source>
         <translation>%1 paramètres inconnus en tout.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="426"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="514"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="660"/>
         <source>Check parameters</source>
         <translation>Vérification des paramètres</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="419"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="507"/>
         <source>Some parameters in the device are unknown in the current version of this software. There is probably a newer version available.
 Please, upgrade this software!
 
@@ -1037,12 +1091,17 @@ Veuillez mettre à jour ce logiciel !
 Liste des paramètres inconnus : </translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="540"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="661"/>
+        <source>Some records of the frames are not configuration parameters of this device:</source>
+        <translation>Certains enregistrements des trames ne sont pas des paramètres de configuration de cet appareil :</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/DeviceSession.cpp" line="667"/>
         <source>Import %1 parameters from %2 frames, has uncompleted !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="544"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="671"/>
         <source>Import %1 parameters from %2 frames, has succeeded !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames a réussi !</translation>
     </message>
@@ -1113,60 +1172,170 @@ Liste des paramètres inconnus : </translation>
     </message>
 </context>
 <context>
+    <name>FamilyModel</name>
+    <message>
+        <location filename="../../src/device/FamilyModel.cpp" line="159"/>
+        <source>%1 is out of range (%2 to %3)</source>
+        <translation>%1 est hors limites (%2 à %3)</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/FamilyModel.cpp" line="170"/>
+        <source>high threshold %1 is above %2</source>
+        <translation>le seuil haut %1 dépasse %2</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/FamilyModel.cpp" line="172"/>
+        <source>low threshold %1 is below %2</source>
+        <translation>le seuil bas %1 est inférieur à %2</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/FamilyModel.cpp" line="174"/>
+        <source>hysteresis %1 does not fit between low %2 and high %3</source>
+        <translation>l&apos;hystérésis %1 ne tient pas entre le bas %2 et le haut %3</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/FamilyModel.cpp" line="179"/>
+        <source>duration %1 s is out of range (0 to %2)</source>
+        <translation>la durée %1 s est hors limites (0 à %2)</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/FamilyModel.cpp" line="181"/>
+        <source>fast TX period %1 min is out of range (0 or %2 to %3)</source>
+        <translation>la période d&apos;émission rapide %1 min est hors limites (0 ou %2 à %3)</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/FamilyModel.cpp" line="317"/>
+        <source>%1 is neither 01 (LoRaWAN only) nor 11 (LoRaWAN + BLE)</source>
+        <translation>%1 n&apos;est ni 01 (LoRaWAN seul) ni 11 (LoRaWAN + BLE)</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/FamilyModel.cpp" line="323"/>
+        <source>%1 is no radio class or zone code</source>
+        <translation>%1 n&apos;est pas un code de classe ou de zone radio</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/FamilyModel.cpp" line="329"/>
+        <source>%1 is no samples and depth code</source>
+        <translation>%1 n&apos;est pas un code d&apos;échantillons et de profondeur</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/FamilyModel.cpp" line="332"/>
+        <source>statement period %1 min is out of range (%2 to %3)</source>
+        <translation>la période de relevé %1 min est hors limites (%2 à %3)</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../../src/device/FamilyModel.cpp" line="360"/>
+        <source>%n byte(s) where the parameter has %1</source>
+        <translation>
+            <numerusform>%n octet là où le paramètre en a %1</numerusform>
+            <numerusform>%n octets là où le paramètre en a %1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>FamilyModel::LeftOut</name>
+    <message>
+        <location filename="../../src/device/FamilyModel.cpp" line="219"/>
+        <source>parameter %1 is not a configuration parameter and was left out</source>
+        <translation>le paramètre %1 n&apos;est pas un paramètre de configuration et a été omis</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/FamilyModel.cpp" line="221"/>
+        <source>parameter %1 (%2) is a LoRaWAN key and was left out</source>
+        <translation>le paramètre %1 (%2) est une clé LoRaWAN et a été omis</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/FamilyModel.cpp" line="225"/>
+        <source>parameter %1 is unknown to this device and was left out</source>
+        <translation>le paramètre %1 est inconnu de cet appareil et a été omis</translation>
+    </message>
+</context>
+<context>
     <name>FirmwareUpdater</name>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="75"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="96"/>
         <source>Firmware files (*.hex *.srec *.sfb)</source>
         <translation>Fichiers de micrologiciel (*.hex *.srec *.sfb)</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="150"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="120"/>
+        <source>The firmware file %1 is empty.</source>
+        <translation>Le fichier de micrologiciel %1 est vide.</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="122"/>
+        <source>The firmware file %1 is too large.</source>
+        <translation>Le fichier de micrologiciel %1 est trop grand.</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="134"/>
+        <source>Line %1 of the firmware file %2 is corrupt (byte count or checksum): nothing was sent.</source>
+        <translation>La ligne %1 du fichier de micrologiciel %2 est corrompue (nombre d&apos;octets ou somme de contrôle) : rien n&apos;a été envoyé.</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="138"/>
+        <source>The firmware file %1 holds no data records.</source>
+        <translation>Le fichier de micrologiciel %1 ne contient aucun enregistrement de données.</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="201"/>
         <source>Firmware : </source>
         <translation>Micrologiciel : </translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="151"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="202"/>
         <source>Bootloader : </source>
         <translation>Chargeur d&apos;amorçage : </translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="221"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="282"/>
         <source>An update is already running.</source>
         <translation>Une mise à jour est déjà en cours.</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="232"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="295"/>
         <source>This kind of bootloader with ORV is not supported</source>
         <translation>Ce type de chargeur d&apos;amorçage n&apos;est pas pris en charge avec l&apos;ORV</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="235"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="298"/>
         <source>This kind of bootloader with KIV-BLE is not supported</source>
         <translation>Ce type de chargeur d&apos;amorçage n&apos;est pas pris en charge avec le KIV-BLE</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="240"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="303"/>
         <source>The file %1 is not a firmware file for the bootloader &quot;%2&quot; (%3).</source>
         <translation>Le fichier %1 n&apos;est pas un fichier de micrologiciel pour le chargeur d&apos;amorçage « %2 » (%3).</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="243"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="419"/>
+        <source>The device did not come back on USB after the update: it can&apos;t be read again.</source>
+        <translation>L&apos;appareil n&apos;est pas revenu sur l&apos;USB après la mise à jour : il ne peut pas être relu.</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="424"/>
+        <source>The device did not answer after the update.</source>
+        <translation>L&apos;appareil n&apos;a pas répondu après la mise à jour.</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="117"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="131"/>
         <source>The firmware file %1 can&apos;t be read.</source>
         <translation>Le fichier de micrologiciel %1 ne peut pas être lu.</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="245"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="306"/>
         <source>This controller is updated over BLE: connect to the device over BLE.</source>
         <translation>Ce contrôleur se met à jour en BLE : connectez-vous à l&apos;appareil en BLE.</translation>
     </message>
     <message>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="259"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="325"/>
         <source>The device is busy. Please retry.</source>
         <translation>L&apos;appareil est occupé. Veuillez réessayer.</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="144"/>
-        <location filename="../../src/update/FirmwareUpdater.cpp" line="31"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="163"/>
+        <location filename="../../src/update/FirmwareUpdater.cpp" line="37"/>
         <source>Ble Connection failed. Please retry.</source>
         <translation>Échec de la connexion BLE. Veuillez réessayer.</translation>
     </message>
@@ -1401,125 +1570,130 @@ Liste des paramètres inconnus : </translation>
         <translation>Rechercher des mises à jour</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="105"/>
+        <location filename="../../src/app/MainWindow.cpp" line="106"/>
         <source>Simulator</source>
         <translation>Simulateur</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="107"/>
+        <location filename="../../src/app/MainWindow.cpp" line="108"/>
         <source>Device plugged in (USB)</source>
         <translation>Appareil branché (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="116"/>
+        <location filename="../../src/app/MainWindow.cpp" line="117"/>
         <source>Plug in a new device (USB)</source>
         <translation>Brancher un nouvel appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="134"/>
+        <location filename="../../src/app/MainWindow.cpp" line="135"/>
         <source>Unplug the device (USB)</source>
         <translation>Débrancher l&apos;appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="290"/>
+        <location filename="../../src/app/MainWindow.cpp" line="323"/>
         <source>This function is not available yet.</source>
         <translation>Cette fonction n&apos;est pas encore disponible.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="413"/>
+        <location filename="../../src/app/MainWindow.cpp" line="446"/>
         <source>%1 - simulated device</source>
         <translation>%1 - appareil simulé</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="452"/>
+        <location filename="../../src/app/MainWindow.cpp" line="485"/>
         <source>Language update</source>
         <translation>Mise à jour de la langue</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="453"/>
+        <location filename="../../src/app/MainWindow.cpp" line="486"/>
         <source>To update the translation, it is necessary to restart the application.
 Restart now?</source>
         <translation>Pour mettre à jour la traduction, il est nécessaire de redémarrer l&apos;application.
 Redémarrer maintenant ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="469"/>
+        <location filename="../../src/app/MainWindow.cpp" line="502"/>
         <source>Release information : </source>
         <translation>Informations de version : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="470"/>
+        <location filename="../../src/app/MainWindow.cpp" line="503"/>
         <source>Build date: </source>
         <translation>Date de compilation : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="472"/>
+        <location filename="../../src/app/MainWindow.cpp" line="505"/>
         <source>%1 uses the following libraries under the %2 licence:</source>
         <translation>%1 utilise les bibliothèques suivantes sous licence %2 :</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="476"/>
+        <location filename="../../src/app/MainWindow.cpp" line="509"/>
         <source>About %1</source>
         <translation>À propos de %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="488"/>
+        <location filename="../../src/app/MainWindow.cpp" line="521"/>
         <source>Open %1 config</source>
         <translation>Ouvrir une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="489"/>
-        <location filename="../../src/app/MainWindow.cpp" line="662"/>
+        <location filename="../../src/app/MainWindow.cpp" line="522"/>
+        <location filename="../../src/app/MainWindow.cpp" line="695"/>
         <source>%1 config file (*.ocf);;All Files (*)</source>
         <translation>Fichier de configuration %1 (*.ocf);;Tous les fichiers (*)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="511"/>
+        <location filename="../../src/app/MainWindow.cpp" line="544"/>
         <source>Failed to load file !</source>
         <translation>Échec du chargement du fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="512"/>
+        <location filename="../../src/app/MainWindow.cpp" line="545"/>
         <source>The file &apos;</source>
         <translation>Le fichier &apos;</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="513"/>
+        <location filename="../../src/app/MainWindow.cpp" line="546"/>
         <source>was be to open but it is probably corrupted.</source>
         <translation>a pu être ouvert mais il est probablement corrompu.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="514"/>
+        <location filename="../../src/app/MainWindow.cpp" line="547"/>
         <source>It is not possible to load this file !</source>
         <translation>Impossible de charger ce fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="571"/>
+        <location filename="../../src/app/MainWindow.cpp" line="604"/>
         <source>ORV connected</source>
         <translation>ORV connecté</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="571"/>
+        <location filename="../../src/app/MainWindow.cpp" line="604"/>
         <source>Do you want load a ORV and lose the last modification ?</source>
         <translation>Voulez-vous charger un ORV et perdre les dernières modifications ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="661"/>
+        <location filename="../../src/app/MainWindow.cpp" line="618"/>
+        <source>The device was disconnected.</source>
+        <translation>L&apos;appareil a été déconnecté.</translation>
+    </message>
+    <message>
+        <location filename="../../src/app/MainWindow.cpp" line="694"/>
         <source>Save %1 config</source>
         <translation>Enregistrer une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="703"/>
+        <location filename="../../src/app/MainWindow.cpp" line="736"/>
         <source>No file !</source>
         <translation>Aucun fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="704"/>
+        <location filename="../../src/app/MainWindow.cpp" line="737"/>
         <source>No file to reload !</source>
         <translation>Aucun fichier à recharger !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="705"/>
+        <location filename="../../src/app/MainWindow.cpp" line="738"/>
         <source>Reload default ?</source>
         <translation>Recharger les valeurs par défaut ?</translation>
     </message>
@@ -1577,14 +1751,11 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="104"/>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="254"/>
         <source>Disable</source>
         <translation>Désactivé</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="109"/>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="142"/>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="256"/>
         <source>Enable</source>
         <translation>Activé</translation>
     </message>
@@ -1866,54 +2037,54 @@ Redémarrer maintenant ?</translation>
         <translation>Technologie radio incorrecte</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="103"/>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="517"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="106"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="511"/>
         <source> °C</source>
         <translation> °C</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="107"/>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="525"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="110"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="519"/>
         <source> A</source>
         <translation> A</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="111"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="114"/>
         <source> V</source>
         <translation> V</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="373"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="367"/>
         <source>Some loaded values can&apos;t be shown as they are: %1</source>
         <translation>Certaines valeurs chargées ne peuvent pas être affichées telles quelles : %1</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="399"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="393"/>
         <source>%1 %2 will be written as %3</source>
         <translation>%1 %2 sera écrit comme %3</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="400"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="394"/>
         <source>(empty)</source>
         <translation>(vide)</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="401"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="395"/>
         <source>(nothing)</source>
         <translation>(rien)</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="510"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="504"/>
         <source>N/A</source>
         <translation>N/D</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="520"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="514"/>
         <source>Thermocouple Disable</source>
         <translation>Thermocouple désactivé</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="528"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="522"/>
         <source> mV</source>
         <translation> mV</translation>
     </message>
@@ -1985,73 +2156,78 @@ Redémarrer maintenant ?</translation>
 <context>
     <name>Provisioning</name>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="92"/>
-        <location filename="../../src/device/Provisioning.cpp" line="162"/>
+        <location filename="../../src/device/Provisioning.cpp" line="93"/>
+        <location filename="../../src/device/Provisioning.cpp" line="174"/>
         <source>Unknown parameter</source>
         <translation>Paramètre inconnu</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="93"/>
+        <location filename="../../src/device/Provisioning.cpp" line="94"/>
         <source>not reported by the device</source>
         <translation>non signalé par l&apos;appareil</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="95"/>
+        <location filename="../../src/device/Provisioning.cpp" line="96"/>
         <source>other value</source>
         <translation>autre valeur</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="110"/>
+        <location filename="../../src/device/Provisioning.cpp" line="111"/>
         <source>DevEUI already provisioned in this run</source>
         <translation>DevEUI déjà configuré dans cette série</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="128"/>
+        <location filename="../../src/device/Provisioning.cpp" line="129"/>
         <source>the device reports no DevEUI, so no keys can be chosen</source>
         <translation>l&apos;appareil ne signale aucun DevEUI, aucune clé ne peut donc être choisie</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="133"/>
+        <location filename="../../src/device/Provisioning.cpp" line="134"/>
         <source>DevEUI %1 is not in the key list</source>
         <translation>le DevEUI %1 n&apos;est pas dans la liste de clés</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="144"/>
+        <location filename="../../src/device/Provisioning.cpp" line="148"/>
         <source>configuration file refused</source>
         <translation>fichier de configuration refusé</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="144"/>
+        <location filename="../../src/device/Provisioning.cpp" line="148"/>
         <source>configuration file not read</source>
         <translation>fichier de configuration non lu</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="152"/>
+        <location filename="../../src/device/Provisioning.cpp" line="155"/>
+        <source>configuration refused, nothing written</source>
+        <translation>configuration refusée, rien n&apos;a été écrit</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/Provisioning.cpp" line="164"/>
         <source>write failed</source>
         <translation>échec de l&apos;écriture</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="164"/>
+        <location filename="../../src/device/Provisioning.cpp" line="176"/>
         <source>failed</source>
         <translation>échec</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="168"/>
+        <location filename="../../src/device/Provisioning.cpp" line="180"/>
         <source>parameters refused</source>
         <translation>paramètres refusés</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="175"/>
+        <location filename="../../src/device/Provisioning.cpp" line="187"/>
         <source>read-back failed</source>
         <translation>échec de la relecture</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="185"/>
+        <location filename="../../src/device/Provisioning.cpp" line="197"/>
         <source>read-back differs</source>
         <translation>la relecture diffère</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="201"/>
+        <location filename="../../src/device/Provisioning.cpp" line="213"/>
         <source>keys not written</source>
         <translation>clés non écrites</translation>
     </message>
@@ -2129,44 +2305,54 @@ Redémarrer maintenant ?</translation>
         <translation>Mise à jour arrêtée. Le contrôleur reste dans son chargeur d&apos;amorçage jusqu&apos;à ce qu&apos;il soit programmé : relancez la mise à jour avec le même fichier de micrologiciel.</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="90"/>
+        <location filename="../../src/update/Update.cpp" line="78"/>
+        <source> (stopped)</source>
+        <translation> (arrêté)</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Update.cpp" line="99"/>
         <source>Start Update
 </source>
         <translation>Début de la mise à jour
 </translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="102"/>
+        <location filename="../../src/update/Update.cpp" line="111"/>
         <source>Finishing programming session...</source>
         <translation>Fin de la session de programmation...</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="121"/>
+        <location filename="../../src/update/Update.cpp" line="130"/>
         <source>Loading firmware data from file...</source>
         <translation>Chargement du micrologiciel depuis le fichier...</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="142"/>
+        <location filename="../../src/update/Update.cpp" line="138"/>
+        <source> Line %1 is corrupt (byte count or checksum).</source>
+        <translation> La ligne %1 est corrompue (nombre d&apos;octets ou somme de contrôle).</translation>
+    </message>
+    <message>
+        <location filename="../../src/update/Update.cpp" line="158"/>
         <source>Connecting to target bootloader...</source>
         <translation>Connexion au chargeur d&apos;amorçage de la cible...</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="169"/>
+        <location filename="../../src/update/Update.cpp" line="185"/>
         <source> (Authentification failed. Need -sk option.)</source>
         <translation> (Échec de l&apos;authentification. L&apos;option -sk est nécessaire.)</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="173"/>
+        <location filename="../../src/update/Update.cpp" line="189"/>
         <source> Wrong seednkey Lib. Bootloader has rejected the key.</source>
         <translation> Mauvaise bibliothèque seed-and-key. Le chargeur d&apos;amorçage a rejeté la clé.</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="177"/>
+        <location filename="../../src/update/Update.cpp" line="193"/>
         <source> The provided firmware needs to be an encrypted one.</source>
         <translation> Le micrologiciel fourni doit être chiffré.</translation>
     </message>
     <message>
-        <location filename="../../src/update/Update.cpp" line="183"/>
+        <location filename="../../src/update/Update.cpp" line="199"/>
         <source> The bootloader did not answer within %1 s.</source>
         <translation> Le chargeur d&apos;amorçage n&apos;a pas répondu dans les %1 s.</translation>
     </message>
@@ -2180,7 +2366,7 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/tools/WdgAutoCfg.ui" line="92"/>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="186"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="238"/>
         <source>No provisioning record</source>
         <translation>Aucun registre de mise en service</translation>
     </message>
@@ -2191,7 +2377,7 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/tools/WdgAutoCfg.ui" line="122"/>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="217"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="273"/>
         <source>No key list: keys are not written</source>
         <translation>Aucune liste de clés : les clés ne sont pas écrites</translation>
     </message>
@@ -2206,7 +2392,13 @@ Redémarrer maintenant ?</translation>
         <translation>Relire la configuration et comparer</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.ui" line="176"/>
+        <location filename="../../src/tools/WdgAutoCfg.ui" line="179"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="124"/>
+        <source>Start</source>
+        <translation>Démarrer</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgAutoCfg.ui" line="186"/>
         <source>Close Tool</source>
         <translation>Fermer l&apos;outil</translation>
     </message>
@@ -2218,6 +2410,7 @@ Redémarrer maintenant ?</translation>
     <message>
         <location filename="../../src/tools/WdgAutoCfg.cpp" line="45"/>
         <location filename="../../src/tools/WdgAutoCfg.cpp" line="47"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="126"/>
         <source>Select a %1 config file</source>
         <translation>Sélectionner un fichier de configuration %1</translation>
     </message>
@@ -2232,69 +2425,79 @@ Redémarrer maintenant ?</translation>
         <translation>Fichier de configuration %1 (*.ocf);;Tous les fichiers (*)</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="71"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="77"/>
         <source>No %1 name found</source>
         <translation>Aucun nom %1 trouvé</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="72"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="78"/>
         <source>No %1 name found in the file &apos;%2&apos;!</source>
         <translation>Aucun nom %1 trouvé dans le fichier « %2 » !</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="84"/>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="108"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="132"/>
         <source>Connect %1 device</source>
         <translation>Connectez l&apos;appareil %1</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="118"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="130"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="166"/>
         <source>Disconnect %1 device</source>
         <translation>Déconnectez l&apos;appareil %1</translation>
     </message>
     <message>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="124"/>
+        <source>Stop</source>
+        <translation>Arrêter</translation>
+    </message>
+    <message>
         <location filename="../../src/tools/WdgAutoCfg.cpp" line="128"/>
+        <source>Press Start to configure the %1 devices plugged in</source>
+        <translation>Appuyez sur Démarrer pour configurer les %1 appareils branchés</translation>
+    </message>
+    <message>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="176"/>
         <source>Not recorded: %1</source>
         <translation>Non enregistré : %1</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="142"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="190"/>
         <source>successful</source>
         <translation>réussi</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="142"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="190"/>
         <source>failed</source>
         <translation>échec</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="166"/>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="175"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="213"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="224"/>
         <source>Provisioning record</source>
         <translation>Registre de mise en service</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="167"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="214"/>
         <source>CSV file (*.csv);;All Files (*)</source>
         <translation>Fichier CSV (*.csv);;Tous les fichiers (*)</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="171"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="228"/>
         <source>Record: %1</source>
         <translation>Registre : %1</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="195"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="246"/>
         <source>Open key list</source>
         <translation>Ouvrir une liste de clés</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="196"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="247"/>
         <source>Key list (*.csv);;All Files (*)</source>
         <translation>Liste de clés (*.csv);;Tous les fichiers (*)</translation>
     </message>
     <message numerus="yes">
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="202"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="263"/>
         <source>Keys of %n device(s): %1</source>
         <translation>
             <numerusform>Clés de %n appareil : %1</numerusform>
@@ -2302,7 +2505,7 @@ Redémarrer maintenant ?</translation>
         </translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgAutoCfg.cpp" line="207"/>
+        <location filename="../../src/tools/WdgAutoCfg.cpp" line="259"/>
         <source>Key list</source>
         <translation>Liste de clés</translation>
     </message>
@@ -2466,7 +2669,7 @@ Redémarrer maintenant ?</translation>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="105"/>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="169"/>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="233"/>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="222"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="241"/>
         <source>Select Firmware to load</source>
         <translation>Sélectionner le micrologiciel à charger</translation>
     </message>
@@ -2474,7 +2677,7 @@ Redémarrer maintenant ?</translation>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="122"/>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="186"/>
         <location filename="../../src/tools/WdgDeviceUpdater.ui" line="250"/>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="204"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="223"/>
         <source>Start</source>
         <translation>Démarrer</translation>
     </message>
@@ -2489,32 +2692,32 @@ Redémarrer maintenant ?</translation>
         <translation>KivBle</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="192"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="211"/>
         <source>The device reports no bootloader: it has nothing to update.</source>
         <translation>L&apos;appareil ne signale aucun chargeur d&apos;amorçage : il n&apos;y a rien à mettre à jour.</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="204"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="223"/>
         <source>Stop</source>
         <translation>Arrêter</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="205"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="224"/>
         <source>Stop the update</source>
         <translation>Arrêter la mise à jour</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="205"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="224"/>
         <source>Start the update</source>
         <translation>Démarrer la mise à jour</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="253"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="272"/>
         <source>Stopping the update...</source>
         <translation>Arrêt de la mise à jour...</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="328"/>
+        <location filename="../../src/tools/WdgDeviceUpdater.cpp" line="357"/>
         <source>Device after the update: %1</source>
         <translation>Appareil après la mise à jour : %1</translation>
     </message>
@@ -2655,7 +2858,7 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         <translation>Importer</translation>
     </message>
     <message numerus="yes">
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="94"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="95"/>
         <source>Counter frames: %n</source>
         <translation>
             <numerusform>Compteur de trames : %n</numerusform>
@@ -2663,47 +2866,47 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         </translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="169"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="170"/>
         <source>Delete all frames</source>
         <translation>Supprimer toutes les trames</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="169"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="170"/>
         <source>Are you sure to delete all frames ?</source>
         <translation>Voulez-vous vraiment supprimer toutes les trames ?</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="213"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="215"/>
         <source>Export selected frames to clipboard</source>
         <translation>Exporter les trames sélectionnées vers le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="215"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="217"/>
         <source>Export selected frames as QR Code</source>
         <translation>Exporter les trames sélectionnées en QR Code</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="217"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="219"/>
         <source>Export all frames to clipboard</source>
         <translation>Exporter toutes les trames vers le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="218"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="220"/>
         <source>Export all frames as QR Code</source>
         <translation>Exporter toutes les trames en QR Code</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="225"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="227"/>
         <source>Import frames from clipboard</source>
         <translation>Importer des trames depuis le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="249"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="251"/>
         <source>Save Qr Image</source>
         <translation>Enregistrer l&apos;image QR</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgMakeFrames.cpp" line="250"/>
+        <location filename="../../src/tools/WdgMakeFrames.cpp" line="252"/>
         <source>Images (*.png)</source>
         <translation>Images (*.png)</translation>
     </message>
@@ -2756,12 +2959,26 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         <translation>Appliquer à l&apos;ORV</translation>
     </message>
     <message>
-        <location filename="../../src/editors/WdgOrv.cpp" line="107"/>
+        <location filename="../../src/editors/WdgOrv.cpp" line="102"/>
+        <source>Reading the configuration from the device...</source>
+        <translation>Lecture de la configuration depuis l&apos;appareil...</translation>
+    </message>
+    <message>
+        <location filename="../../src/editors/WdgOrv.cpp" line="112"/>
+        <source>The configuration could not be read from the device.
+Nothing shown here came from it, so nothing can be applied.
+Press &quot;Reload from ORV&quot; to read it again.</source>
+        <translation>La configuration n&apos;a pas pu être lue depuis l&apos;appareil.
+Rien de ce qui est affiché ici n&apos;en provient, donc rien ne peut être appliqué.
+Appuyez sur &quot;Recharger depuis l&apos;ORV&quot; pour la relire.</translation>
+    </message>
+    <message>
+        <location filename="../../src/editors/WdgOrv.cpp" line="153"/>
         <source>Default configuration</source>
         <translation>Configuration par défaut</translation>
     </message>
     <message>
-        <location filename="../../src/editors/WdgOrv.cpp" line="108"/>
+        <location filename="../../src/editors/WdgOrv.cpp" line="154"/>
         <source>Restore the factory defaults of the device?
 Its current configuration will be lost.</source>
         <translation>Rétablir la configuration d&apos;usine de l&apos;appareil ?
@@ -3151,42 +3368,42 @@ Sa configuration actuelle sera perdue.</translation>
 <context>
     <name>WdgTreeViewFrame</name>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="22"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="23"/>
         <source>Frames</source>
         <translation>Trames</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="22"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="23"/>
         <source>Parameter</source>
         <translation>Paramètre</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="22"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="23"/>
         <source>Value</source>
         <translation>Valeur</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="32"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="33"/>
         <source>Import frames from clipboard</source>
         <translation>Importer des trames depuis le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="34"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="35"/>
         <source>Export selected frames to clipboard</source>
         <translation>Exporter les trames sélectionnées vers le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="36"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="37"/>
         <source>Export all frames to clipboard</source>
         <translation>Exporter toutes les trames vers le presse-papiers</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="37"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="38"/>
         <source>Remove selected frames</source>
         <translation>Supprimer les trames sélectionnées</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="39"/>
+        <location filename="../../src/tools/WdgTreeViewFrame.cpp" line="40"/>
         <source>Remove all frames</source>
         <translation>Supprimer toutes les trames</translation>
     </message>
@@ -3194,22 +3411,22 @@ Sa configuration actuelle sera perdue.</translation>
 <context>
     <name>WdgTreeViewParams</name>
     <message>
-        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="21"/>
+        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="22"/>
         <source>Parameters</source>
         <translation>Paramètres</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="21"/>
+        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="22"/>
         <source>Value</source>
         <translation>Valeur</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="30"/>
+        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="31"/>
         <source>Add selected parameters to frames</source>
         <translation>Ajouter les paramètres sélectionnés aux trames</translation>
     </message>
     <message>
-        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="31"/>
+        <location filename="../../src/tools/WdgTreeViewParams.cpp" line="32"/>
         <source>Add all parameters to frames</source>
         <translation>Ajouter tous les paramètres aux trames</translation>
     </message>
