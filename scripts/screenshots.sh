@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes the pictures of the desktop program that the README and the package's metainfo show:
-# builds, runs the demo's picture tour (pelm-configurator --simulate --screenshots DIR) on a
+# builds, runs the demo's picture tour (pelm-screenshot-tour DIR, built with the tests) on a
 # virtual X server (a real X server with real fonts), checks each picture and puts it into
 # docs/ (or the folder given).
 #   bash scripts/screenshots.sh [OUT_DIR]      (BUILD_DIR=... to use another build folder)
@@ -26,7 +26,7 @@ chmod 700 "$scratch/runtime"
 env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY TMPDIR="$scratch" XDG_CONFIG_HOME="$scratch/config" \
   XDG_RUNTIME_DIR="$scratch/runtime" \
   xvfb-run -a -s '-screen 0 1400x900x24' \
-  "$build/bin/pelm-configurator" --simulate --screenshots "$scratch/shots"
+  "$build/tests/pelm-screenshot-tour" "$scratch/shots"
 
 for name in "${names[@]}"; do
   shot=$scratch/shots/$name.png

@@ -1,8 +1,7 @@
 #include "app/Application.h"
 
-#include "app/GuiReporter.h"
+#include "gui/GuiReporter.h"
 #include "app/MainWindow.h"
-#include "app/ScreenshotTour.h"
 #include "sim/SimBle.h"
 #include "sim/SimBootloaders.h"
 #include "sim/SimDevice.h"
@@ -74,9 +73,10 @@ QString lockUserName()
     // Part of a file name: nothing that leaves the folder or that a file system refuses.
     QString safe;
     for (const QChar c : name)
-        safe += (c.isLetterOrNumber() || c == QLatin1Char('.') || c == QLatin1Char('_') || c == QLatin1Char('-'))
-                    ? c
-                    : QLatin1Char('_');
+        safe +=
+            (c.isLetterOrNumber() || c == QLatin1Char('.') || c == QLatin1Char('_') || c == QLatin1Char('-'))
+                ? c
+                : QLatin1Char('_');
     return safe;
 }
 
@@ -127,19 +127,14 @@ StartOptions parseCommandLine(const QStringList &arguments)
         QCoreApplication::translate("Application", "Ask URL for the release information (update check)."),
         QStringLiteral("URL"));
     parser.addOption(updateUrl);
-    // Demo only, for the documentation: not listed in --help.
-    QCommandLineOption screenshots(QStringLiteral("screenshots"),
-                                   QStringLiteral("Take pictures of the pages into DIR, then quit."),
-                                   QStringLiteral("DIR"));
-    screenshots.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(screenshots);
     const QCommandLineOption autoConfig(
         QStringLiteral("auto-config"),
-        QStringLiteral("Open the auto configuration page with FILE and start the roll-out."), QStringLiteral("FILE"));
+        QStringLiteral("Open the auto configuration page with FILE and start the roll-out."),
+        QStringLiteral("FILE"));
     parser.addOption(autoConfig);
-    const QCommandLineOption record(QStringLiteral("record"),
-                                    QStringLiteral("Provisioning record of the roll-out (with --auto-config)."),
-                                    QStringLiteral("FILE.csv"));
+    const QCommandLineOption record(
+        QStringLiteral("record"), QStringLiteral("Provisioning record of the roll-out (with --auto-config)."),
+        QStringLiteral("FILE.csv"));
     parser.addOption(record);
     const QCommandLineOption keysCsv(QStringLiteral("keys-csv"),
                                      QStringLiteral("Key list of the roll-out (with --auto-config)."),
@@ -152,7 +147,6 @@ StartOptions parseCommandLine(const QStringList &arguments)
     options.simulate = parser.isSet(simulate);
     options.verbose = parser.isSet(verbose);
     options.updateUrl = parser.value(updateUrl);
-    options.screenshotsDir = parser.value(screenshots);
     options.autoConfig = parser.value(autoConfig);
     options.record = parser.value(record);
     options.keysCsv = parser.value(keysCsv);
@@ -172,7 +166,7 @@ void setUpSimulatedBootloaders(SimDevice &device)
     device.bootloaders().xcp().reset();
 }
 
-int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
+int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath, const ShownFunction &shown)
 {
     // QApplication strips the options it understands from the vector it is given: hand it a
     // copy so that a restart sees the original command line again.
@@ -187,10 +181,6 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
         Logging::enableVerbose();
     if ((!options.record.isEmpty() || !options.keysCsv.isEmpty()) && options.autoConfig.isEmpty()) {
         qWarning().noquote() << "--record and --keys-csv are options of --auto-config.";
-        return kBadOptionsExitCode;
-    }
-    if (!options.screenshotsDir.isEmpty() && !options.simulate) {
-        qWarning().noquote() << "--screenshots works in demo mode only: add --simulate.";
         return kBadOptionsExitCode;
     }
 
@@ -233,13 +223,8 @@ int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath)
         window.show();
         if (!options.autoConfig.isEmpty())
             window.startAutoConfig(options.autoConfig, options.record, options.keysCsv);
-        std::unique_ptr<ScreenshotTour> tour;
-        if (!options.screenshotsDir.isEmpty()) {
-            tour.reset(new ScreenshotTour(&window, options.screenshotsDir,
-                                          QString::fromLatin1(SimBleBackend::kDefaultAddress)));
-            QObject::connect(tour.get(), &ScreenshotTour::finished, &app, &QCoreApplication::exit);
-            tour->start();
-        }
+        if (shown)
+            shown(window);
         code = app.exec();
         lock.unlock();
         gui.setWindow(nullptr);

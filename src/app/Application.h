@@ -2,6 +2,8 @@
 // Start-up of the desktop program: identity, single-instance lock, look and feel, and the
 // loop that builds the application again when the main window asks for a restart.
 
+#include "app/MainWindow.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +16,7 @@ class SimDevice;
 namespace Application {
 
 /// Exit code of the event loop that asks main to build the application again (language change).
-constexpr int kRestartExitCode = -123456789;
+constexpr int kRestartExitCode = MainWindow::kRestartExitCode;
 /// How long a start waits for the single-instance lock.
 constexpr int kLockWaitMs = 100;
 /// Exit code of a second instance.
@@ -55,8 +57,6 @@ struct StartOptions
     /// --update-url: address of the release information for the update check, instead of the
     /// "UpdateUrl" setting (empty: the setting).
     QString updateUrl;
-    /// --screenshots DIR (demo mode only): take the pictures of the pages into DIR, then quit.
-    QString screenshotsDir;
     QString autoConfig; ///< --auto-config FILE: the roll-out page with that file, started
     QString record;     ///< --record FILE.csv
     QString keysCsv;    ///< --keys-csv FILE
@@ -66,16 +66,21 @@ struct StartOptions
 /// unknown options are reported on the debug log and ignored.
 StartOptions parseCommandLine(const QStringList &arguments);
 
-/// Exit code of a start whose options can't go together (--screenshots without --simulate).
+/// Exit code of a start whose options can't go together (--record without --auto-config).
 constexpr int kBadOptionsExitCode = 2;
 
 /// Sets the demo's bootloaders up on a simulated device: a YMODEM main controller and an XCP
 /// BLE radio module that asks for no key, and the extended identification naming that module.
 void setUpSimulatedBootloaders(SimDevice &device);
 
+/// Called with the main window once it shows, before the event loop runs.
+using ShownFunction = std::function<void(MainWindow &)>;
+
 /// One start of the program: application object, identity, lock, look and feel, main window,
-/// event loop. Returns the event loop's exit code (or the second instance's code).
-int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath = QString());
+/// event loop. Returns the event loop's exit code (or the second instance's code). shown (may be
+/// empty) gets the window once it shows: a program built on this start adds its own steps there.
+int runOnce(int argc, char **argv, GuiReporter &gui, const QString &lockPath = QString(),
+            const ShownFunction &shown = ShownFunction());
 
 /// Calls runOnce again as long as it returns kRestartExitCode; returns the last other code.
 int runWithRestart(const std::function<int()> &runOnce);

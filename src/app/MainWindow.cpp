@@ -1,9 +1,8 @@
 #include "app/MainWindow.h"
 
-#include "app/Application.h"
 #include "gui/GuiResources.h"
 #include "gui/OpenWindow.h"
-#include "app/FileDialogs.h"
+#include "gui/FileDialogs.h"
 #include "app/WdgMain.h"
 #include "common/Reporter.h"
 #include "common/Translations.h"
@@ -16,6 +15,7 @@
 #include "links/CommBle.h"
 #include "sim/SimDevice.h"
 #include "sim/SimUsbHid.h"
+#include "tools/DeviceTools.h"
 #include "tools/WdgAutoCfg.h"
 #include "tools/dlgUpdateChecker.h"
 #include "tools/WdgDeviceUpdater.h"
@@ -196,10 +196,13 @@ void MainWindow::openConnectedPage(OrvObject *device, int mode)
     const QPointer<WdgOrv> page = installConnectedPage(device, mode);
     // After a later load (Reload, Default) the actions follow what the page holds; the
     // capability queries wait until the load's exchange is over.
-    connect(device, &OrvObject::configurationLoaded, this, [this, device] {
-        if (m_orv == device)
-            updateActions(true);
-    }, Qt::QueuedConnection);
+    connect(
+        device, &OrvObject::configurationLoaded, this,
+        [this, device] {
+            if (m_orv == device)
+                updateActions(true);
+        },
+        Qt::QueuedConnection);
     // The load may run event loops (BLE, boxes) in which the page is closed.
     const QPointer<OrvObject> loading = device;
     device->loadFromDevice();
@@ -486,7 +489,7 @@ void MainWindow::slotLanguageChanged(QAction *action)
         tr("To update the translation, it is necessary to restart the application.\nRestart now?"),
         Reporter::Yes | Reporter::No, Reporter::NoButton, this);
     if (answer == Reporter::Yes)
-        m_exit(Application::kRestartExitCode);
+        m_exit(kRestartExitCode);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -640,7 +643,7 @@ void MainWindow::on_actionKivTerminal_triggered()
         updateActions(false);
         return;
     }
-    m_orv->openKivTerminal();
+    DeviceTools::openKivTerminal(*m_orv);
 }
 
 void MainWindow::on_actionUpdater_triggered()
@@ -763,7 +766,7 @@ void MainWindow::on_actionChangeLoRaWANkeys_triggered()
         updateActions(false);
         return;
     }
-    m_orv->openKeysDialog();
+    DeviceTools::openKeysDialog(*m_orv);
 }
 
 void MainWindow::on_actionImport_frames_triggered()
@@ -772,7 +775,7 @@ void MainWindow::on_actionImport_frames_triggered()
         updateActions(false);
         return;
     }
-    m_orv->importFrames();
+    DeviceTools::importFrames(*m_orv);
 }
 
 void MainWindow::on_actionExport_frames_triggered()
@@ -781,7 +784,7 @@ void MainWindow::on_actionExport_frames_triggered()
         updateActions(false);
         return;
     }
-    m_orv->exportFrames();
+    DeviceTools::exportFrames(*m_orv);
 }
 
 void MainWindow::on_actionAuto_Conf_triggered()

@@ -26,10 +26,10 @@ class MainWindow;
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
-    /// The demo's picture tour connects the BLE device through the window's own slot.
-    friend class ScreenshotTour;
 
 public:
+    /// Exit code with which the window ends the event loop to be built again (language change).
+    static constexpr int kRestartExitCode = -123456789;
     /// How often the window looks for a USB device while no page holds one.
     static constexpr int kUsbPollMs = 500;
     /// How the window ends the event loop: QCoreApplication::exit unless a test replaced it.

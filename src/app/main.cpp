@@ -2,7 +2,7 @@
 // asks for a restart (after a change of language).
 
 #include "app/Application.h"
-#include "app/GuiReporter.h"
+#include "gui/GuiReporter.h"
 #include "common/Reporter.h"
 
 int main(int argc, char *argv[])

@@ -1,22 +1,13 @@
 #pragma once
 // pelm-cli: configuration files and frames from the command line.
 
+#include "cli/ExitCodes.h"
+
 #include <QStringList>
 
 class QTextStream;
 
 namespace Cli {
-
-/// Exit codes of pelm-cli.
-enum ExitCode
-{
-    kOk = 0,
-    kUsage = 1,        ///< unknown command or bad arguments
-    kFileError = 2,    ///< a file could not be read or written
-    kIncomplete = 3,   ///< some input was invalid, or parameters could not be packed or were refused
-    kNoDevice = 4,     ///< no device, no answer, or not a supported device
-    kUpdateFailed = 5, ///< a firmware update was refused, failed or was stopped
-};
 
 /// Runs one command line (arguments without the program name); returns the exit code.
 int run(const QStringList &args, QTextStream &out, QTextStream &err);

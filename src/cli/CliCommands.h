@@ -2,7 +2,7 @@
 // The commands of pelm-cli, one function each (Cli::run picks one from the first two words of
 // the command line), and the pieces two commands share. Each returns its exit code.
 
-#include "cli/Cli.h"
+#include "cli/ExitCodes.h"
 #include "device/OrvParam.h"
 
 #include <QString>

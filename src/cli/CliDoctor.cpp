@@ -1,6 +1,6 @@
 #include "cli/CliDoctor.h"
 
-#include "cli/Cli.h"
+#include "cli/ExitCodes.h"
 #include "cli/CliHelp.h"
 #include "common/Translations.h"
 #include "device/DeviceFactory.h"

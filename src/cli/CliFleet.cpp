@@ -1,6 +1,6 @@
 #include "cli/CliFleet.h"
 
-#include "cli/Cli.h"
+#include "cli/ExitCodes.h"
 #include "cli/CliHelp.h"
 #include "device/DeviceSession.h"
 

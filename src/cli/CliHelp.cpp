@@ -1,6 +1,6 @@
 #include "cli/CliHelp.h"
 
-#include "cli/Cli.h"
+#include "cli/ExitCodes.h"
 
 #include <QCoreApplication>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "cli/CliUpdateCheck.h"
 
-#include "cli/Cli.h"
+#include "cli/ExitCodes.h"
 #include "cli/CliHelp.h"
 #include "net/ReleaseCheck.h"
 

@@ -171,10 +171,8 @@ QString thresholdRefusal(const Rule &r, const QByteArray &v)
     if (low < r.min)
         return prefix(r.id) + tr("low threshold %1 is below %2").arg(low).arg(r.min);
     if (hysteresis < 0 || low + hysteresis > high - hysteresis)
-        return prefix(r.id) + tr("hysteresis %1 does not fit between low %2 and high %3")
-                                  .arg(hysteresis)
-                                  .arg(low)
-                                  .arg(high);
+        return prefix(r.id) +
+               tr("hysteresis %1 does not fit between low %2 and high %3").arg(hysteresis).arg(low).arg(high);
     if (duration > kMaxDurationS)
         return prefix(r.id) + tr("duration %1 s is out of range (0 to %2)").arg(duration).arg(kMaxDurationS);
     if (fastTx != 0 && (fastTx < kMinFastTxMin || fastTx > kMaxFastTxMin))
@@ -187,11 +185,16 @@ QString thresholdRefusal(const Rule &r, const QByteArray &v)
 
 } // namespace
 
+bool isSecret(quint8 id)
+{
+    return id == ParamAppEui || id == ParamAppKey;
+}
+
 Role role(quint8 id, int kivType)
 {
     if (id == kActionId)
         return Role::Action;
-    if (id == ParamAppEui || id == ParamAppKey)
+    if (isSecret(id))
         return Role::Secret;
     if (id == ParamRadioTechnology && !hasRadioTechnology(kivType))
         return Role::Unknown;
@@ -320,8 +323,8 @@ QString valueRefusal(const Rule &rule, const QByteArray &v)
     }
     case Form::RadioConfig:
         if (!isRadioCode(quint8(v.at(0))))
-            return prefix(id) + tr("%1 is no radio class or zone code")
-                                    .arg(QString::fromLatin1(v.toHex().toUpper()));
+            return prefix(id) +
+                   tr("%1 is no radio class or zone code").arg(QString::fromLatin1(v.toHex().toUpper()));
         break;
     case Form::DataLogging: {
         const int statement = Bytes::le16(v, 1);
@@ -354,7 +357,8 @@ Refusal refusalOf(quint8 id, const QByteArray &v, int kivType)
         return out;
     }
     const Rule &rule = *ruleOf(id);
-    const bool sizeOk = rule.form == Form::Interface ? (v.size() == 1 || v.size() == 2) : v.size() == rule.size;
+    const bool sizeOk =
+        rule.form == Form::Interface ? (v.size() == 1 || v.size() == 2) : v.size() == rule.size;
     if (!sizeOk) {
         out.kind = Refusal::WrongSize;
         out.text = prefix(id) + tr("%n byte(s) where the parameter has %1", nullptr, v.size())

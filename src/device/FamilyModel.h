@@ -26,6 +26,9 @@ enum class Role
 
 /// The role of id on a device with radio-module type kivType (id 5 exists for modules 13 and 14).
 Role role(quint8 id, int kivType);
+/// Whether id is a secret (a LoRaWAN key) on every device of the family: its value is masked
+/// wherever bytes are shown.
+bool isSecret(quint8 id);
 /// Shown or kept: an id that may travel in files, frames and outputs.
 bool isConfigParam(quint8 id, int kivType);
 

@@ -2,15 +2,15 @@
 
 #include "common/Bytes.h"
 #include "common/Logging.h"
-#include "device/LoRaWanKeys.h"
-#include "device/Protocol.h"
+#include "device/FamilyModel.h"
+#include "device/ProtocolCodes.h"
 
 namespace {
 
-constexpr int kHeaderSize = Protocol::kHeaderSize;
-constexpr int kHdrLinkCode = Protocol::kHdrLinkCode;
-constexpr int kHdrCommandOrStatus = Protocol::kHdrCommandOrStatus;
-constexpr int kHdrLengthLow = Protocol::kHdrLengthLow;
+constexpr int kHeaderSize = ProtocolCodes::kHeaderSize;
+constexpr int kHdrLinkCode = ProtocolCodes::kHdrLinkCode;
+constexpr int kHdrCommandOrStatus = ProtocolCodes::kHdrCommandOrStatus;
+constexpr int kHdrLengthLow = ProtocolCodes::kHdrLengthLow;
 
 // Element header: length code in bits 7..6, id in bits 5..0.
 constexpr quint8 kIdMask = 0x3F;
@@ -32,19 +32,19 @@ QString link(quint8 code)
 const char *commandName(int command)
 {
     switch (command) {
-    case Protocol::kCmdBufferSize:
+    case ProtocolCodes::kCmdBufferSize:
         return "buffer size";
-    case Protocol::kCmdSerialWrite:
+    case ProtocolCodes::kCmdSerialWrite:
         return "serial write";
-    case Protocol::kCmdSerialRead:
+    case ProtocolCodes::kCmdSerialRead:
         return "serial read";
-    case Protocol::kCmdBootloader:
+    case ProtocolCodes::kCmdBootloader:
         return "bootloader";
-    case Protocol::kCmdTemperature:
+    case ProtocolCodes::kCmdTemperature:
         return "temperature";
-    case Protocol::kCmdCurrent:
+    case ProtocolCodes::kCmdCurrent:
         return "current";
-    case Protocol::kCmdBatteryVoltage:
+    case ProtocolCodes::kCmdBatteryVoltage:
         return "battery voltage";
     default:
         return nullptr;
@@ -54,17 +54,17 @@ const char *commandName(int command)
 const char *actionName(int action)
 {
     switch (action) {
-    case Protocol::kActRestart:
+    case ProtocolCodes::kActRestart:
         return "restart";
-    case Protocol::kActIdentify:
+    case ProtocolCodes::kActIdentify:
         return "identify";
-    case Protocol::kActRestoreDefaults:
+    case ProtocolCodes::kActRestoreDefaults:
         return "restore defaults";
-    case Protocol::kActLoadConfig:
+    case ProtocolCodes::kActLoadConfig:
         return "load configuration";
-    case Protocol::kActVersion:
+    case ProtocolCodes::kActVersion:
         return "version";
-    case Protocol::kActClock:
+    case ProtocolCodes::kActClock:
         return "clock";
     default:
         return nullptr;
@@ -74,11 +74,11 @@ const char *actionName(int action)
 const char *statusName(quint8 status)
 {
     switch (status) {
-    case Protocol::kStatusComplete:
+    case ProtocolCodes::kStatusComplete:
         return "last";
-    case Protocol::kStatusMore:
+    case ProtocolCodes::kStatusMore:
         return "more";
-    case Protocol::kStatusNotAcknowledged:
+    case ProtocolCodes::kStatusNotAcknowledged:
         return "not acknowledged";
     default:
         return nullptr;
@@ -108,7 +108,7 @@ QVector<bool> KeyValueMask::feed(const QByteArray &bytes)
         const quint8 b = quint8(bytes.at(i));
         switch (m_stage) {
         case kHeader: {
-            m_secret = LoRaWanKeys::isKeyParam(b & kIdMask);
+            m_secret = FamilyModel::isSecret(b & kIdMask);
             const quint8 code = b >> kLengthShift;
             if (code == kLengthExplicit) {
                 m_stage = kLength;
@@ -158,7 +158,7 @@ QString ProtocolTrace::requestText() const
     if (m_command < 0)
         return QString();
     QString text = QStringLiteral(" cmd %1").arg(m_command);
-    if (m_command == Protocol::kCmdParams) {
+    if (m_command == ProtocolCodes::kCmdParams) {
         if (m_action > 0) {
             text += QStringLiteral(" (action %1").arg(m_action);
             if (const char *name = actionName(m_action))
@@ -184,7 +184,7 @@ void ProtocolTrace::sending(const QByteArray &message)
     m_answerMask.reset();
 
     QVector<bool> masked(kHeaderSize, false);
-    if (m_command == Protocol::kCmdParams) {
+    if (m_command == ProtocolCodes::kCmdParams) {
         // The elements: their ids (an action is parameter 1), and the values of keys masked.
         const QByteArray payload = message.mid(kHeaderSize);
         KeyValueMask mask;
@@ -203,7 +203,7 @@ void ProtocolTrace::sending(const QByteArray &message)
                 length = quint8(payload.at(valueAt));
                 ++valueAt;
             }
-            if (pos == 0 && id == Protocol::kActionParamId && valueAt < payload.size()) {
+            if (pos == 0 && id == ProtocolCodes::kActionParamId && valueAt < payload.size()) {
                 m_action = quint8(payload.at(valueAt));
                 break;
             }
@@ -236,17 +236,17 @@ void ProtocolTrace::received(const QByteArray &bytes, Verdict verdict, int detai
     // stays in step when the trace is switched on in the middle of one.
     QVector<bool> masked(qMin(bytes.size(), kHeaderSize), false);
     const bool hasPayload = verdict == Verdict::Taken || verdict == Verdict::ShortPayload;
-    if (hasPayload && bytes.size() > kHeaderSize && m_command == Protocol::kCmdParams &&
-        m_action == Protocol::kActLoadConfig) {
+    if (hasPayload && bytes.size() > kHeaderSize && m_command == ProtocolCodes::kCmdParams &&
+        m_action == ProtocolCodes::kActLoadConfig) {
         const quint8 status = quint8(bytes.at(kHdrCommandOrStatus));
         const QByteArray payload = bytes.mid(kHeaderSize);
         const quint8 kind = quint8(payload.at(0));
         int head = 0;
-        if (kind == Protocol::kKindAck)
+        if (kind == ProtocolCodes::kKindAck)
             head = 1;
-        else if (kind == Protocol::kKindQualifiedAck)
+        else if (kind == ProtocolCodes::kKindQualifiedAck)
             head = 2;
-        if (head > 0 && (status == Protocol::kStatusComplete || status == Protocol::kStatusMore)) {
+        if (head > 0 && (status == ProtocolCodes::kStatusComplete || status == ProtocolCodes::kStatusMore)) {
             masked += QVector<bool>(qMin(head, payload.size()), false);
             masked += m_answerMask.feed(payload.mid(head));
         }

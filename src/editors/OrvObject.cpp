@@ -3,10 +3,6 @@
 #include "device/Catalog.h"
 #include "gui/OpenWindow.h"
 #include "links/Comm.h"
-#include "tools/DlgChangeKeys.h"
-#include "tools/DlgUartTerm.h"
-#include "tools/WdgUartTerm.h"
-#include "tools/DlgMakeFrames.h"
 
 #include <QLabel>
 #include <QStatusBar>
@@ -97,62 +93,4 @@ QByteArray OrvObject::runAction(const QByteArray &value, int timeoutMs)
     clearParams();
     addParam(OrvParam(Protocol::kActionParamId, value));
     return protocol().exchangeParams(params(), nullptr, timeoutMs, true);
-}
-
-// The tools' dialogs are children of the device object, and the USB poll keeps running while
-// they are open: a device unplugged meanwhile closes its page and retires the object, which
-// closes the dialogs and is deleted once their exec() has returned (see OpenWindow). After a
-// dialog returns nothing more is shown or started for a retired object.
-
-void OrvObject::exportFrames()
-{
-    // The dialog works on a copy of the page's values; the device object keeps its own.
-    const OrvParamList params = exportParams();
-    QPointer<DlgMakeFrames> dialog =
-        new DlgMakeFrames(this, params, tables().paramNames, tables().bufferFlags, defaultFramePayload());
-    OpenWindow::exec(dialog);
-    delete dialog.data();
-}
-
-void OrvObject::importFrames()
-{
-    QPointer<DlgMakeFrames> dialog = new DlgMakeFrames(this, tables().paramNames, tables().bufferFlags);
-    const int result = OpenWindow::exec(dialog);
-    if (!dialog)
-        return;
-    const OrvFrameList frames = dialog->frames();
-    delete dialog.data();
-    if (result == QDialog::Accepted && !OpenWindow::closing(this))
-        DeviceSession::importFrames(frames);
-}
-
-int OrvObject::openKeysDialog()
-{
-    // A new dialog each time, gone when it closes: no typed key outlives it, and no earlier
-    // dialog still listens to cfgAppliedToDevice.
-    QPointer<DlgChangeKeys> dialog = new DlgChangeKeys(this);
-    connect(dialog.data(), &DlgChangeKeys::writeNewKeys, this, &OrvObject::updateLoRaWANKeys);
-    connect(this, &OrvObject::cfgAppliedToDevice, dialog.data(), &DlgChangeKeys::writeSuccessSlot);
-    dialog->setDevEui(identifier());
-    const int result = OpenWindow::exec(dialog);
-    delete dialog.data();
-    return result;
-}
-
-void OrvObject::openKivTerminal()
-{
-    // The live readings would share the link with the terminal's polls: paused meanwhile, then
-    // resumed at the page's own pace (500 ms when none ran).
-    constexpr int kRefreshAfterTerminalMs = 500;
-    const int refreshMs = m_updateTimer.isActive() ? m_updateTimer.interval() : kRefreshAfterTerminalMs;
-    stopUpdates();
-    if (terminalAvailable()) {
-        QPointer<DlgUartTerm> dialog = new DlgUartTerm(this);
-        dialog->terminal()->setLink(this, Protocol::kCmdSerialWrite, Protocol::kCmdSerialRead);
-        OpenWindow::exec(dialog);
-        delete dialog.data();
-    }
-    if (OpenWindow::closing(this))
-        return; // the device went while the terminal was open: nothing to refresh
-    startUpdates(refreshMs);
 }

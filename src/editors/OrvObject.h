@@ -2,7 +2,7 @@
 // The device object of the desktop program: a widget (the device-family page derives from
 // it and is hosted by the configuration page) and a device session (identity, transport,
 // parameters, transactions). It adds the status bar with the identity line, the refresh
-// timer that drives updateValues, and the dialogs of the tools.
+// timer that drives updateValues. The tools open on it from tools/DeviceTools.
 //
 // It derives from DeviceSession instead of holding one: the page overrides the session's
 // two page hooks directly, and a session and its widget can never get out of step.
@@ -44,12 +44,8 @@ public:
     void startUpdates(int intervalMs);
     void stopUpdates();
     bool updatesRunning() const { return m_updateTimer.isActive(); }
-
-    /// Frames tool, LoRaWAN keys dialog and radio-module terminal (entry points of the tools).
-    void exportFrames();
-    void importFrames();
-    int openKeysDialog();
-    void openKivTerminal();
+    /// The refresh interval of the last startUpdates.
+    int updateIntervalMs() const { return m_updateTimer.interval(); }
 
     // ClockDevice
     bool hasTransport() const override { return transport() != nullptr; }

@@ -1,6 +1,6 @@
 #include "tools/WdgAutoCfg.h"
 
-#include "app/FileDialogs.h"
+#include "gui/FileDialogs.h"
 #include "common/Reporter.h"
 #include "device/Catalog.h"
 #include "device/ConfigFile.h"

@@ -1,6 +1,6 @@
 #include "tools/WdgDeviceUpdater.h"
 
-#include "app/FileDialogs.h"
+#include "gui/FileDialogs.h"
 #include "common/Logging.h"
 #include "device/Catalog.h"
 #include "device/DeviceSession.h"

@@ -3,7 +3,7 @@
 #include "common/Reporter.h"
 #include "frames/FrameQr.h"
 #include "gui/OpenWindow.h"
-#include "app/FileDialogs.h"
+#include "gui/FileDialogs.h"
 #include "ui_WdgMakeFrames.h"
 
 #include <QClipboard>

@@ -3,7 +3,7 @@
 // titles, table headers, menus and actions) must be French; boxes and statuses too. And the
 // translation source itself: lupdate run over the code finds nothing untranslated.
 
-#include "app/FileDialogs.h"
+#include "gui/FileDialogs.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
 #include "editors/OrvObject.h"

@@ -1,8 +1,8 @@
 // The main window's flows end to end on the simulated device: plug in, load, edit, apply,
 // refusals, unplug, offline work, files, and the pending-device question.
 
-#include "app/FileDialogs.h"
-#include "app/GuiReporter.h"
+#include "gui/FileDialogs.h"
+#include "gui/GuiReporter.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
 #include "device/Protocol.h"
@@ -189,7 +189,8 @@ void TestMainFlows::failedFirstLoadShowsNoPage()
     QVERIFY(page);
     // No editor is shown: what they hold never came from the device.
     QVERIFY(device->isHidden() || !device->isVisibleTo(page));
-    QVERIFY(page->stateText().startsWith(QStringLiteral("The configuration could not be read from the device.")));
+    QVERIFY(
+        page->stateText().startsWith(QStringLiteral("The configuration could not be read from the device.")));
     for (const char *name : {"actionApply", "actionSave", "actionSave_as", "actionImport_frames",
                              "actionExport_frames", "actionKivTerminal", "actionChangeLoRaWANkeys"})
         QVERIFY2(!action(name)->isEnabled(), name);
@@ -955,7 +956,8 @@ void TestMainFlows::defaultAsksFirst()
     QCOMPARE(int(box.icon), int(Reporter::Question));
     QCOMPARE(box.title, QStringLiteral("Default configuration"));
     QCOMPARE(box.text,
-             QStringLiteral("Restore the factory defaults of the device?\nIts current configuration will be lost."));
+             QStringLiteral(
+                 "Restore the factory defaults of the device?\nIts current configuration will be lost."));
     QCOMPARE(box.buttons, int(Reporter::Yes | Reporter::No));
     QCOMPARE(box.defaultButton, int(Reporter::No));
     const bool restored = answer == Reporter::Yes && !unplug;

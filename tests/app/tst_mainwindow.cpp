@@ -3,7 +3,7 @@
 
 #include "app/Application.h"
 #include "gui/GuiResources.h"
-#include "app/FileDialogs.h"
+#include "gui/FileDialogs.h"
 #include "app/MainWindow.h"
 #include "support/RecordingReporter.h"
 
@@ -283,6 +283,9 @@ void TestMainWindow::commandLine_data()
         << QStringList{"pelm-configurator", "--simulate", "--verbose"} << true << true << QString();
     QTest::newRow("unknown option ignored") << QStringList{"pelm-configurator", "--bogus", "--simulate"}
                                             << true << false << QStringLiteral("Unknown option 'bogus'.");
+    // The picture tour is a program of its own (tests/screenshots), not an option of this one.
+    QTest::newRow("no picture tour") << QStringList{"pelm-configurator", "--simulate", "--screenshots", "DIR"}
+                                     << true << false << QStringLiteral("Unknown option 'screenshots'.");
 }
 
 void TestMainWindow::commandLine()

@@ -1,6 +1,7 @@
-// The demo's picture tour as scripts/screenshots.sh runs it: pelm-configurator --simulate
-// --screenshots DIR writes the five pictures the documentation and the package's metainfo use,
-// each a real picture of its own page, and quits; without --simulate the option is refused.
+// The demo's picture tour as scripts/screenshots.sh runs it: pelm-screenshot-tour DIR (the
+// desktop program in demo mode, driven by the tour) writes the five pictures the documentation
+// and the package's metainfo use, each a real picture of its own page, and quits; without a
+// folder it refuses to start.
 
 #include "support/RunProcess.h"
 
@@ -11,7 +12,7 @@
 #include <QtTest>
 
 namespace {
-const QString kProgram = QStringLiteral(PELM_BIN_DIR "/pelm-configurator");
+const QString kProgram = QStringLiteral(PELM_TOUR);
 /// The whole tour runs well within this (BLE connection and loads at the demo's pace).
 constexpr int kTourTimeoutMs = 120000;
 /// Smallest picture that shows a page.
@@ -43,7 +44,7 @@ private slots:
     void picture_data();
     void picture();
     void picturesDiffer();
-    void screenshotsNeedDemoMode();
+    void tourNeedsFolder();
 
 private:
     /// The environment of a run: its own temporary folder (single-instance lock) and settings.
@@ -68,7 +69,7 @@ void TestScreenshots::initTestCase()
     ProcessOptions options;
     options.environment = environment();
     options.timeoutMs = kTourTimeoutMs;
-    m_tour = runProcess(kProgram, {"--simulate", "--screenshots", m_shots}, options);
+    m_tour = runProcess(kProgram, {m_shots}, options);
 }
 
 void TestScreenshots::picture_data()
@@ -105,15 +106,13 @@ void TestScreenshots::picturesDiffer()
     }
 }
 
-void TestScreenshots::screenshotsNeedDemoMode()
+void TestScreenshots::tourNeedsFolder()
 {
-    const QString dir = m_tmp.filePath("refused");
     ProcessOptions options;
     options.environment = environment();
-    const ProcessResult r = runProcess(kProgram, {"--screenshots", dir}, options);
+    const ProcessResult r = runProcess(kProgram, {}, options);
     QCOMPARE(r.code, 2);
-    QVERIFY2(r.err.contains("--screenshots works in demo mode only: add --simulate."), qPrintable(r.err));
-    QVERIFY(!QFileInfo::exists(dir));
+    QVERIFY2(r.err.contains("usage: pelm-screenshot-tour DIR"), qPrintable(r.err));
 }
 
 QTEST_GUILESS_MAIN(TestScreenshots)

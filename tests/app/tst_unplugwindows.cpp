@@ -5,8 +5,8 @@
 // must leave the program running on the connection page, with no window left open and nothing
 // written to the device.
 
-#include "app/FileDialogs.h"
-#include "app/GuiReporter.h"
+#include "gui/FileDialogs.h"
+#include "gui/GuiReporter.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
 #include "editors/OrvObject.h"

@@ -3,7 +3,7 @@
 // the USB poll resting while the page is shown, and Close Tool bringing the connection page and
 // the poll back.
 
-#include "app/FileDialogs.h"
+#include "gui/FileDialogs.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
 #include "device/DeviceSession.h"

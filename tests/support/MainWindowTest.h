@@ -4,7 +4,7 @@
 // settings, and a simulated BLE device when a case installs one. A test class derives from it
 // and calls startWindow() from init() and stopWindow() from cleanup().
 
-#include "app/FileDialogs.h"
+#include "gui/FileDialogs.h"
 #include "app/MainWindow.h"
 #include "sim/SimBle.h"
 #include "sim/SimDevice.h"

@@ -4,7 +4,7 @@
 // stored, keys missing) with the log, the record rows and the device after each; the page in
 // the main window and the simulator's new-device action. Keys appear nowhere.
 
-#include "app/FileDialogs.h"
+#include "gui/FileDialogs.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
 #include "device/ConfigFile.h"
@@ -507,7 +507,8 @@ void TestAutoCfg::rollOutWritesTheFileAsItStands_data()
                        {"Current coefficient", member(29, "4c04")},
                        {"Temperature Offset", member(24, "0aff")}}
         << QList<int>{23, 24, 29} << true << QString();
-    QTest::newRow("the action id") << QJsonObject{{"Keep alive", member(3, "05")}, {"Restore", member(1, "03")}}
+    QTest::newRow("the action id") << QJsonObject{{"Keep alive", member(3, "05")},
+                                                  {"Restore", member(1, "03")}}
                                    << QList<int>{3} << true
                                    << "parameter 1 is not a configuration parameter and was left out";
     QTest::newRow("keys of another device")
@@ -517,7 +518,8 @@ void TestAutoCfg::rollOutWritesTheFileAsItStands_data()
     QTest::newRow("current coefficient 1.200")
         << QJsonObject{{"Keep alive", member(3, "05")}, {"Current coefficient", member(29, "b004")}}
         << QList<int>{} << false
-        << "configuration refused, nothing written: Current coefficient (29): 1200 is out of range (900 to 1100)";
+        << "configuration refused, nothing written: Current coefficient (29): 1200 is out of range (900 to "
+           "1100)";
 }
 
 void TestAutoCfg::rollOutWritesTheFileAsItStands()
@@ -658,12 +660,12 @@ void TestAutoCfg::nothingWrittenBeforeStart()
     m_page.reset();
     m_dev->setPlugged(false);
     MainWindow window;
-    QVERIFY(window.startAutoConfig(configFor(m_dir, "site.ocf", 28, 14), record,
-                                   m_dir.filePath("keys.csv")));
+    QVERIFY(window.startAutoConfig(configFor(m_dir, "site.ocf", 28, 14), record, m_dir.filePath("keys.csv")));
     auto *page = qobject_cast<WdgAutoCfg *>(window.centralWidget());
     QVERIFY(page);
     QVERIFY(page->isRunning());
-    QCOMPARE(page->findChild<QLabel *>("label_selectRecord")->text(), QStringLiteral("Record: %1").arg(record));
+    QCOMPARE(page->findChild<QLabel *>("label_selectRecord")->text(),
+             QStringLiteral("Record: %1").arg(record));
     QCOMPARE(page->run().keyList().size(), 6);
     // A file that can't be read starts nothing (its box says why).
     QVERIFY(!window.startAutoConfig(m_dir.filePath("missing.ocf")));

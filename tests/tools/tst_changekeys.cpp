@@ -10,6 +10,7 @@
 #include "sim/SimDevice.h"
 #include "support/RecordingReporter.h"
 #include "support/SecretScan.h"
+#include "tools/DeviceTools.h"
 #include "tools/DlgChangeKeys.h"
 
 #include <QApplication>
@@ -185,7 +186,7 @@ int TestChangeKeys::runDialog(OrvThermocouple &page, const std::function<void(Dl
         inside(dlg); // a failed check inside returns early; the dialog is closed all the same
         dlg->accept();
     });
-    const int result = page.openKeysDialog();
+    const int result = DeviceTools::openKeysDialog(page);
     return ran ? result : -1;
 }
 
@@ -306,7 +307,7 @@ void TestChangeKeys::shortKeyCompletedByTyping()
         QTest::keyClicks(edit, key.left(key.size() - 2));
         QCOMPARE(edit->displayText(), key.left(key.size() - 2)); // shown while typed
         QFocusEvent out(QEvent::FocusOut);
-        QCoreApplication::sendEvent(edit, &out); // the user looks elsewhere, then comes back
+        QCoreApplication::sendEvent(edit, &out);      // the user looks elsewhere, then comes back
         QVERIFY(edit->displayText() != edit->text()); // masked
         QFocusEvent in(QEvent::FocusIn);
         QCoreApplication::sendEvent(edit, &in);

@@ -5,7 +5,7 @@
 // one update at a time, and the close button.
 
 #include "update/SegmentStore.h"
-#include "app/FileDialogs.h"
+#include "gui/FileDialogs.h"
 #include "device/Catalog.h"
 #include "device/DeviceFactory.h"
 #include "device/DeviceSession.h"

@@ -2,7 +2,8 @@
 // shortcuts of the frame view, frame text through the clipboard and as a QR Code image, the two
 // dialogs, and the device object's export and import flows.
 
-#include "app/FileDialogs.h"
+#include "tools/DeviceTools.h"
+#include "gui/FileDialogs.h"
 #include "app/MainWindow.h"
 #include "device/FamilyParams.h"
 #include "editors/OrvObject.h"
@@ -785,7 +786,7 @@ void TestFramesBuilder::deviceExportShowsThePageValues()
         dialog->findChild<WdgTreeViewParams *>("widget_TreeViewParams")->selectAll();
         dialog->findChild<QToolButton *>("toolButton_addToViewFrames")->click();
     });
-    device.exportFrames();
+    DeviceTools::exportFrames(device);
     QCOMPARE(title, QStringLiteral("Export frames"));
     QCOMPARE(shown, (QStringList{"3 - Keep alive = 00", "24 - Temperature Offset = F4FF",
                                  "22 - Tempreature threshold = [0] 8813000032000000"}));
@@ -806,7 +807,7 @@ void TestFramesBuilder::deviceImportMergesIntoThePage()
         QVERIFY(QMetaObject::invokeMethod(dialog->builder(), "onImportFramesFromClipboard"));
         dialog->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Ok)->click();
     });
-    device.importFrames();
+    DeviceTools::importFrames(device);
     QCOMPARE(describe(device.pageParams()), (QStringList{"3:02", "22@0:8813000032000000"}));
     QCOMPARE(device.statusBar()->currentMessage(),
              QStringLiteral("Import 2 parameters from 2 frames, has succeeded !"));
@@ -825,7 +826,7 @@ void TestFramesBuilder::deviceImportCancelledChangesNothing()
         QVERIFY(QMetaObject::invokeMethod(dialog->builder(), "onImportFramesFromClipboard"));
         dialog->findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Cancel)->click();
     });
-    device.importFrames();
+    DeviceTools::importFrames(device);
     QCOMPARE(describe(device.pageParams()), QStringList{"3:00"});
     QCOMPARE(device.statusBar()->currentMessage(), QString());
 }
@@ -841,7 +842,7 @@ void TestFramesBuilder::deviceImportWithUnknownParameter()
         QVERIFY(QMetaObject::invokeMethod(dialog->builder(), "onImportFramesFromClipboard"));
         dialog->accept();
     });
-    device.importFrames();
+    DeviceTools::importFrames(device);
     const Reporter::Box box = m_rep.takeBox();
     QCOMPARE(box.title, QStringLiteral("Check parameters"));
     QVERIFY(box.text.endsWith(QStringLiteral("List of the unknown parameters : 47")));
@@ -876,7 +877,7 @@ void TestFramesBuilder::deviceImportWithMissingChunks()
         QVERIFY(QMetaObject::invokeMethod(dialog->builder(), "onImportFramesFromClipboard"));
         dialog->accept();
     });
-    device.importFrames();
+    DeviceTools::importFrames(device);
     QCOMPARE(device.statusBar()->currentMessage(), status);
     QCOMPARE(device.pageParams().size(), 2); // shown in the page in every case
 }

@@ -9,6 +9,7 @@
 #include "editors/OrvObject.h"
 #include "sim/SimDevice.h"
 #include "support/RecordingReporter.h"
+#include "tools/DeviceTools.h"
 #include "tools/DlgUartTerm.h"
 #include "tools/WdgUartTerm.h"
 
@@ -548,7 +549,7 @@ void TestUartTerm::openedFromTheDevicePage()
         dlg->accept();
     });
     m_dev->resetCounters();
-    page->openKivTerminal();
+    DeviceTools::openKivTerminal(*page);
     QVERIFY(ran);
     // Probed with an empty write and an empty read before it opened.
     QCOMPARE(m_dev->requests().at(0).toHex(' '), QByteArray("75 06 00 00"));
@@ -568,7 +569,7 @@ void TestUartTerm::notOpenedWithoutTerminal()
             dlg->reject();
         }
     });
-    page->openKivTerminal();
+    DeviceTools::openKivTerminal(*page);
     QCoreApplication::processEvents();
     QVERIFY(!shown);
     QVERIFY(!page->findChild<DlgUartTerm *>());

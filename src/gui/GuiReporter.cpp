@@ -1,4 +1,4 @@
-#include "app/GuiReporter.h"
+#include "gui/GuiReporter.h"
 
 #include "gui/OpenWindow.h"
 

@@ -1,9 +1,9 @@
 #pragma once
-// The demo's picture tour (--simulate --screenshots DIR): walks the main window through its
-// pages on the simulated devices, the way a user would with the menus, and saves a picture of
-// each page into a folder: the connection page, the USB device's page, the frames builder,
-// the updater of the BLE device and the auto configuration page (the USB device's
-// configuration written into a new device). Then it ends the program.
+// The demo's picture tour (pelm-screenshot-tour DIR, a developer program beside the tests):
+// walks the main window through its pages on the simulated devices, the way a user would with
+// the menus, and saves a picture of each page into a folder: the connection page, the USB
+// device's page, the frames builder, the updater of the BLE device and the auto configuration
+// page (the USB device's configuration written into a new device). Then it ends the program.
 
 #include <QObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "app/FileDialogs.h"
+#include "gui/FileDialogs.h"
 
 #include "gui/OpenWindow.h"
 

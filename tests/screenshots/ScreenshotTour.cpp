@@ -1,6 +1,6 @@
-#include "app/ScreenshotTour.h"
+#include "ScreenshotTour.h"
 
-#include "app/FileDialogs.h"
+#include "gui/FileDialogs.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
 #include "common/Reporter.h"
@@ -170,7 +170,9 @@ bool ScreenshotTour::updaterPage()
             return qobject_cast<WdgMain *>(m_window->centralWidget()) && !m_window->device();
         }))
         return false;
-    m_window->_onOrvBlePicked(m_bleAddress);
+    // What the connection page says when the Connect button of its BLE list is clicked.
+    auto *connection = qobject_cast<WdgMain *>(m_window->centralWidget());
+    emit connection->OnOrvBlePicked(m_bleAddress);
     QAction *updater = m_window->findChild<QAction *>(QStringLiteral("actionUpdater"));
     if (!waitFor(QStringLiteral("the BLE device's page"), [this, updater] {
             return qobject_cast<WdgOrv *>(m_window->centralWidget()) && m_window->device() &&

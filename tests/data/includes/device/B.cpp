@@ -1,0 +1,2 @@
+#include "device/B.h"
+#include "device/A.h"

@@ -1,0 +1,3 @@
+#include "tools/Tool.h"
+#include "device/A.h"
+#include <QWidget>
