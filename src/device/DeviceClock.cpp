@@ -1,6 +1,6 @@
 #include "device/DeviceClock.h"
 
-#include <QtEndian>
+#include "common/Bytes.h"
 
 namespace DeviceClock {
 
@@ -8,7 +8,7 @@ QByteArray setValue(const QDateTime &utc)
 {
     QByteArray value(1 + kClockBytes, '\0');
     value[0] = char(kClockAction);
-    qToLittleEndian<quint32>(quint32(utc.toSecsSinceEpoch()), value.data() + 1);
+    Bytes::putLe32(value.data() + 1, quint32(utc.toSecsSinceEpoch()));
     return value;
 }
 
@@ -16,7 +16,7 @@ QByteArray shiftValue(qint16 seconds)
 {
     QByteArray value(1 + int(sizeof(qint16)), '\0');
     value[0] = char(kClockAction);
-    qToLittleEndian<qint16>(seconds, value.data() + 1);
+    Bytes::putLe16(value.data() + 1, quint16(seconds));
     return value;
 }
 
@@ -29,7 +29,7 @@ bool decodeTime(const QByteArray &answer, QDateTime *utc)
 {
     if (answer.size() < kClockBytes)
         return false;
-    const quint32 secs = qFromLittleEndian<quint32>(answer.constData());
+    const quint32 secs = Bytes::le32(answer, 0);
     if (utc)
         *utc = QDateTime::fromSecsSinceEpoch(qint64(secs), Qt::UTC);
     return true;

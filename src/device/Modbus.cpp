@@ -1,11 +1,11 @@
 #include "device/Modbus.h"
 
+#include "common/Crc.h"
+
 namespace Modbus {
 
 namespace {
-constexpr quint16 kCrcInitial = 0xFFFF;
-constexpr quint16 kCrcPolynomial = 0xA001; ///< 0x8005 reflected
-constexpr int kMinFieldsForData = 5;       ///< head + CRC: data and CRC are shown from here on
+constexpr int kMinFieldsForData = 5; ///< head + CRC: data and CRC are shown from here on
 
 quint16 be16(const QByteArray &bytes, int at)
 {
@@ -15,13 +15,7 @@ quint16 be16(const QByteArray &bytes, int at)
 
 quint16 crc16(const QByteArray &bytes)
 {
-    quint16 crc = kCrcInitial;
-    for (const char c : bytes) {
-        crc ^= quint8(c);
-        for (int bit = 0; bit < kBitsPerByte; ++bit)
-            crc = (crc & 1) ? quint16((crc >> 1) ^ kCrcPolynomial) : quint16(crc >> 1);
-    }
-    return crc;
+    return Crc::modbus(bytes);
 }
 
 QByteArray withCrc(const QByteArray &bytes)

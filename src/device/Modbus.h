@@ -27,7 +27,7 @@ constexpr int kResponseHeadSize = 3;
 constexpr int kBitsPerByte = 8;
 constexpr int kBytesPerRegister = 2;
 
-/// CRC-16/MODBUS: initial value FFFF, reflected polynomial A001.
+/// CRC-16/MODBUS (see Crc::modbus).
 quint16 crc16(const QByteArray &bytes);
 /// bytes followed by their CRC, low byte first.
 QByteArray withCrc(const QByteArray &bytes);

@@ -55,22 +55,18 @@ constexpr int kLiveSignificantDigits = 4;
 /// The classes a LoRaWAN device of the family may use (class A only).
 constexpr unsigned kRadioClassMask = 16;
 
-QByteArray le16(quint16 v)
-{
-    QByteArray b;
-    Bytes::appendLe16(b, v);
-    return b;
-}
+using Bytes::le16Bytes;
 
 /// Fixed-point bytes of a box's shown value.
 QByteArray signedFixed(const QDoubleSpinBox *box, int scale)
 {
-    return le16(quint16(FixedPoint::saturateInt16(FixedPoint::scaled(box->value(), box->decimals(), scale))));
+    return le16Bytes(
+        quint16(FixedPoint::saturateInt16(FixedPoint::scaled(box->value(), box->decimals(), scale))));
 }
 
 QByteArray unsignedFixed(const QDoubleSpinBox *box, int scale)
 {
-    return le16(FixedPoint::saturateUInt16(FixedPoint::scaled(box->value(), box->decimals(), scale)));
+    return le16Bytes(FixedPoint::saturateUInt16(FixedPoint::scaled(box->value(), box->decimals(), scale)));
 }
 
 } // namespace

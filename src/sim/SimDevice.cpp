@@ -23,23 +23,6 @@ constexpr quint8 kCorruptedId = 63;
 constexpr quint8 kGarbledKind = 0x55;
 constexpr int kBitsPerByte = 8;
 
-// Modbus RTU, as far as the simulated radio module answers it.
-constexpr int kModbusRequestSize = 8;
-constexpr quint8 kModbusReadCoils = 1;
-constexpr quint8 kModbusReadDiscreteInputs = 2;
-constexpr quint8 kModbusReadHolding = 3;
-constexpr quint8 kModbusReadInput = 4;
-constexpr quint8 kModbusExceptionFlag = 0x80;
-constexpr quint8 kModbusIllegalFunction = 1;
-constexpr quint8 kModbusIllegalAddress = 2;
-constexpr int kModbusMaxRegisters = 125;
-constexpr int kModbusMaxBits = 2000;
-constexpr int kModbusAddressSpace = 0x10000;
-/// Input register n holds this + n (holding register n holds n + 1).
-constexpr quint16 kModbusInputRegisterBase = 0x1000;
-/// Coil n is on when n is a multiple of this; discrete input n when n is odd.
-constexpr int kModbusCoilPeriod = 3;
-
 /// How the device checks a written value.
 struct Rule
 {
@@ -108,20 +91,8 @@ const struct { quint8 id; const char *hex; } kFileDefaults[] = {
 };
 // clang-format on
 
-QByteArray le16(quint16 v)
-{
-    QByteArray b;
-    Bytes::appendLe16(b, v);
-    return b;
-}
-
-QByteArray le32(quint32 v)
-{
-    QByteArray b;
-    for (int i = 0; i < 4; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
-    return b;
-}
+using Bytes::le16Bytes;
+using Bytes::le32Bytes;
 
 int valueOf(const QByteArray &value, bool isSigned)
 {
@@ -265,19 +236,8 @@ void SimDevice::resetCounters()
     m_written.clear();
     m_clockSets.clear();
     m_clockShifts.clear();
-    m_moduleIn.clear();
+    m_module.clearInput();
     m_bootRequests.clear();
-}
-
-quint16 SimDevice::modbusCrc(const QByteArray &bytes)
-{
-    quint16 crc = 0xFFFF;
-    for (char c : bytes) {
-        crc ^= quint8(c);
-        for (int bit = 0; bit < kBitsPerByte; ++bit)
-            crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
-    }
-    return crc;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -412,21 +372,16 @@ QList<QByteArray> SimDevice::dispatch(const Request &req, bool faulty)
     const quint8 link = req.link;
     switch (req.command) {
     case Protocol::kCmdBufferSize:
-        return {answer(link, Protocol::kStatusComplete, le16(quint16(m_bufferSize)))};
+        return {answer(link, Protocol::kStatusComplete, le16Bytes(quint16(m_bufferSize)))};
     case Protocol::kCmdParams:
         return handleParams(req, faulty);
     case Protocol::kCmdSerialWrite:
         if (!req.payload.isEmpty()) {
-            m_moduleIn.append(req.payload);
-            if (m_moduleIn.size() > kModuleInputHistoryBytes)
-                m_moduleIn.remove(0, m_moduleIn.size() - kModuleInputHistoryBytes);
-            moduleReceive(req.payload);
+            m_module.receive(req.payload);
         }
         return {answer(link, Protocol::kStatusComplete, QByteArray())};
     case Protocol::kCmdSerialRead: {
-        const QByteArray out = m_moduleOut.left(kModuleReadChunk);
-        m_moduleOut.remove(0, out.size());
-        return {answer(link, Protocol::kStatusComplete, out)};
+        return {answer(link, Protocol::kStatusComplete, m_module.take(kModuleReadChunk))};
     }
     case Protocol::kCmdBootloader:
         if (req.payload.isEmpty())
@@ -439,11 +394,11 @@ QList<QByteArray> SimDevice::dispatch(const Request &req, bool faulty)
         }
         return {answer(link, Protocol::kStatusNotAcknowledged, QByteArray())};
     case Protocol::kCmdTemperature:
-        return {answer(link, Protocol::kStatusComplete, le16(quint16(m_temperature)))};
+        return {answer(link, Protocol::kStatusComplete, le16Bytes(quint16(m_temperature)))};
     case Protocol::kCmdCurrent:
-        return {answer(link, Protocol::kStatusComplete, le16(m_current))};
+        return {answer(link, Protocol::kStatusComplete, le16Bytes(m_current))};
     case Protocol::kCmdBatteryVoltage:
-        return {answer(link, Protocol::kStatusComplete, le16(m_vbat))};
+        return {answer(link, Protocol::kStatusComplete, le16Bytes(m_vbat))};
     default:
         return {answer(link, Protocol::kStatusNotAcknowledged, QByteArray())};
     }
@@ -530,10 +485,10 @@ QByteArray SimDevice::runAction(quint8 action, const QByteArray &args, bool *ok,
             m_params = m_defaults;
         return QByteArray(1, char(m_restoreResult));
     case Protocol::kActVersion:
-        return le16(quint16(m_versionWord));
+        return le16Bytes(quint16(m_versionWord));
     case Protocol::kActClock:
         if (args.isEmpty())
-            return le32(quint32(clockSeconds()));
+            return le32Bytes(quint32(clockSeconds()));
         if (args.size() == 4) {
             const quint32 t = Bytes::le32(args, 0);
             keepLatest(m_clockSets, t);
@@ -560,12 +515,12 @@ QByteArray SimDevice::identificationRecord() const
 {
     QByteArray rec;
     rec.append(char((m_orvType & 0x7F) | (m_extended ? Protocol::kIdentExtendedFlag : 0)));
-    rec.append(le16(quint16(m_orvRev)));
+    rec.append(le16Bytes(quint16(m_orvRev)));
     rec.append(char(m_kivType));
-    rec.append(le16(quint16(m_kivRev)));
+    rec.append(le16Bytes(quint16(m_kivRev)));
     if (m_extended) {
         rec.append(char(m_secondType));
-        rec.append(le16(quint16(m_secondRev)));
+        rec.append(le16Bytes(quint16(m_secondRev)));
     }
     rec.append(m_identifier.isEmpty() ? QByteArray(8, char(0xFF)) : m_identifier);
     return rec;
@@ -665,68 +620,4 @@ QByteArray SimDevice::configurationElements(bool faulty)
         data.append('\x01');
     }
     return data;
-}
-
-void SimDevice::moduleReceive(const QByteArray &bytes)
-{
-    // A Modbus RTU request with a valid CRC goes to the module's Modbus slave, which answers
-    // only its own address; anything else is echoed as the module's console does with text.
-    if (bytes.size() == kModbusRequestSize) {
-        const quint16 crc = modbusCrc(bytes.left(kModbusRequestSize - 2));
-        const quint16 sent =
-            Bytes::le16(bytes, kModbusRequestSize - 2); // Modbus sends its CRC low byte first
-        if (crc == sent) {
-            if (quint8(bytes.at(0)) == m_modbusSlave)
-                m_moduleOut.append(modbusResponse(bytes));
-            return;
-        }
-    }
-    m_moduleOut.append(bytes);
-}
-
-QByteArray SimDevice::modbusResponse(const QByteArray &request) const
-{
-    const quint8 slave = quint8(request.at(0));
-    const quint8 function = quint8(request.at(1));
-    const int start = (quint8(request.at(2)) << 8) | quint8(request.at(3));
-    const int quantity = (quint8(request.at(4)) << 8) | quint8(request.at(5));
-    const bool bits = function == kModbusReadCoils || function == kModbusReadDiscreteInputs;
-    const bool registers = function == kModbusReadHolding || function == kModbusReadInput;
-    const int maxQuantity = bits ? kModbusMaxBits : kModbusMaxRegisters;
-
-    QByteArray response(1, char(slave));
-    quint8 exception = m_modbusException;
-    if (exception == 0 && !bits && !registers)
-        exception = kModbusIllegalFunction;
-    if (exception == 0 && (quantity < 1 || quantity > maxQuantity || start + quantity > kModbusAddressSpace))
-        exception = kModbusIllegalAddress;
-    if (exception != 0) {
-        response.append(char(function | kModbusExceptionFlag));
-        response.append(char(exception));
-    } else if (bits) {
-        QByteArray data((quantity + kBitsPerByte - 1) / kBitsPerByte, '\0');
-        for (int i = 0; i < quantity; ++i) {
-            const int n = start + i;
-            const bool on = function == kModbusReadCoils ? n % kModbusCoilPeriod == 0 : n % 2 == 1;
-            if (on)
-                data[i / kBitsPerByte] = char(quint8(data.at(i / kBitsPerByte)) | (1 << (i % kBitsPerByte)));
-        }
-        response.append(char(function));
-        response.append(char(data.size()));
-        response.append(data);
-    } else {
-        response.append(char(function));
-        response.append(char(quantity * 2));
-        for (int r = 0; r < quantity; ++r) {
-            const int n = start + r;
-            const quint16 value =
-                function == kModbusReadHolding ? quint16(n + 1) : quint16(kModbusInputRegisterBase + n);
-            response.append(char(value >> 8));
-            response.append(char(value & 0xFF));
-        }
-    }
-    const quint16 crc = modbusCrc(response);
-    response.append(char(crc & 0xFF));
-    response.append(char(crc >> 8));
-    return response;
 }

@@ -15,6 +15,8 @@
 // host sent.
 
 #include "device/OrvParam.h"
+#include "sim/SimFault.h"
+#include "sim/SimRadioModule.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -25,57 +27,6 @@
 #include <memory>
 
 class SimBootloaders;
-
-/// A fault the simulated device shows until it is cleared.
-struct SimFault
-{
-    enum Kind
-    {
-        None,
-        Unplugged,           ///< the device is gone: no answers, isPlugged() turns false
-        Silent,              ///< plugged, but never answers
-        WrongLinkCode,       ///< answers carry the other transport's link code
-        NotAcknowledged,     ///< command-5 requests are answered with status 255
-        DeviceError,         ///< command-5 requests are answered with kind 8 and code arg
-        TruncatedElement,    ///< the configuration answer (action 4) ends inside an element
-        CorruptedElement,    ///< the configuration answer carries an element of unknown id arg (0: 63)
-        GarbledAnswer,       ///< command-5 answers begin with a kind byte no host knows
-        EmptyAcknowledge,    ///< command-5 requests are answered with kind 6 and no data
-        OversizedAnswer,     ///< answer headers announce 1025 payload bytes
-        DropAfterPackets,    ///< each answer is cut after arg packets; the rest never comes
-        UnplugAfterRequests, ///< arg more requests are answered, then the device is unplugged
-        UnplugAfterPackets,  ///< arg more answer packets go out, then the device is unplugged
-        StoresOtherValue,    ///< writes are acknowledged, but parameter arg (0: the first one
-                             ///< written that is not a key) is stored with its last bit flipped
-    };
-
-    SimFault(Kind k = None, int a = 0) : kind(k), arg(a) {}
-    static SimFault deviceError(int code) { return SimFault(DeviceError, code); }
-    static SimFault dropAfterPackets(int n) { return SimFault(DropAfterPackets, n); }
-    static SimFault unplugAfterRequests(int n) { return SimFault(UnplugAfterRequests, n); }
-    static SimFault unplugAfterPackets(int n) { return SimFault(UnplugAfterPackets, n); }
-    static SimFault storesOtherValue(int id = 0) { return SimFault(StoresOtherValue, id); }
-    /// Limits the fault to requests of one command.
-    SimFault onCommand(int c) const
-    {
-        SimFault f = *this;
-        f.command = c;
-        return f;
-    }
-    /// Limits the fault to command-5 requests of one action (0: parameter writes).
-    SimFault onAction(int a) const
-    {
-        SimFault f = *this;
-        f.command = 5;
-        f.action = a;
-        return f;
-    }
-
-    Kind kind = None;
-    int arg = 0;
-    int command = -1; ///< only requests of this command; -1: every command
-    int action = -1;  ///< only command-5 requests of this action; 0: parameter writes; -1: all
-};
 
 class SimDevice
 {
@@ -94,7 +45,7 @@ public:
     /// shifts and bootloader requests (a demo session plugs it in again and again).
     static constexpr int kHistoryLength = 256;
     /// Latest bytes kept of what the radio module received.
-    static constexpr int kModuleInputHistoryBytes = 64 * 1024;
+    static constexpr int kModuleInputHistoryBytes = SimRadioModule::kInputHistoryBytes;
 
     SimDevice();
     virtual ~SimDevice();
@@ -209,7 +160,7 @@ public:
     const QList<quint32> &clockSets() const { return m_clockSets; }
     const QList<qint16> &clockShifts() const { return m_clockShifts; }
     /// The latest bytes received for the radio module (command 6).
-    const QByteArray &moduleInput() const { return m_moduleIn; }
+    const QByteArray &moduleInput() const { return m_module.input(); }
     /// Controller codes of the latest restart-into-bootloader requests (command 8 with one byte).
     const QList<quint8> &bootloaderRequests() const { return m_bootRequests; }
     /// The bootloaders: a restart request switches the device into the one its capability
@@ -217,20 +168,11 @@ public:
     SimBootloaders &bootloaders() { return *m_bootloaders; }
     void resetCounters();
 
-    /// CRC-16/MODBUS (initial FFFF, reflected polynomial A001) of bytes.
-    static quint16 modbusCrc(const QByteArray &bytes);
-
-    // --- the radio module's serial port (commands 6 and 7) ----------------------------
-    // Bytes sent to the module come back as its console echoes them, except a Modbus RTU
-    // request with a valid CRC: the module's Modbus slave answers it when it is addressed to it
-    // (and stays silent otherwise). It serves reads of coils (coil n on when n is a multiple of
-    // 3), discrete inputs (on when n is odd), holding registers (register n holds n + 1) and
-    // input registers (register n holds 0x1000 + n); other functions get the exception
-    // "illegal function" (1), a quantity out of range "illegal data address" (2).
-    static constexpr quint8 kDefaultModbusSlave = 1;
-    void setModbusSlave(quint8 address) { m_modbusSlave = address; }
+    // --- the radio module's serial port (commands 6 and 7): see SimRadioModule ----------
+    static constexpr quint8 kDefaultModbusSlave = SimRadioModule::kDefaultModbusSlave;
+    void setModbusSlave(quint8 address) { m_module.setModbusSlave(address); }
     /// Answers every request to the slave with this exception code; 0: answer normally.
-    void setModbusException(quint8 code) { m_modbusException = code; }
+    void setModbusException(quint8 code) { m_module.setModbusException(code); }
 
 private:
     struct Request
@@ -253,8 +195,6 @@ private:
     QByteArray configurationElements(bool faulty);
     QByteArray identificationRecord() const;
     QList<QByteArray> packets(quint8 link, const QByteArray &kindBytes, const QByteArray &data) const;
-    void moduleReceive(const QByteArray &bytes);
-    QByteArray modbusResponse(const QByteArray &request) const;
     QList<QByteArray> applyTransportFaults(QList<QByteArray> answers, bool faulty);
     void loadDefaults();
 
@@ -290,10 +230,7 @@ private:
     QByteArray m_appKey;
     qint64 m_clockOffset = 0; ///< device clock minus host clock, seconds
 
-    QByteArray m_moduleIn;
-    QByteArray m_moduleOut;
-    quint8 m_modbusSlave = kDefaultModbusSlave;
-    quint8 m_modbusException = 0;
+    SimRadioModule m_module;
 
     SimFault m_fault;
     int m_faultBudget = 0; ///< requests or packets left before an unplug fault strikes
