@@ -1,7 +1,7 @@
 #include "app/WdgPickOrv.h"
 
 #include "app/WdgPickOrvDevice.h"
-#include "device/Catalog.h"
+#include "device/model/Catalog.h"
 #include "ui_WdgPickOrv.h"
 
 #include <QScrollBar>

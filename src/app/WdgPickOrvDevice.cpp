@@ -1,7 +1,7 @@
 #include "app/WdgPickOrvDevice.h"
 
 #include "common/Resources.h"
-#include "device/Catalog.h"
+#include "device/model/Catalog.h"
 #include "ui_WdgPickOrvDevice.h"
 
 #include <QPixmap>

@@ -3,7 +3,7 @@
 // the command line), and the pieces two commands share. Each returns its exit code.
 
 #include "cli/ExitCodes.h"
-#include "device/OrvParam.h"
+#include "device/model/OrvParam.h"
 
 #include <QString>
 #include <QStringList>

@@ -6,10 +6,10 @@
 #include "cli/CliSimulation.h"
 
 #include "common/Reporter.h"
-#include "device/Catalog.h"
-#include "device/DeviceFactory.h"
-#include "device/DeviceSession.h"
-#include "device/LoRaWanKeys.h"
+#include "device/model/Catalog.h"
+#include "device/session/DeviceFactory.h"
+#include "device/session/DeviceSession.h"
+#include "device/session/LoRaWanKeys.h"
 #include "links/Comm.h"
 #include "links/CommUsbHid.h"
 

@@ -3,7 +3,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/CliHelp.h"
 #include "common/Translations.h"
-#include "device/DeviceFactory.h"
+#include "device/session/DeviceFactory.h"
 #include "links/CommUsbHid.h"
 
 #include <QCoreApplication>

@@ -1,13 +1,13 @@
 // pelm-cli: commands on configuration files and frames (no device).
 #include "cli/CliCommands.h"
-#include "device/FamilyModel.h"
+#include "device/family/FamilyModel.h"
 
 #include "cli/CliHelp.h"
 
 #include "common/Reporter.h"
-#include "device/Catalog.h"
-#include "device/ConfigFile.h"
-#include "device/FamilyParams.h"
+#include "device/model/Catalog.h"
+#include "device/files/ConfigFile.h"
+#include "device/family/FamilyParams.h"
 #include "frames/FrameQr.h"
 #include "frames/OrvFrame.h"
 

@@ -5,7 +5,7 @@
 #include "cli/CliReporter.h"
 #include "cli/CliSimulation.h"
 
-#include "device/DeviceSession.h"
+#include "device/session/DeviceSession.h"
 #include "links/Ble.h"
 #include "links/Comm.h"
 #include "links/CommBle.h"

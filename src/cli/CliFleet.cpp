@@ -2,7 +2,7 @@
 
 #include "cli/ExitCodes.h"
 #include "cli/CliHelp.h"
-#include "device/DeviceSession.h"
+#include "device/session/DeviceSession.h"
 
 #include <QCoreApplication>
 #include <QCommandLineParser>

@@ -3,8 +3,8 @@
 // compares it, --record FILE.csv appends the device's row to a provisioning record, and
 // --keys-csv FILE writes the device's own LoRaWAN keys from a key list (by its DevEUI).
 
-#include "device/Provisioning.h"
-#include "device/ProvisioningRecord.h"
+#include "device/rollout/Provisioning.h"
+#include "device/rollout/ProvisioningRecord.h"
 
 #include <QString>
 

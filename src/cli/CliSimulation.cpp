@@ -1,6 +1,6 @@
 #include "cli/CliSimulation.h"
 
-#include "device/Protocol.h"
+#include "device/protocol/Protocol.h"
 #include "sim/SimBle.h"
 #include "sim/SimBootloaders.h"
 #include "sim/SimUsbHid.h"

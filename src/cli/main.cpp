@@ -1,6 +1,6 @@
 #include "cli/Cli.h"
 #include "common/Translations.h"
-#include "device/FamilyParams.h"
+#include "device/family/FamilyParams.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,9 +1,9 @@
 // Factories of the desktop program's device objects: the shared probe rules of
 // DeviceFactory, with the family page as the object created for an accepted device.
 
-#include "device/DeviceFactory.h"
-#include "device/DeviceSession.h"
-#include "device/FamilyParams.h"
+#include "device/session/DeviceFactory.h"
+#include "device/session/DeviceSession.h"
+#include "device/family/FamilyParams.h"
 #include "editors/OrvObject.h"
 #include "editors/OrvThermocouple.h"
 #include "links/Comm.h"

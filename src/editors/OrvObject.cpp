@@ -1,6 +1,6 @@
 #include "editors/OrvObject.h"
 
-#include "device/Catalog.h"
+#include "device/model/Catalog.h"
 #include "gui/OpenWindow.h"
 #include "links/Comm.h"
 

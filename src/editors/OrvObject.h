@@ -7,9 +7,9 @@
 // It derives from DeviceSession instead of holding one: the page overrides the session's
 // two page hooks directly, and a session and its widget can never get out of step.
 
-#include "device/DeviceFactory.h"
-#include "device/DeviceSession.h"
-#include "device/DeviceClock.h"
+#include "device/session/DeviceFactory.h"
+#include "device/session/DeviceSession.h"
+#include "device/protocol/DeviceClock.h"
 
 #include <QPointer>
 #include <QStatusBar>

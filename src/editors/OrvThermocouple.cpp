@@ -3,9 +3,9 @@
 #include "common/Bytes.h"
 
 #include "common/Hex.h"
-#include "device/Catalog.h"
-#include "device/FamilyParams.h"
-#include "device/LoRaWanKeys.h"
+#include "device/model/Catalog.h"
+#include "device/family/FamilyParams.h"
+#include "device/session/LoRaWanKeys.h"
 #include "editors/FixedPoint.h"
 #include "ui_OrvThermocouple.h"
 

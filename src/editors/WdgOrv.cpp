@@ -1,7 +1,7 @@
 #include "editors/WdgOrv.h"
 
-#include "device/Catalog.h"
-#include "device/DeviceSession.h"
+#include "device/model/Catalog.h"
+#include "device/session/DeviceSession.h"
 #include "gui/GuiResources.h"
 #include "editors/OrvObject.h"
 #include "ui_WdgOrv.h"

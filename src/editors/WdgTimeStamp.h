@@ -2,7 +2,7 @@
 // Shows the clock of a connected device, sets it to the workstation's time, and lets the user
 // shift it by a few seconds. Between reads the shown time advances locally once per second.
 
-#include "device/DeviceClock.h"
+#include "device/protocol/DeviceClock.h"
 
 #include <QByteArray>
 #include <QDateTime>

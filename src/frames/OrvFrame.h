@@ -3,7 +3,7 @@
 // (header with length code and id, optional length byte, value), bounded in size.
 // The same element encoding is used on the device link, in frame text and in QR codes.
 
-#include "device/OrvParam.h"
+#include "device/model/OrvParam.h"
 
 #include <QList>
 #include <QStringList>

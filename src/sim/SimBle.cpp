@@ -1,5 +1,5 @@
 #include "sim/SimBle.h"
-#include "device/Protocol.h"
+#include "device/protocol/Protocol.h"
 #include "common/Bytes.h"
 
 #include "sim/SimBootloaders.h"

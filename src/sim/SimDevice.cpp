@@ -3,10 +3,10 @@
 
 #include "common/Clock.h"
 #include "common/Logging.h"
-#include "device/Catalog.h"
-#include "device/ConfigFile.h"
-#include "device/FamilyParams.h"
-#include "device/Protocol.h"
+#include "device/model/Catalog.h"
+#include "device/files/ConfigFile.h"
+#include "device/family/FamilyParams.h"
+#include "device/protocol/Protocol.h"
 #include "frames/OrvFrame.h"
 #include "sim/SimBootloaders.h"
 

@@ -14,7 +14,7 @@
 // Faults are set by tests (or the command line) with setFault; counters record what the
 // host sent.
 
-#include "device/OrvParam.h"
+#include "device/model/OrvParam.h"
 #include "sim/SimFault.h"
 #include "sim/SimRadioModule.h"
 

@@ -1,6 +1,6 @@
 #include "sim/SimUsbHid.h"
 #include "common/Bytes.h"
-#include "device/Protocol.h"
+#include "device/protocol/Protocol.h"
 
 #include "links/CommUsbHid.h"
 #include "links/HidApi.h"

@@ -3,7 +3,7 @@
 
 #include "common/Hex.h"
 #include "common/Reporter.h"
-#include "device/LoRaWanKeys.h"
+#include "device/session/LoRaWanKeys.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

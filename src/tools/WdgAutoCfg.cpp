@@ -2,9 +2,9 @@
 
 #include "gui/FileDialogs.h"
 #include "common/Reporter.h"
-#include "device/Catalog.h"
-#include "device/ConfigFile.h"
-#include "device/DeviceSession.h"
+#include "device/model/Catalog.h"
+#include "device/files/ConfigFile.h"
+#include "device/session/DeviceSession.h"
 #include "editors/OrvObject.h"
 
 #include "ui_WdgAutoCfg.h"

@@ -9,8 +9,8 @@
 // Only one device is handled at a time, and the poll timer is stopped while a device is worked
 // on, so polls never overlap. No key is ever shown in the log or written to the record.
 
-#include "device/Provisioning.h"
-#include "device/ProvisioningRecord.h"
+#include "device/rollout/Provisioning.h"
+#include "device/rollout/ProvisioningRecord.h"
 
 #include <QColor>
 #include <QScopedPointer>

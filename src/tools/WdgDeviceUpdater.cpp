@@ -2,8 +2,8 @@
 
 #include "gui/FileDialogs.h"
 #include "common/Logging.h"
-#include "device/Catalog.h"
-#include "device/DeviceSession.h"
+#include "device/model/Catalog.h"
+#include "device/session/DeviceSession.h"
 #include "gui/GuiResources.h"
 #include "links/Comm.h"
 #include "links/CommBle.h"

@@ -10,7 +10,7 @@
 // link's and the sessions' local event loops keep the window responsive), so the page must
 // not go while an update runs: its close button is disabled meanwhile.
 
-#include "device/Protocol.h"
+#include "device/protocol/Protocol.h"
 #include "update/FirmwareUpdater.h"
 
 #include <QScopedPointer>

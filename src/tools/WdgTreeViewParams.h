@@ -2,7 +2,7 @@
 // The parameters of the frames builder that are not (yet) in a frame: one row per record,
 // its id and name, and its value (a buffer chunk shows its index).
 
-#include "device/OrvParam.h"
+#include "device/model/OrvParam.h"
 
 #include <QTreeView>
 

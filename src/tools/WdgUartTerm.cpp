@@ -1,8 +1,8 @@
 #include "tools/WdgUartTerm.h"
 #include "ui_WdgUartTerm.h"
 
-#include "device/DeviceSession.h"
-#include "device/TerminalText.h"
+#include "device/session/DeviceSession.h"
+#include "device/terminal/TerminalText.h"
 
 #include <QScrollBar>
 #include <QStyle>

@@ -8,7 +8,7 @@
 // Output is drawn on black: received data white, echoed sent data green, errors and timeouts
 // red; in Modbus displays a field is white when it matches the request and red when not.
 
-#include "device/Modbus.h"
+#include "device/terminal/Modbus.h"
 
 #include <QByteArray>
 #include <QColor>

@@ -1,8 +1,8 @@
 #include "update/FirmwareUpdater.h"
 
-#include "device/Catalog.h"
-#include "device/DeviceSession.h"
-#include "device/Protocol.h"
+#include "device/model/Catalog.h"
+#include "device/session/DeviceSession.h"
+#include "device/protocol/Protocol.h"
 #include "links/Comm.h"
 #include "common/Logging.h"
 

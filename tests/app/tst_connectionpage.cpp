@@ -5,7 +5,7 @@
 #include "app/WdgMain.h"
 #include "app/WdgPickOrv.h"
 #include "app/WdgPickOrvDevice.h"
-#include "device/Catalog.h"
+#include "device/model/Catalog.h"
 #include "links/BleSeam.h"
 #include "app/WdgScanBle.h"
 #include "support/RecordingReporter.h"

@@ -5,7 +5,7 @@
 #include "gui/GuiReporter.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
-#include "device/Protocol.h"
+#include "device/protocol/Protocol.h"
 #include "editors/OrvObject.h"
 #include "editors/WdgOrv.h"
 #include "editors/WdgOrvVirtual.h"

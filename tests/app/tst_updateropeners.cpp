@@ -6,7 +6,7 @@
 #include "gui/FileDialogs.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
-#include "device/DeviceSession.h"
+#include "device/session/DeviceSession.h"
 #include "editors/OrvObject.h"
 #include "editors/WdgOrv.h"
 #include "editors/WdgOrvVirtual.h"

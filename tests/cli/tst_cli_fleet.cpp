@@ -3,7 +3,7 @@
 // the outcome line, the exit code and the record row; inputs that are refused before any device
 // is touched. No key appears in any output or in the record.
 
-#include "device/ProvisioningRecord.h"
+#include "device/rollout/ProvisioningRecord.h"
 #include "support/RunProcess.h"
 #include "support/SecretScan.h"
 #include "support/TestKeys.h"

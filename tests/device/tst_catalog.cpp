@@ -1,7 +1,7 @@
 // Device catalog: display texts of type codes, version texts, the identity line, the
 // accepted-device rule and the catalog of supported devices.
 
-#include "device/Catalog.h"
+#include "device/model/Catalog.h"
 
 #include <QFile>
 #include <QSet>

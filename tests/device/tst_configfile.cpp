@@ -2,9 +2,9 @@
 // messages, the writer's layout and keys, and the safety of a save.
 
 #include "common/Clock.h"
-#include "device/Catalog.h"
-#include "device/ConfigFile.h"
-#include "device/FamilyParams.h"
+#include "device/model/Catalog.h"
+#include "device/files/ConfigFile.h"
+#include "device/family/FamilyParams.h"
 #include "support/RecordingReporter.h"
 
 #include <QDir>

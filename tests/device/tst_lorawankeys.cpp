@@ -4,9 +4,9 @@
 // several frames).
 
 #include "support/SimComm.h"
-#include "device/DeviceFactory.h"
-#include "device/DeviceSession.h"
-#include "device/LoRaWanKeys.h"
+#include "device/session/DeviceFactory.h"
+#include "device/session/DeviceSession.h"
+#include "device/session/LoRaWanKeys.h"
 #include "sim/SimDevice.h"
 #include "support/RecordingReporter.h"
 

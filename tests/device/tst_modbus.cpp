@@ -2,7 +2,7 @@
 // whole, the field checks) and the simulated radio module's Modbus slave that the terminal's
 // tests and the demo talk to.
 
-#include "device/Modbus.h"
+#include "device/terminal/Modbus.h"
 #include "sim/SimDevice.h"
 
 #include <QtTest>

@@ -1,7 +1,7 @@
 // Parameter records, parameter lists and the family's parameter table.
 
-#include "device/FamilyParams.h"
-#include "device/OrvParam.h"
+#include "device/family/FamilyParams.h"
+#include "device/model/OrvParam.h"
 
 #include <QtTest>
 

@@ -3,8 +3,8 @@
 // bitmap; the protocol trace (exact lines, and the LoRaWAN keys masked in it).
 
 #include "support/ScriptedComm.h"
-#include "device/LoRaWanKeys.h"
-#include "device/Protocol.h"
+#include "device/session/LoRaWanKeys.h"
+#include "device/protocol/Protocol.h"
 #include "support/LogRecorder.h"
 #include "support/RecordingReporter.h"
 #include "support/SecretScan.h"

@@ -2,10 +2,10 @@
 // one): the header they draw, the picture rule, how they host the device object, the Close
 // button by connection mode, and what their buttons do before and after a device is hosted.
 
-#include "device/Catalog.h"
-#include "device/FamilyParams.h"
+#include "device/model/Catalog.h"
+#include "device/family/FamilyParams.h"
 #include "editors/OrvObject.h"
-#include "device/Protocol.h"
+#include "device/protocol/Protocol.h"
 #include "support/SimComm.h"
 #include "editors/WdgOrv.h"
 #include "editors/WdgOrvVirtual.h"

@@ -4,12 +4,12 @@
 // limits, the rules between editors, and, against the simulated device, the live readings, the
 // LoRaWAN keys and the clock correction.
 
-#include "device/DeviceFactory.h"
+#include "device/session/DeviceFactory.h"
 #include "support/SimComm.h"
 #include "common/Hex.h"
-#include "device/Catalog.h"
-#include "device/ConfigFile.h"
-#include "device/FamilyParams.h"
+#include "device/model/Catalog.h"
+#include "device/files/ConfigFile.h"
+#include "device/family/FamilyParams.h"
 #include "editors/OrvThermocouple.h"
 #include "editors/WdgDataLoggingCfg.h"
 #include "editors/WdgOrv.h"

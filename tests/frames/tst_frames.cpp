@@ -1,6 +1,6 @@
 // Frame element encoding, packing into frames, decoding with merging, and frame text.
 
-#include "device/FamilyParams.h"
+#include "device/family/FamilyParams.h"
 #include "frames/OrvFrame.h"
 #include "support/Records.h"
 

@@ -15,7 +15,7 @@
 
 #include "FuzzSupport.h"
 
-#include "device/Protocol.h"
+#include "device/protocol/Protocol.h"
 #include "frames/OrvFrame.h"
 #include "links/Ble.h"
 #include "links/BleSeam.h"

@@ -5,9 +5,9 @@
 
 #include "FuzzSupport.h"
 
-#include "device/ConfigFile.h"
-#include "device/DeviceSession.h"
-#include "device/FamilyParams.h"
+#include "device/files/ConfigFile.h"
+#include "device/session/DeviceSession.h"
+#include "device/family/FamilyParams.h"
 
 #include <QDir>
 #include <QFile>

@@ -11,8 +11,8 @@
 
 #include "FuzzSupport.h"
 
-#include "device/DeviceSession.h"
-#include "device/FamilyParams.h"
+#include "device/session/DeviceSession.h"
+#include "device/family/FamilyParams.h"
 #include "frames/OrvFrame.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include "FuzzSupport.h"
 
 #include "common/Csv.h"
-#include "device/KeyList.h"
+#include "device/rollout/KeyList.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -11,7 +11,7 @@
 
 #include "FuzzSupport.h"
 
-#include "device/Modbus.h"
+#include "device/terminal/Modbus.h"
 
 #include <cstdint>
 

@@ -11,8 +11,8 @@
 #include "FuzzComm.h"
 #include "FuzzSupport.h"
 
-#include "device/DeviceSession.h"
-#include "device/FamilyParams.h"
+#include "device/session/DeviceSession.h"
+#include "device/family/FamilyParams.h"
 
 #include <cstdint>
 

@@ -4,7 +4,7 @@
 
 #include "FuzzSupport.h"
 
-#include "device/ProvisioningRecord.h"
+#include "device/rollout/ProvisioningRecord.h"
 
 #include <QFile>
 #include <QTemporaryDir>

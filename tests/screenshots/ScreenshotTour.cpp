@@ -4,7 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
 #include "common/Reporter.h"
-#include "device/ConfigFile.h"
+#include "device/files/ConfigFile.h"
 #include "editors/OrvObject.h"
 #include "editors/WdgOrv.h"
 #include "tools/DlgMakeFrames.h"

@@ -3,7 +3,7 @@
 // a chunk of a buffer parameter starting at byte index (hex in upper case when written); and
 // frames as their hex texts.
 
-#include "device/OrvParam.h"
+#include "device/model/OrvParam.h"
 #include "frames/OrvFrame.h"
 
 #include <QString>

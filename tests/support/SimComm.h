@@ -3,7 +3,7 @@
 // queues its answers; reads take queued bytes and return at once with what is there (a
 // silent device costs no waiting). An unplugged device fails reads and writes with -1.
 
-#include "device/Protocol.h"
+#include "device/protocol/Protocol.h"
 #include "links/Comm.h"
 #include "sim/SimDevice.h"
 

@@ -3,9 +3,9 @@
 // shown as a success, the confirmation that empties the fields), and the keys as secrets: no
 // clipboard, and not one log line of the whole run carries a key.
 
-#include "device/DeviceFactory.h"
+#include "device/session/DeviceFactory.h"
 #include "support/SimComm.h"
-#include "device/LoRaWanKeys.h"
+#include "device/session/LoRaWanKeys.h"
 #include "editors/OrvThermocouple.h"
 #include "sim/SimDevice.h"
 #include "support/RecordingReporter.h"

@@ -6,9 +6,9 @@
 
 #include "update/SegmentStore.h"
 #include "gui/FileDialogs.h"
-#include "device/Catalog.h"
-#include "device/DeviceFactory.h"
-#include "device/DeviceSession.h"
+#include "device/model/Catalog.h"
+#include "device/session/DeviceFactory.h"
+#include "device/session/DeviceSession.h"
 #include "links/Comm.h"
 #include "links/CommBle.h"
 #include "links/CommUsbHid.h"

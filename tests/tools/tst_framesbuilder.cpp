@@ -5,7 +5,7 @@
 #include "tools/DeviceTools.h"
 #include "gui/FileDialogs.h"
 #include "app/MainWindow.h"
-#include "device/FamilyParams.h"
+#include "device/family/FamilyParams.h"
 #include "editors/OrvObject.h"
 #include "editors/InputWidgets.h"
 #include "sim/SimDevice.h"

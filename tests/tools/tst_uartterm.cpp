@@ -4,8 +4,8 @@
 // the input filter, and the device page's opener.
 
 #include "support/SimComm.h"
-#include "device/DeviceSession.h"
-#include "device/FamilyParams.h"
+#include "device/session/DeviceSession.h"
+#include "device/family/FamilyParams.h"
 #include "editors/OrvObject.h"
 #include "sim/SimDevice.h"
 #include "support/RecordingReporter.h"

@@ -4,9 +4,9 @@
 // the one-update-at-a-time rule.
 
 #include "update/SegmentStore.h"
-#include "device/Catalog.h"
-#include "device/DeviceFactory.h"
-#include "device/DeviceSession.h"
+#include "device/model/Catalog.h"
+#include "device/session/DeviceFactory.h"
+#include "device/session/DeviceSession.h"
 #include "links/CommUsbHid.h"
 #include "sim/SimBle.h"
 #include "sim/SimBootloaders.h"

@@ -1,3 +1,3 @@
 #include <QObject>
 #include <QTimer>
-#include "device/Protocol.h" // a QWidget is not used here
+#include "device/protocol/Protocol.h" // a QWidget is not used here

@@ -1,3 +1,3 @@
 // A core file that includes core headers by path: compiles with core's include root alone.
 #include "common/Reporter.h"
-#include "device/FamilyModel.h"
+#include "device/family/FamilyModel.h"

@@ -1,4 +1,4 @@
-#include "device/Protocol.h"
+#include "device/protocol/Protocol.h"
 
 #include "common/Bytes.h"
 #include "frames/OrvFrame.h"

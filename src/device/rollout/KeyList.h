@@ -6,7 +6,7 @@
 // The keys are secrets: no text made here quotes a key or any part of a line of the list (a
 // reason names the line number and the column, never the text).
 
-#include "device/LoRaWanKeys.h"
+#include "device/session/LoRaWanKeys.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "device/KeyList.h"
+#include "device/rollout/KeyList.h"
 
 #include "common/Csv.h"
 

@@ -6,9 +6,9 @@
 //
 // The keys are secrets: no reason, row or log line made here holds one.
 
-#include "device/DeviceSession.h"
-#include "device/KeyList.h"
-#include "device/ProvisioningRecord.h"
+#include "device/session/DeviceSession.h"
+#include "device/rollout/KeyList.h"
+#include "device/rollout/ProvisioningRecord.h"
 
 #include <QCoreApplication>
 #include <QSet>

@@ -6,7 +6,7 @@
 // The keys are secrets: nothing here logs, stores or prints them, and no text made here
 // quotes a key or any part of one (not even a malformed line of a key file).
 
-#include "device/FamilyParams.h"
+#include "device/family/FamilyParams.h"
 
 #include <QByteArray>
 #include <QString>

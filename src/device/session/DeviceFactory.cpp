@@ -1,8 +1,8 @@
-#include "device/DeviceFactory.h"
+#include "device/session/DeviceFactory.h"
 
 #include "common/Logging.h"
-#include "device/Catalog.h"
-#include "device/FamilyParams.h"
+#include "device/model/Catalog.h"
+#include "device/family/FamilyParams.h"
 #include "links/Comm.h"
 #include "links/CommBle.h"
 #include "links/CommUsbHid.h"

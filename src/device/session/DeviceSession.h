@@ -15,9 +15,9 @@
 
 #include "common/Outcome.h"
 #include "common/Reporter.h"
-#include "device/ConfigFile.h"
-#include "device/FamilyModel.h"
-#include "device/Protocol.h"
+#include "device/files/ConfigFile.h"
+#include "device/family/FamilyModel.h"
+#include "device/protocol/Protocol.h"
 #include "frames/OrvFrame.h"
 
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "device/OrvParam.h"
+#include "device/model/OrvParam.h"
 
 #include "common/Bytes.h"
 

@@ -1,4 +1,4 @@
-#include "device/Catalog.h"
+#include "device/model/Catalog.h"
 
 #include "common/Resources.h"
 

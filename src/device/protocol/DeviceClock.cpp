@@ -1,4 +1,4 @@
-#include "device/DeviceClock.h"
+#include "device/protocol/DeviceClock.h"
 
 #include "common/Bytes.h"
 

@@ -8,10 +8,10 @@
 // timeout that applies to each transport read (header and payload separately).
 
 #include "common/Reporter.h"
-#include "device/Catalog.h"
-#include "device/OrvParam.h"
-#include "device/ProtocolCodes.h"
-#include "device/ProtocolTrace.h"
+#include "device/model/Catalog.h"
+#include "device/model/OrvParam.h"
+#include "device/protocol/ProtocolCodes.h"
+#include "device/protocol/ProtocolTrace.h"
 
 #include <QByteArray>
 

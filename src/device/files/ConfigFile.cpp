@@ -1,6 +1,6 @@
-#include "device/ConfigFile.h"
+#include "device/files/ConfigFile.h"
 
-#include "device/FamilyModel.h"
+#include "device/family/FamilyModel.h"
 
 #include "common/Clock.h"
 #include "common/Hex.h"

@@ -1,10 +1,10 @@
-#include "device/Provisioning.h"
+#include "device/rollout/Provisioning.h"
 
 #include "common/Clock.h"
-#include "device/Catalog.h"
-#include "device/FamilyModel.h"
-#include "device/LoRaWanKeys.h"
-#include "device/Protocol.h"
+#include "device/model/Catalog.h"
+#include "device/family/FamilyModel.h"
+#include "device/session/LoRaWanKeys.h"
+#include "device/protocol/Protocol.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // failure messages and buffer flags, in registration order. The device page registers
 // from this table; the command line and the tests use it without widgets.
 
-#include "device/OrvParam.h"
+#include "device/model/OrvParam.h"
 
 namespace FamilyParams {
 

@@ -1,7 +1,7 @@
-#include "device/FamilyModel.h"
+#include "device/family/FamilyModel.h"
 
 #include "common/Bytes.h"
-#include "device/Catalog.h"
+#include "device/model/Catalog.h"
 
 #include <QCoreApplication>
 #include <QMap>

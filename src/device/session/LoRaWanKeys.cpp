@@ -1,6 +1,6 @@
-#include "device/LoRaWanKeys.h"
+#include "device/session/LoRaWanKeys.h"
 
-#include "device/DeviceSession.h"
+#include "device/session/DeviceSession.h"
 
 #include <QCoreApplication>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "device/Modbus.h"
+#include "device/terminal/Modbus.h"
 
 #include "common/Crc.h"
 

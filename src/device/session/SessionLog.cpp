@@ -1,4 +1,4 @@
-#include "device/SessionLog.h"
+#include "device/session/SessionLog.h"
 
 #include "common/Logging.h"
 

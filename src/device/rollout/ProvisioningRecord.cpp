@@ -1,4 +1,4 @@
-#include "device/ProvisioningRecord.h"
+#include "device/rollout/ProvisioningRecord.h"
 
 #include "common/Csv.h"
 

@@ -1,4 +1,4 @@
-#include "device/TerminalText.h"
+#include "device/terminal/TerminalText.h"
 
 #include "common/Hex.h"
 

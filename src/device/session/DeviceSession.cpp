@@ -1,12 +1,12 @@
-#include "device/DeviceSession.h"
+#include "device/session/DeviceSession.h"
 
 #include "common/Clock.h"
 #include "common/Logging.h"
-#include "device/Catalog.h"
-#include "device/DeviceClock.h"
-#include "device/FamilyModel.h"
-#include "device/ConfigFile.h"
-#include "device/SessionLog.h"
+#include "device/model/Catalog.h"
+#include "device/protocol/DeviceClock.h"
+#include "device/family/FamilyModel.h"
+#include "device/files/ConfigFile.h"
+#include "device/session/SessionLog.h"
 #include "links/Comm.h"
 
 #include <QCoreApplication>

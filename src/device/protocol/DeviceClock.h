@@ -6,7 +6,7 @@
 //   2 bytes LE     shift the clock by these signed seconds
 // Both the device session and the timestamp widget build their requests here.
 
-#include "device/Protocol.h"
+#include "device/protocol/Protocol.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,6 +1,6 @@
-#include "device/FamilyParams.h"
+#include "device/family/FamilyParams.h"
 
-#include "device/Catalog.h"
+#include "device/model/Catalog.h"
 
 #include <QCoreApplication>
 

@@ -6,8 +6,8 @@
 // its records through it, so the same file writes the same bytes on every path and nothing the
 // model refuses reaches a device, a file or an output.
 
-#include "device/FamilyParams.h"
-#include "device/OrvParam.h"
+#include "device/family/FamilyParams.h"
+#include "device/model/OrvParam.h"
 
 #include <QStringList>
 #include <QVector>

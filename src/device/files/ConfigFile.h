@@ -3,9 +3,9 @@
 // device identity) and "params" (one member per parameter).
 
 #include "common/Outcome.h"
-#include "device/Catalog.h"
-#include "device/FamilyModel.h"
-#include "device/OrvParam.h"
+#include "device/model/Catalog.h"
+#include "device/family/FamilyModel.h"
+#include "device/model/OrvParam.h"
 
 #include <QJsonObject>
 

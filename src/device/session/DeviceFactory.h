@@ -2,7 +2,7 @@
 // Finding, identifying and accepting devices: the USB and BLE probes with their retry and
 // message rules, and the factories that turn an accepted device into a session object.
 
-#include "device/DeviceSession.h"
+#include "device/session/DeviceSession.h"
 #include "links/CommUsbHid.h"
 
 #include <functional>

@@ -1,9 +1,9 @@
-#include "device/ProtocolTrace.h"
+#include "device/protocol/ProtocolTrace.h"
 
 #include "common/Bytes.h"
 #include "common/Logging.h"
-#include "device/FamilyModel.h"
-#include "device/ProtocolCodes.h"
+#include "device/family/FamilyModel.h"
+#include "device/protocol/ProtocolCodes.h"
 
 namespace {
 
