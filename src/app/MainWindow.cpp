@@ -3,6 +3,7 @@
 #include "gui/GuiResources.h"
 #include "gui/OpenWindow.h"
 #include "gui/FileDialogs.h"
+#include "app/RecentFiles.h"
 #include "app/WdgMain.h"
 #include "common/Reporter.h"
 #include "common/Translations.h"
@@ -75,7 +76,9 @@ MainWindow::MainWindow(QWidget *parent)
     setWindowIcon(QIcon(QLatin1String(kAppIcon)));
     installConnectionPage();
 
-    updateRecentFileActions();
+    m_recentFiles = new RecentFiles(m_settings, m_ui->actionRecent_Files, this);
+    connect(m_recentFiles, &RecentFiles::openRequested, this,
+            [this](const QString &path) { openFile(path); });
 
     m_pollTimer.setInterval(kUsbPollMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &MainWindow::on_orvManager);
@@ -332,7 +335,7 @@ void MainWindow::notAvailableYet()
 
 QStringList MainWindow::recentFiles() const
 {
-    return m_settings.value(QLatin1String(kRecentFilesKey)).toStringList();
+    return m_recentFiles->files();
 }
 
 void MainWindow::addRecentFile(const QString &path)
@@ -343,54 +346,13 @@ void MainWindow::addRecentFile(const QString &path)
 
 void MainWindow::rememberRecentFile(const QString &path)
 {
-    QStringList files = recentFiles();
-    files.prepend(path);
-    files.removeDuplicates();
-    while (files.size() > kMaxRecentFiles)
-        files.removeLast();
-    m_settings.setValue(QLatin1String(kRecentFilesKey), files);
-    updateRecentFileActions();
+    m_recentFiles->add(path);
 }
 
 void MainWindow::removeRecentFile(const QString &path)
 {
-    QStringList files = recentFiles();
-    files.removeAll(path);
-    m_settings.setValue(QLatin1String(kRecentFilesKey), files);
-    updateRecentFileActions();
+    m_recentFiles->remove(path);
     m_currentFile.clear();
-}
-
-void MainWindow::updateRecentFileActions()
-{
-    QMenu *menu = m_ui->actionRecent_Files->menu();
-    if (!menu) {
-        menu = new QMenu(this);
-        menu->setObjectName(QStringLiteral("menuRecent_Files"));
-        m_ui->actionRecent_Files->setMenu(menu);
-    }
-    // An entry may be rebuilt from inside its own triggered signal: delete the old ones later.
-    const QList<QAction *> old = menu->actions();
-    for (QAction *action : old) {
-        menu->removeAction(action);
-        action->deleteLater();
-    }
-    const QStringList files = recentFiles();
-    for (const QString &file : files) {
-        QAction *action = menu->addAction(file);
-        action->setToolTip(file);
-        connect(action, &QAction::triggered, this, &MainWindow::_onActionRecentFilesTriggered);
-    }
-}
-
-void MainWindow::_onActionRecentFilesTriggered()
-{
-    const QAction *action = qobject_cast<QAction *>(sender());
-    if (!action)
-        return;
-    const QString path = action->toolTip();
-    if (!path.isEmpty())
-        openFile(path);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -2,6 +2,8 @@
 // The program's single window: menus and actions, recent files, the language menu with its
 // translators, and the central page that shows the connection page or a device.
 
+#include "app/RecentFiles.h"
+
 #include <QMainWindow>
 #include <QScopedPointer>
 #include <QSettings>
@@ -37,11 +39,11 @@ public:
 
     /// Settings keys of the program.
     static constexpr const char *kLanguageKey = "Language";
-    static constexpr const char *kRecentFilesKey = "RecentFiles";
+    static constexpr const char *kRecentFilesKey = RecentFiles::kSettingsKey;
     /// Language used when none was chosen yet; always the first entry of the language menu.
     static constexpr const char *kDefaultLanguage = "en";
     /// How many recent files the File menu keeps.
-    static constexpr int kMaxRecentFiles = 10;
+    static constexpr int kMaxRecentFiles = RecentFiles::kMaxFiles;
 
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -112,7 +114,6 @@ private slots:
     void on_actionDefault_triggered();
     void on_actionReload_triggered();
     void on_actionApply_triggered();
-    void _onActionRecentFilesTriggered();
     void on_actionChangeLoRaWANkeys_triggered();
     void on_actionImport_frames_triggered();
     void on_actionExport_frames_triggered();
@@ -127,7 +128,6 @@ private:
     void loadLanguage(const QString &code);
     void checkLanguageEntry(const QString &code);
     void retranslate();
-    void updateRecentFileActions();
     /// Puts a path at the front of the recent files without making it the current file.
     void rememberRecentFile(const QString &path);
     /// Records an opened file after its parameters were read (result of readFile, 0 or more).
@@ -172,6 +172,7 @@ private:
     QTranslator m_translatorQt; ///< the Qt library's own texts
     QString m_currLang;
     QActionGroup *m_langGroup = nullptr;
+    RecentFiles *m_recentFiles = nullptr; ///< the File menu's recent files (child of the window)
     ExitFunction m_exit;
     OrvObject *m_orv = nullptr;        ///< the device object shown, owned
     OrvObject *m_pendingOrv = nullptr; ///< found on USB while an offline device is shown, owned
