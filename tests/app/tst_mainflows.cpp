@@ -189,7 +189,8 @@ void TestMainFlows::failedFirstLoadShowsNoPage()
     QVERIFY(page);
     // No editor is shown: what they hold never came from the device.
     QVERIFY(device->isHidden() || !device->isVisibleTo(page));
-    QVERIFY(page->stateText().startsWith(QStringLiteral("The configuration could not be read from the device.")));
+    QVERIFY(
+        page->stateText().startsWith(QStringLiteral("The configuration could not be read from the device.")));
     for (const char *name : {"actionApply", "actionSave", "actionSave_as", "actionImport_frames",
                              "actionExport_frames", "actionKivTerminal", "actionChangeLoRaWANkeys"})
         QVERIFY2(!action(name)->isEnabled(), name);
@@ -827,6 +828,26 @@ void TestMainFlows::pageShownOnlyWithTheDeviceValues()
 
     FirstPaintRecorder recorder(QStringLiteral("checkBox_temp"), "checked");
     qApp->installEventFilter(&recorder);
+    // While the configuration is read, the page says so and nothing that writes is enabled.
+    QStringList duringLoad;
+    dev->setRequestObserver([&](int command, int act) {
+        if (command != Protocol::kCmdParams || act != Protocol::kActLoadConfig)
+            return;
+        auto *page = qobject_cast<WdgOrv *>(m_window->centralWidget());
+        if (!page) {
+            duringLoad << "no page";
+            return;
+        }
+        duringLoad << page->stateText();
+        for (const char *name : {"pushButton_apply", "pushButton_default", "pushButton_reload"}) {
+            if (page->findChild<QPushButton *>(name)->isEnabled())
+                duringLoad << name;
+        }
+        for (const char *name : {"actionApply", "actionDefault", "actionSave", "actionImport_frames"}) {
+            if (action(name)->isEnabled())
+                duringLoad << name;
+        }
+    });
     if (ble) {
         QVERIFY(
             QMetaObject::invokeMethod(m_window.get(), "_onOrvBlePicked",
@@ -840,6 +861,8 @@ void TestMainFlows::pageShownOnlyWithTheDeviceValues()
     qApp->removeEventFilter(&recorder);
     QCOMPARE(recorder.firstValue, QVariant(true));
     QCOMPARE(dev->actionCount(4), 1);
+    dev->setRequestObserver({});
+    QCOMPARE(duringLoad, QStringList{QStringLiteral("Reading the configuration from the device...")});
 }
 
 void TestMainFlows::keysAndTerminalFromTheDevicePage()
@@ -955,7 +978,8 @@ void TestMainFlows::defaultAsksFirst()
     QCOMPARE(int(box.icon), int(Reporter::Question));
     QCOMPARE(box.title, QStringLiteral("Default configuration"));
     QCOMPARE(box.text,
-             QStringLiteral("Restore the factory defaults of the device?\nIts current configuration will be lost."));
+             QStringLiteral(
+                 "Restore the factory defaults of the device?\nIts current configuration will be lost."));
     QCOMPARE(box.buttons, int(Reporter::Yes | Reporter::No));
     QCOMPARE(box.defaultButton, int(Reporter::No));
     const bool restored = answer == Reporter::Yes && !unplug;

@@ -808,8 +808,10 @@ void TestFramesBuilder::deviceImportMergesIntoThePage()
     });
     device.importFrames();
     QCOMPARE(describe(device.pageParams()), (QStringList{"3:02", "22@0:8813000032000000"}));
-    QCOMPARE(device.statusBar()->currentMessage(),
+    // The result stays in the page's message bar until dismissed, not in a passing status line.
+    QCOMPARE(device.messageBar()->text(),
              QStringLiteral("Import 2 parameters from 2 frames, has succeeded !"));
+    QCOMPARE(device.statusBar()->currentMessage(), QString());
 }
 
 void TestFramesBuilder::deviceImportCancelledChangesNothing()
@@ -846,7 +848,7 @@ void TestFramesBuilder::deviceImportWithUnknownParameter()
     QCOMPARE(box.title, QStringLiteral("Check parameters"));
     QVERIFY(box.text.endsWith(QStringLiteral("List of the unknown parameters : 47")));
     // The unknown parameter is named, then left out: the page gets the one it knows.
-    QCOMPARE(device.statusBar()->currentMessage(),
+    QCOMPARE(device.messageBar()->text(),
              QStringLiteral("Import 1 parameters from 1 frames, has uncompleted !"));
 }
 
@@ -877,7 +879,7 @@ void TestFramesBuilder::deviceImportWithMissingChunks()
         dialog->accept();
     });
     device.importFrames();
-    QCOMPARE(device.statusBar()->currentMessage(), status);
+    QCOMPARE(device.messageBar()->text(), status);
     QCOMPARE(device.pageParams().size(), 2); // shown in the page in every case
 }
 
@@ -925,7 +927,8 @@ void TestFramesBuilder::exportThenImportOnTheDevicePage()
         });
         window.findChild<QAction *>(QStringLiteral("actionImport_frames"))->trigger();
         QCOMPARE(offset->value(), -0.12);
-        QCOMPARE(window.statusBar()->currentMessage(),
+        QVERIFY(window.centralWidget()->isAncestorOf(window.device()->messageBar())); // above the editors
+        QCOMPARE(window.device()->messageBar()->text(),
                  QStringLiteral("Import %1 parameters from %2 frames, has succeeded !")
                      .arg(shownParams)
                      .arg(importedFrames));
