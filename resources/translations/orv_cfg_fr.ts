@@ -287,13 +287,13 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>Le contrôleur attend dans son chargeur d&apos;amorçage : fin de la mise à jour arrêtée.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFleet.cpp" line="58"/>
+        <location filename="../../src/cli/CliFleet.cpp" line="61"/>
         <source>--verify, --record and --keys-csv are options of device apply</source>
         <translation>--verify, --record et --keys-csv sont des options de device apply</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFleet.cpp" line="67"/>
-        <location filename="../../src/cli/CliFleet.cpp" line="78"/>
+        <location filename="../../src/cli/CliFleet.cpp" line="70"/>
+        <location filename="../../src/cli/CliFleet.cpp" line="81"/>
         <source>nothing written: %1</source>
         <translation>rien n&apos;a été écrit : %1</translation>
     </message>
@@ -926,11 +926,12 @@ sauf si une option en décide autrement.
     </message>
     <message>
         <location filename="../../src/device/ConfigFile.cpp" line="389"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="396"/>
         <source>Can&apos;t write file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;écrire le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="399"/>
+        <location filename="../../src/device/ConfigFile.cpp" line="400"/>
         <source>Save configuration to &apos;%1&apos; has succeeded !</source>
         <translation>L&apos;enregistrement de la configuration dans « %1 » a réussi !</translation>
     </message>
@@ -964,123 +965,123 @@ sauf si une option en décide autrement.
 <context>
     <name>DeviceSession</name>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="131"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="138"/>
         <source>The device is busy, try again in a moment.</source>
         <translation>L&apos;appareil est occupé, réessayez dans un instant.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="242"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="259"/>
         <source>Load configuration failed !</source>
         <translation>Échec du chargement de la configuration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="243"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="260"/>
         <source>No/Bad response from device! Please retry to load the configuration or disconnect and reconnect your device.</source>
         <translation>Réponse absente ou incorrecte de l&apos;appareil ! Veuillez recharger la configuration, ou déconnecter puis reconnecter votre appareil.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="245"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="262"/>
         <source>Load configuration from %1, has failed !</source>
         <translation>Le chargement de la configuration depuis %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="258"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="275"/>
         <source>Load configuration from %1, is uncompleted !</source>
         <translation>Le chargement de la configuration depuis %1 est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="260"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="277"/>
         <source>Load configuration from %1, has succeeded !</source>
         <translation>Le chargement de la configuration depuis %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="299"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="316"/>
         <source>Unknown parameters</source>
         <translation>Paramètres inconnus</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="305"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="322"/>
         <source>failed</source>
         <translation>échec</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="309"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="326"/>
         <source>Some parameter of the configuration as failed:</source>
         <translation>Certains paramètres de la configuration ont échoué :</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="335"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="370"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="416"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="352"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="387"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="433"/>
         <source>Apply configuration failed !</source>
         <translation>Échec de l&apos;application de la configuration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="336"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="353"/>
         <source>No/Bad response from device! Please retry to apply the configuration.</source>
         <translation>Réponse absente ou incorrecte de l&apos;appareil ! Veuillez appliquer de nouveau la configuration.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="337"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="350"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="373"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="419"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="354"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="367"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="390"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="436"/>
         <source>Apply configuration to %1, has failed !</source>
         <translation>L&apos;application de la configuration à %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="345"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="362"/>
         <source>Apply configuration to %1, has succeeded !</source>
         <translation>L&apos;application de la configuration à %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="349"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="366"/>
         <source>Apply configuration failed</source>
         <translation>Échec de l&apos;application de la configuration</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="371"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="388"/>
         <source>The configuration has not been read from the device. Reload it from the device before applying.</source>
         <translation>La configuration n&apos;a pas été lue depuis l&apos;appareil. Rechargez-la depuis l&apos;appareil avant de l&apos;appliquer.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="417"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="434"/>
         <source>Nothing was written: the configuration holds values the device can&apos;t take.</source>
         <translation>Rien n&apos;a été écrit : la configuration contient des valeurs que l&apos;appareil ne peut pas prendre.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="462"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="479"/>
         <source>Default configuration failed !</source>
         <translation>Échec de la configuration par défaut !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="462"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="479"/>
         <source>An error as occurred from restoration !</source>
         <translation>Une erreur est survenue pendant la restauration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="463"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="480"/>
         <source>Default configuration from %1, has failed !</source>
         <translation>La restauration de la configuration par défaut de %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="477"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="494"/>
         <source>Default configuration from %1, has succeeded !</source>
         <translation>La restauration de la configuration par défaut de %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="512"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="528"/>
         <source>%1 unknown parameters in all.</source>
         <translation>%1 paramètres inconnus en tout.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="514"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="660"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="530"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="676"/>
         <source>Check parameters</source>
         <translation>Vérification des paramètres</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="507"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="523"/>
         <source>Some parameters in the device are unknown in the current version of this software. There is probably a newer version available.
 Please, upgrade this software!
 
@@ -1091,17 +1092,17 @@ Veuillez mettre à jour ce logiciel !
 Liste des paramètres inconnus : </translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="661"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="677"/>
         <source>Some records of the frames are not configuration parameters of this device:</source>
         <translation>Certains enregistrements des trames ne sont pas des paramètres de configuration de cet appareil :</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="667"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="687"/>
         <source>Import %1 parameters from %2 frames, has uncompleted !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="671"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="691"/>
         <source>Import %1 parameters from %2 frames, has succeeded !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames a réussi !</translation>
     </message>
@@ -1699,6 +1700,14 @@ Redémarrer maintenant ?</translation>
     </message>
 </context>
 <context>
+    <name>MessageBar</name>
+    <message>
+        <location filename="../../src/gui/MessageBar.cpp" line="27"/>
+        <source>Dismiss</source>
+        <translation>Fermer</translation>
+    </message>
+</context>
+<context>
     <name>OrvFrame</name>
     <message>
         <location filename="../../src/frames/OrvFrame.cpp" line="276"/>
@@ -2038,13 +2047,13 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.cpp" line="106"/>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="511"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="514"/>
         <source> °C</source>
         <translation> °C</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.cpp" line="110"/>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="519"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="522"/>
         <source> A</source>
         <translation> A</translation>
     </message>
@@ -2054,37 +2063,37 @@ Redémarrer maintenant ?</translation>
         <translation> V</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="367"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="370"/>
         <source>Some loaded values can&apos;t be shown as they are: %1</source>
         <translation>Certaines valeurs chargées ne peuvent pas être affichées telles quelles : %1</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="393"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="396"/>
         <source>%1 %2 will be written as %3</source>
         <translation>%1 %2 sera écrit comme %3</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="394"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="397"/>
         <source>(empty)</source>
         <translation>(vide)</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="395"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="398"/>
         <source>(nothing)</source>
         <translation>(rien)</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="504"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="507"/>
         <source>N/A</source>
         <translation>N/D</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="514"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="517"/>
         <source>Thermocouple Disable</source>
         <translation>Thermocouple désactivé</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="522"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="525"/>
         <source> mV</source>
         <translation> mV</translation>
     </message>
@@ -2118,37 +2127,37 @@ Redémarrer maintenant ?</translation>
         <translation>Impossible d&apos;obtenir les informations de l&apos;appareil ORV. Veuillez déconnecter l&apos;ORV et réessayer.</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="404"/>
+        <location filename="../../src/device/Protocol.cpp" line="416"/>
         <source>The device return error code: Framing error !</source>
         <translation>L&apos;appareil renvoie le code d&apos;erreur : erreur de trame !</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="406"/>
+        <location filename="../../src/device/Protocol.cpp" line="418"/>
         <source>The device return error code: Unknown command !</source>
         <translation>L&apos;appareil renvoie le code d&apos;erreur : commande inconnue !</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="408"/>
+        <location filename="../../src/device/Protocol.cpp" line="420"/>
         <source>The device return error code: Unknown parameters !</source>
         <translation>L&apos;appareil renvoie le code d&apos;erreur : paramètres inconnus !</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="410"/>
+        <location filename="../../src/device/Protocol.cpp" line="422"/>
         <source>The device return error code: Can&apos;t run command !</source>
         <translation>L&apos;appareil renvoie le code d&apos;erreur : impossible d&apos;exécuter la commande !</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="412"/>
+        <location filename="../../src/device/Protocol.cpp" line="424"/>
         <source>The device return error code: Bad size or index of buffered parameter !</source>
         <translation>L&apos;appareil renvoie le code d&apos;erreur : taille ou index incorrect du paramètre en tampon !</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="414"/>
+        <location filename="../../src/device/Protocol.cpp" line="426"/>
         <source>The device return error code: Unknown error code !</source>
         <translation>L&apos;appareil renvoie le code d&apos;erreur : code d&apos;erreur inconnu !</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="420"/>
+        <location filename="../../src/device/Protocol.cpp" line="432"/>
         <source>Communication warning from device</source>
         <translation>Avertissement de communication de l&apos;appareil</translation>
     </message>
@@ -2157,7 +2166,7 @@ Redémarrer maintenant ?</translation>
     <name>Provisioning</name>
     <message>
         <location filename="../../src/device/Provisioning.cpp" line="93"/>
-        <location filename="../../src/device/Provisioning.cpp" line="174"/>
+        <location filename="../../src/device/Provisioning.cpp" line="175"/>
         <source>Unknown parameter</source>
         <translation>Paramètre inconnu</translation>
     </message>
@@ -2202,34 +2211,46 @@ Redémarrer maintenant ?</translation>
         <translation>configuration refusée, rien n&apos;a été écrit</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="164"/>
+        <location filename="../../src/device/Provisioning.cpp" line="165"/>
         <source>write failed</source>
         <translation>échec de l&apos;écriture</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="176"/>
+        <location filename="../../src/device/Provisioning.cpp" line="177"/>
         <source>failed</source>
         <translation>échec</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="180"/>
+        <location filename="../../src/device/Provisioning.cpp" line="181"/>
         <source>parameters refused</source>
         <translation>paramètres refusés</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="187"/>
+        <location filename="../../src/device/Provisioning.cpp" line="189"/>
         <source>read-back failed</source>
         <translation>échec de la relecture</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="197"/>
+        <location filename="../../src/device/Provisioning.cpp" line="199"/>
         <source>read-back differs</source>
         <translation>la relecture diffère</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="213"/>
+        <location filename="../../src/device/Provisioning.cpp" line="211"/>
+        <location filename="../../src/device/Provisioning.cpp" line="216"/>
+        <location filename="../../src/device/Provisioning.cpp" line="232"/>
         <source>keys not written</source>
         <translation>clés non écrites</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/Provisioning.cpp" line="211"/>
+        <source>the device did not tell its DevEUI again</source>
+        <translation>l&apos;appareil n&apos;a pas redonné son DevEUI</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/Provisioning.cpp" line="217"/>
+        <source>the DevEUI read again (%1) differs from the one identified (%2)</source>
+        <translation>le DevEUI relu (%1) diffère de celui identifié (%2)</translation>
     </message>
 </context>
 <context>
@@ -2959,12 +2980,12 @@ ou de créer des trames descendantes pour configurer votre appareil à distance.
         <translation>Appliquer à l&apos;ORV</translation>
     </message>
     <message>
-        <location filename="../../src/editors/WdgOrv.cpp" line="102"/>
+        <location filename="../../src/editors/WdgOrv.cpp" line="107"/>
         <source>Reading the configuration from the device...</source>
         <translation>Lecture de la configuration depuis l&apos;appareil...</translation>
     </message>
     <message>
-        <location filename="../../src/editors/WdgOrv.cpp" line="112"/>
+        <location filename="../../src/editors/WdgOrv.cpp" line="117"/>
         <source>The configuration could not be read from the device.
 Nothing shown here came from it, so nothing can be applied.
 Press &quot;Reload from ORV&quot; to read it again.</source>
@@ -2973,12 +2994,12 @@ Rien de ce qui est affiché ici n&apos;en provient, donc rien ne peut être appl
 Appuyez sur &quot;Recharger depuis l&apos;ORV&quot; pour la relire.</translation>
     </message>
     <message>
-        <location filename="../../src/editors/WdgOrv.cpp" line="153"/>
+        <location filename="../../src/editors/WdgOrv.cpp" line="158"/>
         <source>Default configuration</source>
         <translation>Configuration par défaut</translation>
     </message>
     <message>
-        <location filename="../../src/editors/WdgOrv.cpp" line="154"/>
+        <location filename="../../src/editors/WdgOrv.cpp" line="159"/>
         <source>Restore the factory defaults of the device?
 Its current configuration will be lost.</source>
         <translation>Rétablir la configuration d&apos;usine de l&apos;appareil ?

@@ -17,10 +17,13 @@ const QString kVerify = QStringLiteral("verify");
 const QString kRecord = QStringLiteral("record");
 const QString kKeysCsv = QStringLiteral("keys-csv");
 
-/// The exit code of a device that ended at step.
-int exitCode(Provisioning::Outcome::Step step)
+/// The exit code of a device: told by the cause (a device that stopped answering is "no
+/// device" at any step), then by the step where it stopped.
+int exitCode(const Provisioning::Outcome &outcome)
 {
-    switch (step) {
+    if (outcome.noAnswer)
+        return kNoDevice;
+    switch (outcome.step) {
     case Provisioning::Outcome::Done:
         return kOk;
     case Provisioning::Outcome::File:
@@ -116,7 +119,7 @@ int FleetApply::run(DeviceSession &session, const QString &file, QTextStream &ou
             if (!outcome.reason.isEmpty())
                 err << "pelm-cli: " << outcome.reason << '\n';
         }
-        return exitCode(outcome.step);
+        return exitCode(outcome);
     }
     out << Catalog::brand() << '-' << Catalog::typeName(session.orvType()) << " - "
         << ProvisioningRecord::resultText(outcome.successful);
@@ -126,7 +129,7 @@ int FleetApply::run(DeviceSession &session, const QString &file, QTextStream &ou
         out << ": " << outcome.reason;
     out << '\n';
 
-    int rc = exitCode(outcome.step);
+    int rc = exitCode(outcome);
     if (m_record.isOpen()) {
         QString why;
         if (!m_record.append(m_run.row(session, outcome), &why)) {

@@ -50,6 +50,10 @@ public:
 
     /// How long the status message of a transaction (load, apply, save...) stays in view.
     static constexpr int kStatusTimeoutMs = 3000;
+    /// The timeout of a note: a status text the user must be able to read at leisure. The
+    /// program shows it, whole, until the user dismisses it (a device page's message bar);
+    /// printed, it is a status line like any other.
+    static constexpr int kUntilDismissed = -1;
 
     /// A one-button (Ok) box.
     static Box oneButtonBox(Icon icon, const QString &title, const QString &text, QObject *parent = nullptr);

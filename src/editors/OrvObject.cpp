@@ -1,6 +1,7 @@
 #include "editors/OrvObject.h"
 
 #include "device/model/Catalog.h"
+#include "gui/MessageBar.h"
 #include "gui/OpenWindow.h"
 #include "links/Comm.h"
 
@@ -28,6 +29,7 @@ OrvObject::~OrvObject()
     m_updateTimer.stop();
     // The status bar may be shown by the main window; it goes with the device object.
     delete m_statusBar.data();
+    delete m_messageBar.data(); // hosted by the page, which may outlive the device object
 }
 
 void OrvObject::createStatusBar()
@@ -37,10 +39,16 @@ void OrvObject::createStatusBar()
     m_identityLabel = new QLabel(identityText(), m_statusBar);
     m_identityLabel->setObjectName(QStringLiteral("labelIdentity"));
     m_statusBar->addPermanentWidget(m_identityLabel);
+    m_messageBar = new MessageBar(this);
     QPointer<QStatusBar> bar = m_statusBar;
-    messages().setStatusSink([bar](const QString &text, int timeoutMs) {
-        if (bar)
+    QPointer<MessageBar> notes = m_messageBar;
+    messages().setStatusSink([bar, notes](const QString &text, int timeoutMs) {
+        if (timeoutMs == Reporter::kUntilDismissed) {
+            if (notes)
+                notes->showNote(text);
+        } else if (bar) {
             bar->showMessage(text, timeoutMs);
+        }
     });
 }
 

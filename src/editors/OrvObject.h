@@ -10,6 +10,7 @@
 #include "device/session/DeviceFactory.h"
 #include "device/session/DeviceSession.h"
 #include "device/protocol/DeviceClock.h"
+#include "gui/MessageBar.h"
 
 #include <QPointer>
 #include <QStatusBar>
@@ -30,6 +31,8 @@ public:
 
     /// The status bar with the identity line (the main window installs it as its own).
     QStatusBar *statusBar() const { return m_statusBar; }
+    /// The bar of the notes that stay until dismissed; its page shows it above the editors.
+    MessageBar *messageBar() const { return m_messageBar; }
     /// Takes the status bar back from a window that showed it (it then belongs to this object
     /// again), e.g. before the window installs another one.
     QStatusBar *takeStatusBar();
@@ -78,6 +81,7 @@ private:
 
     QPointer<QStatusBar> m_statusBar;
     QLabel *m_identityLabel = nullptr;
+    QPointer<MessageBar> m_messageBar;
     QTimer m_updateTimer;
 };
 

@@ -321,6 +321,9 @@ void OrvThermocouple::paramsToWidgets(OrvParamList &params)
     OrvParamList thresholds;
     QMap<quint8, QByteArray> loaded; // last loaded value of each edited id
     bool radioLoaded = false;
+    // The notes on the values shown before go with them.
+    if (MessageBar *notes = messageBar())
+        notes->dismiss();
 
     for (const OrvParam &p : params) {
         const quint8 id = p.id();
@@ -353,7 +356,7 @@ void OrvThermocouple::paramsToWidgets(OrvParamList &params)
     m_loadAdjustments = describeAdjustments(loaded, radioLoaded, !dataLogging.isEmpty());
     const QString note = loadNote();
     if (!note.isEmpty())
-        status(note); // kept in the transaction's outcome with what it showed
+        this->note(note); // kept in the transaction's outcome with what it showed
 }
 
 QString OrvThermocouple::loadNote() const

@@ -3,6 +3,7 @@
 #include "device/model/Catalog.h"
 #include "device/session/DeviceSession.h"
 #include "gui/GuiResources.h"
+#include "gui/MessageBar.h"
 #include "editors/OrvObject.h"
 #include "ui_WdgOrv.h"
 
@@ -46,6 +47,10 @@ void OrvFramePage::host(const Header &header, OrvObject *device)
     if (!layout)
         layout = new QVBoxLayout(header.container);
     layout->setContentsMargins(0, 0, 0, 0);
+    if (MessageBar *notes = device->messageBar()) {
+        notes->setParent(header.container);
+        layout->addWidget(notes);
+    }
     layout->addWidget(device);
     device->show();
 

@@ -31,5 +31,5 @@ int GuiReporter::box(const Box &b)
 void GuiReporter::status(const QString &text, int timeoutMs)
 {
     if (m_window)
-        m_window->statusBar()->showMessage(text, timeoutMs);
+        m_window->statusBar()->showMessage(text, timeoutMs == kUntilDismissed ? 0 : timeoutMs);
 }

@@ -275,6 +275,8 @@ QList<QByteArray> SimDevice::handleRequest(const QByteArray &request)
     }
 
     logRequest(req);
+    if (m_requestObserver)
+        m_requestObserver(req.command, req.action);
 
     auto scripted = m_scripted.find(req.command);
     if (scripted != m_scripted.end() && !scripted->isEmpty()) {

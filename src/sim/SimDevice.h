@@ -18,6 +18,7 @@
 #include "sim/SimFault.h"
 #include "sim/SimRadioModule.h"
 
+#include <functional>
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QList>
@@ -52,6 +53,13 @@ public:
 
     /// Handles one request message; returns the answer messages in order (empty: no answer).
     QList<QByteArray> handleRequest(const QByteArray &request);
+    /// Called with the command and the action (command 5; 0 for parameter writes, -1 for other
+    /// commands) of each well-formed request, before it is answered: tests look at the host's
+    /// state while an exchange runs.
+    void setRequestObserver(std::function<void(int command, int action)> observer)
+    {
+        m_requestObserver = std::move(observer);
+    }
 
     /// Whether the device is plugged in (reachable). An unplugged device answers nothing and
     /// the transport plugs report a broken link.
@@ -208,6 +216,7 @@ private:
     int m_kivType = kKivType;
     int m_kivRev = kDefaultKivRevision;
     QByteArray m_identifier;
+    std::function<void(int, int)> m_requestObserver;
     bool m_extended = false;
     int m_secondType = 12;
     int m_secondRev = 0x0110;

@@ -828,6 +828,26 @@ void TestMainFlows::pageShownOnlyWithTheDeviceValues()
 
     FirstPaintRecorder recorder(QStringLiteral("checkBox_temp"), "checked");
     qApp->installEventFilter(&recorder);
+    // While the configuration is read, the page says so and nothing that writes is enabled.
+    QStringList duringLoad;
+    dev->setRequestObserver([&](int command, int act) {
+        if (command != Protocol::kCmdParams || act != Protocol::kActLoadConfig)
+            return;
+        auto *page = qobject_cast<WdgOrv *>(m_window->centralWidget());
+        if (!page) {
+            duringLoad << "no page";
+            return;
+        }
+        duringLoad << page->stateText();
+        for (const char *name : {"pushButton_apply", "pushButton_default", "pushButton_reload"}) {
+            if (page->findChild<QPushButton *>(name)->isEnabled())
+                duringLoad << name;
+        }
+        for (const char *name : {"actionApply", "actionDefault", "actionSave", "actionImport_frames"}) {
+            if (action(name)->isEnabled())
+                duringLoad << name;
+        }
+    });
     if (ble) {
         QVERIFY(
             QMetaObject::invokeMethod(m_window.get(), "_onOrvBlePicked",
@@ -841,6 +861,8 @@ void TestMainFlows::pageShownOnlyWithTheDeviceValues()
     qApp->removeEventFilter(&recorder);
     QCOMPARE(recorder.firstValue, QVariant(true));
     QCOMPARE(dev->actionCount(4), 1);
+    dev->setRequestObserver({});
+    QCOMPARE(duringLoad, QStringList{QStringLiteral("Reading the configuration from the device...")});
 }
 
 void TestMainFlows::keysAndTerminalFromTheDevicePage()

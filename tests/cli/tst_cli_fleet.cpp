@@ -89,6 +89,13 @@ void TestCliFleet::applyAsARollOutStep_data()
     QTest::newRow("keys written") << QStringList{"--verify", "--keys-csv", "keys.csv"} << 0 << kOk << true;
     QTest::newRow("keys refused") << QStringList{"--keys-csv", "keys.csv", "--sim-refuse", "6"} << 3
                                   << kFailed + "keys not written: Can't set AppEUI" << true;
+    // Exit code told by the cause: a device gone during the keys is "no device", not "refused".
+    QTest::newRow("cable pulled during the key write")
+        << QStringList{"--keys-csv", "keys.csv", "--sim-fault", "unplug-after:1@write"} << 4
+        << kFailed +
+               "keys not written: Apply configuration failed !: No/Bad response from device! Please retry to "
+               "apply the configuration."
+        << true;
     QTest::newRow("DevEUI not listed") << QStringList{"--verify", "--keys-csv", "other-keys.csv"} << 3
                                        << kFailed + "DevEUI 70B3D5499A0C1E2F is not in the key list" << false;
     QTest::newRow("no answer to the write")

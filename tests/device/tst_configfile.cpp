@@ -490,8 +490,8 @@ void TestConfigFile::defaultResource()
 void TestConfigFile::defaultResourceInWriterLayout()
 {
     // Written again by this program at its generation date, the resource comes out unchanged.
-    QCOMPARE(QString::fromUtf8(ConfigFile::toJson(offline(), FamilyParams::thermocoupleTables(),
-                                                  defaultRecords())),
+    QCOMPARE(QString::fromUtf8(
+                 ConfigFile::toJson(offline(), FamilyParams::thermocoupleTables(), defaultRecords())),
              QString::fromUtf8(readAll(kDefaultConfig)));
 }
 
@@ -506,8 +506,7 @@ void TestConfigFile::writeLayout()
         OrvParam(40, QByteArray::fromHex("ABCD")),
     };
     const QString path = m_dir.filePath(QStringLiteral("layout.ocf"));
-    QCOMPARE(ConfigFile::write(path, offline(), FamilyParams::thermocoupleTables(), records)
-                 .presentTo(m_rep),
+    QCOMPARE(ConfigFile::write(path, offline(), FamilyParams::thermocoupleTables(), records).presentTo(m_rep),
              0);
     QCOMPARE(QString::fromUtf8(readAll(path)), QString::fromUtf8(readAll(dataFile("cfg_written.ocf"))));
     QCOMPARE(m_rep.statuses.size(), 1);
@@ -523,8 +522,8 @@ void TestConfigFile::writeKeys_data()
     // An empty key: the record is left out (no configuration parameter of the family).
     QTest::newRow("one name three times")
         << QList<int>{3, 3, 3} << QStringList{"Keep alive", "Keep alive #2", "Keep alive #3"};
-    QTest::newRow("ids the family doesn't know") << QList<int>{40, 41, 3, 43, 44}
-                                                 << QStringList{"", "", "Keep alive", "", ""};
+    QTest::newRow("ids the family doesn't know")
+        << QList<int>{40, 41, 3, 43, 44} << QStringList{"", "", "Keep alive", "", ""};
     QTest::newRow("action id, padding id and keys")
         << QList<int>{1, 0, 6, 7, 28} << QStringList{"", "", "", "", "Ble period"};
     QTest::newRow("generated key taken by an unknown id")
@@ -636,6 +635,8 @@ void TestConfigFile::failedSaveKeepsPreviousFile()
     QCOMPARE(readAll(path), previous);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("previous.ocf")});
+    // A failed save is a box the user must acknowledge, not only a passing status line.
+    QCOMPARE(m_rep.takeBox().text, QStringLiteral("Can't write file '%1'!").arg(path));
     QCOMPARE(m_rep.statusTexts(),
              QStringList{QStringLiteral("Save configuration to '%1' has failed !").arg(path)});
     QCOMPARE(m_rep.statuses.first().second, kStatusMs);

@@ -481,6 +481,16 @@ void TestProvisioning::provisionOneDevice_data()
            "the "
            "configuration."
         << QStringList{"Apply configuration failed !"} << false << false;
+    // The identification said ...1E30 (another device of the key list); asked again before the
+    // keys, the device says what it is.
+    QTest::newRow("DevEUI misread at identification")
+        << "misread" << true << false
+        << "keys not written: the DevEUI read again (70B3D5499A0C1E2F) differs from the one identified "
+           "(70B3D5499A0C1E30)"
+        << QStringList() << true << false;
+    QTest::newRow("no identification before the keys")
+        << "silent-identify" << true << false << "keys not written: the device did not tell its DevEUI again"
+        << QStringList() << true << false;
     QTest::newRow("key refused") << "refuse7" << true << false << "keys not written: Can't set AppKey"
                                  << QStringList{"Apply configuration failed"} << true << false;
 }
@@ -504,8 +514,14 @@ void TestProvisioning::provisionOneDevice()
     QVERIFY(!path.isEmpty());
     m_dev->setParam(24, QByteArray::fromHex("0A00"));
 
+    if (fault == "misread")
+        m_dev->setIdentifier(QByteArray::fromHex("70B3D5499A0C1E30"));
     std::unique_ptr<DeviceSession> session = connect();
     QVERIFY(session);
+    if (fault == "misread")
+        m_dev->setIdentifier(kDevEui);
+    else if (fault == "silent-identify")
+        m_dev->setFault(SimFault(SimFault::Silent).onAction(Protocol::kActIdentify));
     if (fault == "refuse22")
         m_dev->setRefused(22);
     else if (fault == "refuse7")
@@ -535,7 +551,8 @@ void TestProvisioning::provisionOneDevice()
     if (!configWritten && fault != "unplug")
         QCOMPARE(m_dev->requestCount(), 0); // nothing sent after a refused file
     QCOMPARE(m_dev->appKey() == kAppKey && m_dev->appEui() == kAppEui, keysWritten);
-    QCOMPARE(run.provisioned().contains(kDevEui), successful);
+    QVERIFY(m_dev->appKey() != kOtherAppKey && m_dev->appEui() != kOtherAppEui);
+    QCOMPARE(run.provisioned().contains(session->identifier()), successful);
     QCOMPARE(
         outcome.configSha256,
         QString::fromLatin1(QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256).toHex()));

@@ -296,7 +296,9 @@ void TestOrvPages::hostsDevice()
     auto *layout = qobject_cast<QVBoxLayout *>(f.container()->layout());
     QVERIFY(layout);
     QCOMPARE(layout->contentsMargins(), QMargins(0, 0, 0, 0));
-    QCOMPARE(layout->indexOf(device), 0);
+    // The device's notes above its editors.
+    QCOMPARE(layout->indexOf(device->messageBar()), 0);
+    QCOMPARE(layout->indexOf(device), 1);
 
     QCOMPARE(f.label("label_DeviceName")->text(), QStringLiteral("Pelm-PTC-CT"));
     QCOMPARE(f.label("label_DeviceDescription")->text(),
@@ -321,7 +323,8 @@ void TestOrvPages::reusesContainerLayout()
     f.setDevice(device);
     QCOMPARE(f.container()->layout(), existing);
     QCOMPARE(existing->contentsMargins(), QMargins(0, 0, 0, 0));
-    QCOMPARE(existing->indexOf(device), 0);
+    QCOMPARE(existing->indexOf(device->messageBar()), 0);
+    QCOMPARE(existing->indexOf(device), 1);
 }
 
 void TestOrvPages::secondDeviceIgnored_data()
@@ -366,7 +369,7 @@ void TestOrvPages::secondDeviceIgnored()
     QCOMPARE(hosted(), first);
     QCOMPARE(first->parentWidget(), container);
     QVERIFY(second->parentWidget() == nullptr);
-    QCOMPARE(container->layout()->count(), 1);
+    QCOMPARE(container->layout()->count(), 2); // the first device and its message bar
     QCOMPARE(page->findChild<QLabel *>(QStringLiteral("label_DeviceName"))->text(),
              QStringLiteral("Pelm-PTC-CT"));
     QCOMPARE(page->findChild<QLabel *>(QStringLiteral("label_DeviceTech"))->text(), kTechnology);

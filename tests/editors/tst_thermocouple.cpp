@@ -32,6 +32,8 @@
 #include <QToolBox>
 #include <QtTest>
 
+#include <QToolButton>
+
 #include <functional>
 #include <memory>
 
@@ -782,7 +784,8 @@ void TestThermocouple::defaultConfigSurvivesSave()
     OrvParamList defaults;
     OrvParamList saved;
     QCOMPARE(ConfigFile::read(OrvList::instance().defaultConfig(kOrvType, kOrvRev, kKivType), true, identity,
-                              defaults).presentTo(m_rep),
+                              defaults)
+                 .presentTo(m_rep),
              12);
     QVERIFY(ConfigFile::read(file, false, identity, saved).presentTo(m_rep) > 12);
     for (const OrvParam &d : defaults) {
@@ -830,7 +833,14 @@ void TestThermocouple::loadAdjustmentsShown()
     auto page = offline();
     load(*page, items);
     QCOMPARE(page->loadAdjustments(), notes);
-    QCOMPARE(page->statusBar()->currentMessage(), kAdjustedPrefix + notes.join(QStringLiteral("; ")));
+    // Whole, in the message bar, until dismissed.
+    MessageBar *bar = page->messageBar();
+    QCOMPARE(bar->text(), kAdjustedPrefix + notes.join(QStringLiteral("; ")));
+    load(*page, items); // the same note again is not repeated
+    QCOMPARE(bar->text(), kAdjustedPrefix + notes.join(QStringLiteral("; ")));
+    bar->findChild<QToolButton *>(QStringLiteral("messageBarClose"))->click();
+    QCOMPARE(bar->text(), QString());
+    QVERIFY(bar->isHidden());
 }
 
 void TestThermocouple::editorNotesShown()
@@ -844,7 +854,7 @@ void TestThermocouple::editorNotesShown()
         QStringLiteral("Tempreature threshold C832000032000000 will be written as %1 (%2)")
             .arg(Hex::upper(temp->toConfig(100)), temp->adjustments());
     QCOMPARE(page->loadAdjustments(), QStringList{thresholdNote});
-    QCOMPARE(page->statusBar()->currentMessage(), kAdjustedPrefix + thresholdNote);
+    QCOMPARE(page->messageBar()->text(), kAdjustedPrefix + thresholdNote);
 
     // Sigfox allows a statement at most every 10 minutes.
     load(*page, {"5:00", "20:000100"});
@@ -868,6 +878,7 @@ void TestThermocouple::cleanLoadShowsNoAdjustment()
     load(*page, {"59:01", "31:02", "58:01", "24:0a00"});
     QCOMPARE(page->loadAdjustments(), QStringList());
     QCOMPARE(page->statusBar()->currentMessage(), QString());
+    QCOMPARE(page->messageBar()->text(), QString()); // the note went with the values it was about
 }
 
 void TestThermocouple::restoredDefaultsKeepTheNote()
@@ -881,7 +892,8 @@ void TestThermocouple::restoredDefaultsKeepTheNote()
     const QString note = QStringLiteral("Couple Spire/Resistance 07 will be written as 00");
     QCOMPARE(page->loadAdjustments(), QStringList{note});
     QCOMPARE(page->statusBar()->currentMessage(),
-             QStringLiteral("Default configuration from Pelm, has succeeded ! ") + kAdjustedPrefix + note);
+             QStringLiteral("Default configuration from Pelm, has succeeded !"));
+    QCOMPARE(page->messageBar()->text(), kAdjustedPrefix + note);
 
     // Restored values shown as they are: the success alone.
     m_dev->setDefaultParam(FamilyParams::ParamSpireResistance, hex("02"));
@@ -889,6 +901,7 @@ void TestThermocouple::restoredDefaultsKeepTheNote()
     QCOMPARE(page->loadAdjustments(), QStringList());
     QCOMPARE(page->statusBar()->currentMessage(),
              QStringLiteral("Default configuration from Pelm, has succeeded !"));
+    QCOMPARE(page->messageBar()->text(), QString());
 }
 
 // --- rules between editors -------------------------------------------------------------------

@@ -809,8 +809,10 @@ void TestFramesBuilder::deviceImportMergesIntoThePage()
     });
     DeviceTools::importFrames(device);
     QCOMPARE(describe(device.pageParams()), (QStringList{"3:02", "22@0:8813000032000000"}));
-    QCOMPARE(device.statusBar()->currentMessage(),
+    // The result stays in the page's message bar until dismissed, not in a passing status line.
+    QCOMPARE(device.messageBar()->text(),
              QStringLiteral("Import 2 parameters from 2 frames, has succeeded !"));
+    QCOMPARE(device.statusBar()->currentMessage(), QString());
 }
 
 void TestFramesBuilder::deviceImportCancelledChangesNothing()
@@ -847,7 +849,7 @@ void TestFramesBuilder::deviceImportWithUnknownParameter()
     QCOMPARE(box.title, QStringLiteral("Check parameters"));
     QVERIFY(box.text.endsWith(QStringLiteral("List of the unknown parameters : 47")));
     // The unknown parameter is named, then left out: the page gets the one it knows.
-    QCOMPARE(device.statusBar()->currentMessage(),
+    QCOMPARE(device.messageBar()->text(),
              QStringLiteral("Import 1 parameters from 1 frames, has uncompleted !"));
 }
 
@@ -878,7 +880,7 @@ void TestFramesBuilder::deviceImportWithMissingChunks()
         dialog->accept();
     });
     DeviceTools::importFrames(device);
-    QCOMPARE(device.statusBar()->currentMessage(), status);
+    QCOMPARE(device.messageBar()->text(), status);
     QCOMPARE(device.pageParams().size(), 2); // shown in the page in every case
 }
 
@@ -926,7 +928,8 @@ void TestFramesBuilder::exportThenImportOnTheDevicePage()
         });
         window.findChild<QAction *>(QStringLiteral("actionImport_frames"))->trigger();
         QCOMPARE(offset->value(), -0.12);
-        QCOMPARE(window.statusBar()->currentMessage(),
+        QVERIFY(window.centralWidget()->isAncestorOf(window.device()->messageBar())); // above the editors
+        QCOMPARE(window.device()->messageBar()->text(),
                  QStringLiteral("Import %1 parameters from %2 frames, has succeeded !")
                      .arg(shownParams)
                      .arg(importedFrames));

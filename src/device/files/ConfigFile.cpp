@@ -393,6 +393,7 @@ Reported<int> write(const QString &path, const DeviceIdentity &device, const Par
     const QByteArray doc = toJson(device, tables, params);
     if (file.write(doc) != doc.size() || !file.flush() || !file.commit()) {
         file.cancelWriting();
+        r.outcome.critical(fileErrorTitle(), tr("Can't write file '%1'!").arg(path));
         r.outcome.status(failedText, kStatusTimeoutMs);
         return r;
     }

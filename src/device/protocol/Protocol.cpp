@@ -342,6 +342,18 @@ bool Protocol::identify(DeviceInfo *info, bool showErrors)
     return info->identified();
 }
 
+bool Protocol::readIdentifier(QByteArray *identifier)
+{
+    identifier->clear();
+    if (!m_comm)
+        return false;
+    DeviceInfo found;
+    if (!decodeIdentification(runAction(kActIdentify, QByteArray(), kIdentifyTimeoutMs, false), &found))
+        return false;
+    *identifier = found.identifier;
+    return true;
+}
+
 int Protocol::bootloaderTag(quint8 tag)
 {
     return tagValue(bootloaderCaps(), tag);

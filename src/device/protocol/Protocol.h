@@ -149,6 +149,11 @@ public:
     /// (revisions stay -1 on failure). Returns info->identified().
     bool identify(DeviceInfo *info, bool showErrors);
 
+    /// Reads the identification record once more (no buffer size, no version word, no box) and
+    /// returns the DevEUI it carries in *identifier (empty when all 0xFF). False when the device
+    /// gave no valid identification.
+    bool readIdentifier(QByteArray *identifier);
+
     /// Decodes an identification record into info; false when it is shorter than 6 bytes.
     static bool decodeIdentification(const QByteArray &record, DeviceInfo *info);
 

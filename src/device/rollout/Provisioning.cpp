@@ -161,6 +161,7 @@ Outcome Run::run(DeviceSession &session)
     outcome.written = true;
     if (session.writeConfiguration(written) != 0) {
         outcome.step = Outcome::Write;
+        outcome.noAnswer = true;
         outcome.reason = stageReason(tr("write failed"), boxes());
         return outcome;
     }
@@ -184,6 +185,7 @@ Outcome Run::run(DeviceSession &session)
     if (m_verify) {
         if (session.load(Protocol::kLoadTimeoutMs) < 0) {
             outcome.step = Outcome::ReadBack;
+            outcome.noAnswer = true;
             outcome.reason = stageReason(tr("read-back failed"), boxes());
             return outcome;
         }
@@ -200,10 +202,28 @@ Outcome Run::run(DeviceSession &session)
     }
 
     if (withKeys) {
+        // The keys were chosen by the DevEUI read at identification: one corrupted read must
+        // not give this device another one's keys, so the device is asked again first.
+        QByteArray again;
+        if (!session.rereadIdentifier(&again)) {
+            outcome.step = Outcome::Keys;
+            outcome.noAnswer = true;
+            outcome.reason =
+                stageReason(tr("keys not written"), tr("the device did not tell its DevEUI again"));
+            return outcome;
+        }
+        if (again != devEui) {
+            outcome.step = Outcome::Keys;
+            outcome.reason = stageReason(tr("keys not written"),
+                                         tr("the DevEUI read again (%1) differs from the one identified (%2)")
+                                             .arg(devEuiText(again), devEuiText(devEui)));
+            return outcome;
+        }
         const LoRaWanKeys::Keys keys = m_keys.keys(devEui);
         const LoRaWanKeys::WriteResult result = LoRaWanKeys::write(session, keys.appEui, keys.appKey);
         if (result.outcome != LoRaWanKeys::WriteResult::Accepted) {
             outcome.step = Outcome::Keys;
+            outcome.noAnswer = result.outcome == LoRaWanKeys::WriteResult::NoAnswer;
             QStringList why;
             for (const LoRaWanKeys::KeyResult &k : result.keys) {
                 if (k.refused)

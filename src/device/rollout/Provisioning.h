@@ -58,6 +58,9 @@ struct Outcome
     bool repeated = false;
     /// The configuration was sent to the device (its file was accepted).
     bool written = false;
+    /// The step failed because the device gave no valid answer (gone, silent, garbled), not
+    /// because it refused something.
+    bool noAnswer = false;
     /// SHA-256 of the configuration file as it was read for this device.
     QString configSha256;
 };

@@ -121,6 +121,13 @@ void DeviceSession::status(const QString &text)
     report(o);
 }
 
+void DeviceSession::note(const QString &text)
+{
+    Outcome o;
+    o.status(text, Reporter::kUntilDismissed);
+    report(o);
+}
+
 void DeviceSession::beginOutcome()
 {
     m_last = Outcome();
@@ -207,6 +214,16 @@ bool DeviceSession::identify(bool showErrors)
     const bool ok = m_protocol.identify(&found, showErrors);
     m_info = found;
     return log.ok(ok);
+}
+
+bool DeviceSession::rereadIdentifier(QByteArray *identifier)
+{
+    TransactionLog log("reread identifier");
+    identifier->clear();
+    DeviceBusyGuard guard;
+    if (!guard.acquired() || !m_transport)
+        return log.ok(false);
+    return log.ok(m_protocol.readIdentifier(identifier));
 }
 
 void DeviceSession::addParam(quint8 id, const QByteArray &value)
@@ -381,8 +398,8 @@ int DeviceSession::applyToDevice()
     OrvParamList wanted;
     for (const OrvParam &p : FamilyModel::wholeRecords(records)) {
         const auto held = m_deviceValues.constFind(p.id());
-        if (FamilyModel::role(p.id(), kivType()) == FamilyModel::Role::Kept && held != m_deviceValues.constEnd() &&
-            held.value() == p.data())
+        if (FamilyModel::role(p.id(), kivType()) == FamilyModel::Role::Kept &&
+            held != m_deviceValues.constEnd() && held.value() == p.data())
             continue;
         wanted.append(p);
     }
@@ -472,11 +489,10 @@ int DeviceSession::restoreDefaults()
     // (box and status) stands: "succeeded" would hide that the page does not show them.
     if (loaded < 0)
         return -1;
-    // The page's note on values it can't show as they are stays in view with the success: the
-    // next apply writes what the note says.
+    // The page's note on values it can't show as they are stays in its message bar: the next
+    // apply writes what the note says.
     const QString succeeded = tr("Default configuration from %1, has succeeded !").arg(Catalog::brand());
-    const QString note = loadNote();
-    status(note.isEmpty() ? succeeded : succeeded + QLatin1Char(' ') + note);
+    status(succeeded);
     return log.result(0);
 }
 
@@ -560,7 +576,8 @@ int DeviceSession::readConfigRecords(const QString &path, OrvParamList *records,
     DeviceBusyGuard guard;
     if (refusedBusy(guard))
         return -1;
-    const Reported<int> read = ConfigFile::read(path, false, identity(), *records, otherModuleQuestion(), leftOut);
+    const Reported<int> read =
+        ConfigFile::read(path, false, identity(), *records, otherModuleQuestion(), leftOut);
     report(read.outcome);
     return read.value;
 }
@@ -663,15 +680,14 @@ int DeviceSession::importFrames(const OrvFrameList &frames)
         report(o);
         unknown += lines.size();
     }
-    if (unknown > 0 || incompleteBuffers(m_params, m_tables) > 0)
-        status(tr("Import %1 parameters from %2 frames, has uncompleted !")
-                   .arg(m_params.size())
-                   .arg(frames.size()));
-    else if (!m_params.isEmpty())
-        status(tr("Import %1 parameters from %2 frames, has succeeded !")
-                   .arg(m_params.size())
-                   .arg(frames.size()));
+    // The result stays in view: the editors are shown first (they put their own notes first).
+    const bool complete = unknown == 0 && incompleteBuffers(m_params, m_tables) == 0;
+    const int imported = m_params.size();
     paramsToWidgets(m_params);
+    if (!complete)
+        note(tr("Import %1 parameters from %2 frames, has uncompleted !").arg(imported).arg(frames.size()));
+    else if (imported > 0)
+        note(tr("Import %1 parameters from %2 frames, has succeeded !").arg(imported).arg(frames.size()));
     return m_params.size();
 }
 

@@ -148,6 +148,10 @@ public:
     /// version word) and takes the result as the session's identity. False when busy or when
     /// identification failed (revisions then -1).
     bool identify(bool showErrors);
+    /// Reads the device's DevEUI once more, without changing the session's identity (the key
+    /// flow checks that the device is still the one identified). False when busy or when the
+    /// device gave no valid identification.
+    bool rereadIdentifier(QByteArray *identifier);
 
     // --- parameters ----------------------------------------------------------------------
     OrvParamList &params() { return m_params; }
@@ -270,6 +274,8 @@ protected:
     /// Shows the records a file read gave (n of them, or the read's failure value).
     int fileRead(int n, const QString &label);
     void status(const QString &text);
+    /// A note shown until dismissed (see Reporter::kUntilDismissed), kept in the outcome too.
+    void note(const QString &text);
     /// The file reader's question about another module type: recorded, then decided.
     ConfigFile::ConfirmOtherModule otherModuleQuestion();
     /// Whether guard was not acquired; then the busy device is reported (a user's request).
