@@ -30,6 +30,19 @@
     </message>
 </context>
 <context>
+    <name>BackupStore</name>
+    <message>
+        <location filename="../../src/device/BackupStore.cpp" line="93"/>
+        <source>Can&apos;t create the backup folder &apos;%1&apos;.</source>
+        <translation>Impossible de créer le dossier des sauvegardes « %1 ».</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/BackupStore.cpp" line="114"/>
+        <source>Can&apos;t write the backup &apos;%1&apos;.</source>
+        <translation>Impossible d&apos;écrire la sauvegarde « %1 ».</translation>
+    </message>
+</context>
+<context>
     <name>Ble</name>
     <message>
         <location filename="../../src/links/Ble.cpp" line="98"/>
@@ -134,7 +147,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>aucune commande donnée</translation>
     </message>
     <message>
-        <location filename="../../src/cli/Cli.cpp" line="60"/>
+        <location filename="../../src/cli/Cli.cpp" line="62"/>
         <source>unknown command &apos;%1&apos;</source>
         <translation>commande inconnue &apos;%1&apos;</translation>
     </message>
@@ -162,34 +175,34 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>Aucun appareil pris en charge n&apos;a répondu en USB.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="277"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="278"/>
         <source>-o is an option of device read</source>
         <translation>-o est une option de device read</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="280"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="281"/>
         <source>--once is an option of device watch</source>
         <translation>--once est une option de device watch</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="282"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="283"/>
         <location filename="../../src/cli/CliFirmware.cpp" line="251"/>
         <source>--sim-schedule is an option of device watch</source>
         <translation>--sim-schedule est une option de device watch</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="284"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="285"/>
         <source>device watch watches USB only</source>
         <translation>device watch ne surveille que l&apos;USB</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="291"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="292"/>
         <location filename="../../src/cli/CliFirmware.cpp" line="257"/>
         <source>the --sim-* options need --simulate</source>
         <translation>les options --sim-* demandent --simulate</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="360"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="378"/>
         <source>unknown command &apos;device %1&apos;</source>
         <translation>commande inconnue &apos;device %1&apos;</translation>
     </message>
@@ -292,6 +305,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>--verify, --record et --keys-csv sont des options de device apply</translation>
     </message>
     <message>
+        <location filename="../../src/cli/CliDevice.cpp" line="331"/>
         <location filename="../../src/cli/CliFleet.cpp" line="67"/>
         <location filename="../../src/cli/CliFleet.cpp" line="78"/>
         <source>nothing written: %1</source>
@@ -337,6 +351,27 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <location filename="../../src/cli/CliSimulation.cpp" line="211"/>
         <source>unknown %1 item &apos;%2&apos;</source>
         <translation>élément inconnu pour %1 : &apos;%2&apos;</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDiff.cpp" line="55"/>
+        <source>file diff needs exactly two files A.ocf B.ocf</source>
+        <translation>file diff demande exactement deux fichiers A.ocf B.ocf</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDiff.cpp" line="73"/>
+        <location filename="../../src/cli/CliDiff.cpp" line="85"/>
+        <source>the device gave no configuration</source>
+        <translation>l&apos;appareil n&apos;a donné aucune configuration</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDiff.cpp" line="95"/>
+        <source>(unreadable)</source>
+        <translation>(illisible)</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDiff.cpp" line="105"/>
+        <source>no backup of this device in %1</source>
+        <translation>aucune sauvegarde de cet appareil dans %1</translation>
     </message>
 </context>
 <context>
@@ -813,6 +848,69 @@ sauf si une option en décide autrement.
     </message>
 </context>
 <context>
+    <name>ConfigDiff</name>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="145"/>
+        <source>(empty)</source>
+        <translation>(vide)</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="184"/>
+        <source>the module&apos;s own class</source>
+        <translation>la classe propre au module</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="194"/>
+        <source>high</source>
+        <translation>haut</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="195"/>
+        <source>low</source>
+        <translation>bas</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="196"/>
+        <source>hysteresis</source>
+        <translation>hystérésis</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="197"/>
+        <source>duration</source>
+        <translation>durée</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="198"/>
+        <source>fast TX period</source>
+        <translation>période d&apos;émission rapide</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="209"/>
+        <source>number of samples</source>
+        <translation>nombre d&apos;échantillons</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="210"/>
+        <source>depth of historic</source>
+        <translation>profondeur de l&apos;historique</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="211"/>
+        <source>statement period</source>
+        <translation>période de relevé</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="281"/>
+        <source>(none)</source>
+        <translation>(aucune)</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="375"/>
+        <source>No parameter differs.</source>
+        <translation>Aucun paramètre ne diffère.</translation>
+    </message>
+</context>
+<context>
     <name>ConfigFile</name>
     <message>
         <location filename="../../src/device/ConfigFile.cpp" line="74"/>
@@ -965,6 +1063,7 @@ sauf si une option en décide autrement.
     <name>DeviceSession</name>
     <message>
         <location filename="../../src/device/DeviceSession.cpp" line="131"/>
+        <location filename="../../src/device/DeviceSessionBackup.cpp" line="69"/>
         <source>The device is busy, try again in a moment.</source>
         <translation>L&apos;appareil est occupé, réessayez dans un instant.</translation>
     </message>
@@ -1011,12 +1110,14 @@ sauf si une option en décide autrement.
     <message>
         <location filename="../../src/device/DeviceSession.cpp" line="335"/>
         <location filename="../../src/device/DeviceSession.cpp" line="370"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="416"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="417"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="428"/>
         <source>Apply configuration failed !</source>
         <translation>Échec de l&apos;application de la configuration !</translation>
     </message>
     <message>
         <location filename="../../src/device/DeviceSession.cpp" line="336"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="429"/>
         <source>No/Bad response from device! Please retry to apply the configuration.</source>
         <translation>Réponse absente ou incorrecte de l&apos;appareil ! Veuillez appliquer de nouveau la configuration.</translation>
     </message>
@@ -1024,7 +1125,8 @@ sauf si une option en décide autrement.
         <location filename="../../src/device/DeviceSession.cpp" line="337"/>
         <location filename="../../src/device/DeviceSession.cpp" line="350"/>
         <location filename="../../src/device/DeviceSession.cpp" line="373"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="419"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="420"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="430"/>
         <source>Apply configuration to %1, has failed !</source>
         <translation>L&apos;application de la configuration à %1 a échoué !</translation>
     </message>
@@ -1044,43 +1146,46 @@ sauf si une option en décide autrement.
         <translation>La configuration n&apos;a pas été lue depuis l&apos;appareil. Rechargez-la depuis l&apos;appareil avant de l&apos;appliquer.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="417"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="418"/>
         <source>Nothing was written: the configuration holds values the device can&apos;t take.</source>
         <translation>Rien n&apos;a été écrit : la configuration contient des valeurs que l&apos;appareil ne peut pas prendre.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="462"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="473"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="484"/>
         <source>Default configuration failed !</source>
         <translation>Échec de la configuration par défaut !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="462"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="473"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="484"/>
         <source>An error as occurred from restoration !</source>
         <translation>Une erreur est survenue pendant la restauration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="463"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="474"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="485"/>
         <source>Default configuration from %1, has failed !</source>
         <translation>La restauration de la configuration par défaut de %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="477"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="499"/>
         <source>Default configuration from %1, has succeeded !</source>
         <translation>La restauration de la configuration par défaut de %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="512"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="534"/>
         <source>%1 unknown parameters in all.</source>
         <translation>%1 paramètres inconnus en tout.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="514"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="660"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="536"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="682"/>
         <source>Check parameters</source>
         <translation>Vérification des paramètres</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="507"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="529"/>
         <source>Some parameters in the device are unknown in the current version of this software. There is probably a newer version available.
 Please, upgrade this software!
 
@@ -1091,19 +1196,56 @@ Veuillez mettre à jour ce logiciel !
 Liste des paramètres inconnus : </translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="661"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="683"/>
         <source>Some records of the frames are not configuration parameters of this device:</source>
         <translation>Certains enregistrements des trames ne sont pas des paramètres de configuration de cet appareil :</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="667"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="689"/>
         <source>Import %1 parameters from %2 frames, has uncompleted !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="671"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="693"/>
         <source>Import %1 parameters from %2 frames, has succeeded !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames a réussi !</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/DeviceSessionBackup.cpp" line="75"/>
+        <location filename="../../src/device/DeviceSessionBackup.cpp" line="118"/>
+        <source>The device&apos;s configuration could not be read.</source>
+        <translation>La configuration de l&apos;appareil n&apos;a pas pu être lue.</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/DeviceSessionBackup.cpp" line="98"/>
+        <source>The device already holds these values: nothing was written.</source>
+        <translation>L&apos;appareil a déjà ces valeurs : rien n&apos;a été écrit.</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/DeviceSessionBackup.cpp" line="103"/>
+        <source>Nothing was written.</source>
+        <translation>Rien n&apos;a été écrit.</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/DeviceSessionBackup.cpp" line="131"/>
+        <source>Backup failed</source>
+        <translation>Échec de la sauvegarde</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/DeviceSessionBackup.cpp" line="132"/>
+        <source>The device&apos;s configuration could not be saved before writing:
+%1
+
+Write without a backup?</source>
+        <translation>La configuration de l&apos;appareil n&apos;a pas pu être sauvegardée avant l&apos;écriture :
+%1
+
+Écrire sans sauvegarde ?</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/DeviceSessionBackup.cpp" line="143"/>
+        <source>Nothing was written: the backup could not be saved.</source>
+        <translation>Rien n&apos;a été écrit : la sauvegarde n&apos;a pas pu être enregistrée.</translation>
     </message>
 </context>
 <context>
@@ -1735,11 +1877,13 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="83"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="42"/>
         <source>LoRaWAN + BLE</source>
         <translation>LoRaWAN + BLE</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="88"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="43"/>
         <source>LoRaWAN only</source>
         <translation>LoRaWAN seul</translation>
     </message>
@@ -1751,11 +1895,13 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="104"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="40"/>
         <source>Disable</source>
         <translation>Désactivé</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="109"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="41"/>
         <source>Enable</source>
         <translation>Activé</translation>
     </message>
@@ -1824,26 +1970,31 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="358"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="46"/>
         <source>1000 Spires / 15 Ohms</source>
         <translation>1000 spires / 15 ohms</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="363"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="47"/>
         <source>580 Spires / 7.5 Ohms</source>
         <translation>580 spires / 7,5 ohms</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="368"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="48"/>
         <source>580 Spires / 8.66 Ohms</source>
         <translation>580 spires / 8,66 ohms</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="373"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="49"/>
         <source>1000 Spires / 8.66 Ohms</source>
         <translation>1000 spires / 8,66 ohms</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="378"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="50"/>
         <source>1000 Spires / 0.5 Ohm</source>
         <translation>1000 spires / 0,5 ohm</translation>
     </message>
@@ -2037,18 +2188,21 @@ Redémarrer maintenant ?</translation>
         <translation>Technologie radio incorrecte</translation>
     </message>
     <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="37"/>
         <location filename="../../src/editors/OrvThermocouple.cpp" line="106"/>
         <location filename="../../src/editors/OrvThermocouple.cpp" line="511"/>
         <source> °C</source>
         <translation> °C</translation>
     </message>
     <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="38"/>
         <location filename="../../src/editors/OrvThermocouple.cpp" line="110"/>
         <location filename="../../src/editors/OrvThermocouple.cpp" line="519"/>
         <source> A</source>
         <translation> A</translation>
     </message>
     <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="39"/>
         <location filename="../../src/editors/OrvThermocouple.cpp" line="114"/>
         <source> V</source>
         <translation> V</translation>
@@ -2157,7 +2311,7 @@ Redémarrer maintenant ?</translation>
     <name>Provisioning</name>
     <message>
         <location filename="../../src/device/Provisioning.cpp" line="93"/>
-        <location filename="../../src/device/Provisioning.cpp" line="174"/>
+        <location filename="../../src/device/Provisioning.cpp" line="177"/>
         <source>Unknown parameter</source>
         <translation>Paramètre inconnu</translation>
     </message>
@@ -2202,34 +2356,49 @@ Redémarrer maintenant ?</translation>
         <translation>configuration refusée, rien n&apos;a été écrit</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="164"/>
+        <location filename="../../src/device/Provisioning.cpp" line="165"/>
+        <source>backup failed, nothing written</source>
+        <translation>échec de la sauvegarde, rien n&apos;a été écrit</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/Provisioning.cpp" line="166"/>
         <source>write failed</source>
         <translation>échec de l&apos;écriture</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="176"/>
+        <location filename="../../src/device/Provisioning.cpp" line="179"/>
         <source>failed</source>
         <translation>échec</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="180"/>
+        <location filename="../../src/device/Provisioning.cpp" line="183"/>
         <source>parameters refused</source>
         <translation>paramètres refusés</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="187"/>
+        <location filename="../../src/device/Provisioning.cpp" line="190"/>
         <source>read-back failed</source>
         <translation>échec de la relecture</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="197"/>
+        <location filename="../../src/device/Provisioning.cpp" line="200"/>
         <source>read-back differs</source>
         <translation>la relecture diffère</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="213"/>
+        <location filename="../../src/device/Provisioning.cpp" line="216"/>
         <source>keys not written</source>
         <translation>clés non écrites</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/Provisioning.cpp" line="224"/>
+        <source>nothing changed</source>
+        <translation>rien n&apos;a changé</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/Provisioning.cpp" line="225"/>
+        <source>changed: %1</source>
+        <translation>modifié : %1</translation>
     </message>
 </context>
 <context>
@@ -2537,11 +2706,13 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/editors/WdgDataLoggingCfg.ui" line="49"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="59"/>
         <source> H</source>
         <translation> h</translation>
     </message>
     <message>
         <location filename="../../src/editors/WdgDataLoggingCfg.ui" line="62"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="60"/>
         <source> Min</source>
         <translation> min</translation>
     </message>
@@ -3118,6 +3289,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Mode compatible répéteur FSK/Sigfox</translation>
     </message>
     <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="54"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="129"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="146"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="153"/>
@@ -3128,6 +3300,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Sigfox</translation>
     </message>
     <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="55"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="135"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="152"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="206"/>
@@ -3151,6 +3324,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Mode compatible répéteur Lora/LoRaWAN</translation>
     </message>
     <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="52"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="166"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="239"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="301"/>
@@ -3158,6 +3332,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Classe A</translation>
     </message>
     <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="53"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="168"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="241"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="303"/>
@@ -3299,6 +3474,7 @@ Sa configuration actuelle sera perdue.</translation>
     </message>
     <message>
         <location filename="../../src/editors/WdgThresholdCfg.ui" line="105"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="56"/>
         <location filename="../../src/editors/WdgThresholdCfg.cpp" line="260"/>
         <source> s</source>
         <translation> s</translation>
@@ -3311,6 +3487,7 @@ Sa configuration actuelle sera perdue.</translation>
     </message>
     <message>
         <location filename="../../src/editors/WdgThresholdCfg.ui" line="144"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="57"/>
         <location filename="../../src/editors/WdgThresholdCfg.cpp" line="261"/>
         <source> min</source>
         <translation> min</translation>
@@ -3342,6 +3519,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Seuil bas</translation>
     </message>
     <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="58"/>
         <location filename="../../src/editors/WdgThresholdCfg.cpp" line="252"/>
         <source>off</source>
         <translation>désactivé</translation>

@@ -161,7 +161,10 @@ Outcome Run::run(DeviceSession &session)
     outcome.written = true;
     if (session.writeConfiguration(written) != 0) {
         outcome.step = Outcome::Write;
-        outcome.reason = stageReason(tr("write failed"), boxes());
+        outcome.reason = stageReason(session.lastWriteStop() == DeviceSession::WriteStop::BackupFailed
+                                         ? tr("backup failed, nothing written")
+                                         : tr("write failed"),
+                                     boxes());
         return outcome;
     }
     QStringList refused;
@@ -215,7 +218,12 @@ Outcome Run::run(DeviceSession &session)
         }
     }
     outcome.successful = true;
-    outcome.reason = leftOutNote;
+    // The log line and the record say what the write changed on this device.
+    outcome.changes = session.lastChanges();
+    const QString changed = outcome.changes.isEmpty()
+                                ? tr("nothing changed")
+                                : tr("changed: %1").arg(ConfigDiff::summary(outcome.changes));
+    outcome.reason = leftOutNote.isEmpty() ? changed : leftOutNote + kReasonSeparator + changed;
     return outcome;
 }
 

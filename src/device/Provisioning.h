@@ -58,6 +58,8 @@ struct Outcome
     bool repeated = false;
     /// The configuration was sent to the device (its file was accepted).
     bool written = false;
+    /// What the write changed on the device (compared before writing).
+    ConfigDiff::Rows changes;
     /// SHA-256 of the configuration file as it was read for this device.
     QString configSha256;
 };
