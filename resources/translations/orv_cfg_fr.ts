@@ -353,23 +353,23 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>élément inconnu pour %1 : &apos;%2&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDiff.cpp" line="55"/>
+        <location filename="../../src/cli/CliDiff.cpp" line="56"/>
         <source>file diff needs exactly two files A.ocf B.ocf</source>
         <translation>file diff demande exactement deux fichiers A.ocf B.ocf</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDiff.cpp" line="73"/>
-        <location filename="../../src/cli/CliDiff.cpp" line="85"/>
+        <location filename="../../src/cli/CliDiff.cpp" line="74"/>
+        <location filename="../../src/cli/CliDiff.cpp" line="86"/>
         <source>the device gave no configuration</source>
         <translation>l&apos;appareil n&apos;a donné aucune configuration</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDiff.cpp" line="95"/>
+        <location filename="../../src/cli/CliDiff.cpp" line="96"/>
         <source>(unreadable)</source>
         <translation>(illisible)</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDiff.cpp" line="105"/>
+        <location filename="../../src/cli/CliDiff.cpp" line="106"/>
         <source>no backup of this device in %1</source>
         <translation>aucune sauvegarde de cet appareil dans %1</translation>
     </message>
@@ -850,64 +850,84 @@ sauf si une option en décide autrement.
 <context>
     <name>ConfigDiff</name>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="145"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="146"/>
         <source>(empty)</source>
         <translation>(vide)</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="184"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="186"/>
         <source>the module&apos;s own class</source>
         <translation>la classe propre au module</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="194"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="196"/>
         <source>high</source>
         <translation>haut</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="195"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="197"/>
         <source>low</source>
         <translation>bas</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="196"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="198"/>
         <source>hysteresis</source>
         <translation>hystérésis</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="197"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="199"/>
         <source>duration</source>
         <translation>durée</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="198"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="200"/>
         <source>fast TX period</source>
         <translation>période d&apos;émission rapide</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="209"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="212"/>
         <source>number of samples</source>
         <translation>nombre d&apos;échantillons</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="210"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="213"/>
         <source>depth of historic</source>
         <translation>profondeur de l&apos;historique</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="211"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="214"/>
         <source>statement period</source>
         <translation>période de relevé</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="281"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="284"/>
         <source>(none)</source>
         <translation>(aucune)</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="375"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="380"/>
         <source>No parameter differs.</source>
         <translation>Aucun paramètre ne diffère.</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="390"/>
+        <source>Write to the device?</source>
+        <translation>Écrire dans l&apos;appareil ?</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="391"/>
+        <source>Writing changes these values of the device:</source>
+        <translation>L&apos;écriture modifie ces valeurs de l&apos;appareil :</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="395"/>
+        <source>Write</source>
+        <translation>Écrire</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/ConfigDiff.cpp" line="396"/>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
     </message>
 </context>
 <context>
@@ -1152,40 +1172,40 @@ sauf si une option en décide autrement.
     </message>
     <message>
         <location filename="../../src/device/DeviceSession.cpp" line="473"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="484"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="485"/>
         <source>Default configuration failed !</source>
         <translation>Échec de la configuration par défaut !</translation>
     </message>
     <message>
         <location filename="../../src/device/DeviceSession.cpp" line="473"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="484"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="485"/>
         <source>An error as occurred from restoration !</source>
         <translation>Une erreur est survenue pendant la restauration !</translation>
     </message>
     <message>
         <location filename="../../src/device/DeviceSession.cpp" line="474"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="485"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="486"/>
         <source>Default configuration from %1, has failed !</source>
         <translation>La restauration de la configuration par défaut de %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="499"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="500"/>
         <source>Default configuration from %1, has succeeded !</source>
         <translation>La restauration de la configuration par défaut de %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="534"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="535"/>
         <source>%1 unknown parameters in all.</source>
         <translation>%1 paramètres inconnus en tout.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="536"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="682"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="537"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="684"/>
         <source>Check parameters</source>
         <translation>Vérification des paramètres</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="529"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="530"/>
         <source>Some parameters in the device are unknown in the current version of this software. There is probably a newer version available.
 Please, upgrade this software!
 
@@ -1196,17 +1216,17 @@ Veuillez mettre à jour ce logiciel !
 Liste des paramètres inconnus : </translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="683"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="685"/>
         <source>Some records of the frames are not configuration parameters of this device:</source>
         <translation>Certains enregistrements des trames ne sont pas des paramètres de configuration de cet appareil :</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="689"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="691"/>
         <source>Import %1 parameters from %2 frames, has uncompleted !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="693"/>
+        <location filename="../../src/device/DeviceSession.cpp" line="695"/>
         <source>Import %1 parameters from %2 frames, has succeeded !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames a réussi !</translation>
     </message>
@@ -1712,130 +1732,135 @@ Write without a backup?</source>
         <translation>Rechercher des mises à jour</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="106"/>
+        <location filename="../../src/app/MainWindow.cpp" line="108"/>
         <source>Simulator</source>
         <translation>Simulateur</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="108"/>
+        <location filename="../../src/app/MainWindow.cpp" line="110"/>
         <source>Device plugged in (USB)</source>
         <translation>Appareil branché (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="117"/>
+        <location filename="../../src/app/MainWindow.cpp" line="119"/>
         <source>Plug in a new device (USB)</source>
         <translation>Brancher un nouvel appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="135"/>
+        <location filename="../../src/app/MainWindow.cpp" line="137"/>
         <source>Unplug the device (USB)</source>
         <translation>Débrancher l&apos;appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="323"/>
+        <location filename="../../src/app/MainWindow.cpp" line="325"/>
         <source>This function is not available yet.</source>
         <translation>Cette fonction n&apos;est pas encore disponible.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="446"/>
+        <location filename="../../src/app/MainWindow.cpp" line="460"/>
+        <source>Ask before writing</source>
+        <translation>Demander avant d&apos;écrire</translation>
+    </message>
+    <message>
+        <location filename="../../src/app/MainWindow.cpp" line="462"/>
         <source>%1 - simulated device</source>
         <translation>%1 - appareil simulé</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="485"/>
+        <location filename="../../src/app/MainWindow.cpp" line="501"/>
         <source>Language update</source>
         <translation>Mise à jour de la langue</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="486"/>
+        <location filename="../../src/app/MainWindow.cpp" line="502"/>
         <source>To update the translation, it is necessary to restart the application.
 Restart now?</source>
         <translation>Pour mettre à jour la traduction, il est nécessaire de redémarrer l&apos;application.
 Redémarrer maintenant ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="502"/>
+        <location filename="../../src/app/MainWindow.cpp" line="518"/>
         <source>Release information : </source>
         <translation>Informations de version : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="503"/>
+        <location filename="../../src/app/MainWindow.cpp" line="519"/>
         <source>Build date: </source>
         <translation>Date de compilation : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="505"/>
+        <location filename="../../src/app/MainWindow.cpp" line="521"/>
         <source>%1 uses the following libraries under the %2 licence:</source>
         <translation>%1 utilise les bibliothèques suivantes sous licence %2 :</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="509"/>
+        <location filename="../../src/app/MainWindow.cpp" line="525"/>
         <source>About %1</source>
         <translation>À propos de %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="521"/>
+        <location filename="../../src/app/MainWindow.cpp" line="537"/>
         <source>Open %1 config</source>
         <translation>Ouvrir une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="522"/>
-        <location filename="../../src/app/MainWindow.cpp" line="695"/>
+        <location filename="../../src/app/MainWindow.cpp" line="538"/>
+        <location filename="../../src/app/MainWindow.cpp" line="711"/>
         <source>%1 config file (*.ocf);;All Files (*)</source>
         <translation>Fichier de configuration %1 (*.ocf);;Tous les fichiers (*)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="544"/>
+        <location filename="../../src/app/MainWindow.cpp" line="560"/>
         <source>Failed to load file !</source>
         <translation>Échec du chargement du fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="545"/>
+        <location filename="../../src/app/MainWindow.cpp" line="561"/>
         <source>The file &apos;</source>
         <translation>Le fichier &apos;</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="546"/>
+        <location filename="../../src/app/MainWindow.cpp" line="562"/>
         <source>was be to open but it is probably corrupted.</source>
         <translation>a pu être ouvert mais il est probablement corrompu.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="547"/>
+        <location filename="../../src/app/MainWindow.cpp" line="563"/>
         <source>It is not possible to load this file !</source>
         <translation>Impossible de charger ce fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="604"/>
+        <location filename="../../src/app/MainWindow.cpp" line="620"/>
         <source>ORV connected</source>
         <translation>ORV connecté</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="604"/>
+        <location filename="../../src/app/MainWindow.cpp" line="620"/>
         <source>Do you want load a ORV and lose the last modification ?</source>
         <translation>Voulez-vous charger un ORV et perdre les dernières modifications ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="618"/>
+        <location filename="../../src/app/MainWindow.cpp" line="634"/>
         <source>The device was disconnected.</source>
         <translation>L&apos;appareil a été déconnecté.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="694"/>
+        <location filename="../../src/app/MainWindow.cpp" line="710"/>
         <source>Save %1 config</source>
         <translation>Enregistrer une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="736"/>
+        <location filename="../../src/app/MainWindow.cpp" line="752"/>
         <source>No file !</source>
         <translation>Aucun fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="737"/>
+        <location filename="../../src/app/MainWindow.cpp" line="753"/>
         <source>No file to reload !</source>
         <translation>Aucun fichier à recharger !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="738"/>
+        <location filename="../../src/app/MainWindow.cpp" line="754"/>
         <source>Reload default ?</source>
         <translation>Recharger les valeurs par défaut ?</translation>
     </message>
@@ -1877,13 +1902,13 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="83"/>
-        <location filename="../../src/device/ConfigDiff.cpp" line="42"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="43"/>
         <source>LoRaWAN + BLE</source>
         <translation>LoRaWAN + BLE</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="88"/>
-        <location filename="../../src/device/ConfigDiff.cpp" line="43"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="44"/>
         <source>LoRaWAN only</source>
         <translation>LoRaWAN seul</translation>
     </message>
@@ -1895,13 +1920,13 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="104"/>
-        <location filename="../../src/device/ConfigDiff.cpp" line="40"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="41"/>
         <source>Disable</source>
         <translation>Désactivé</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="109"/>
-        <location filename="../../src/device/ConfigDiff.cpp" line="41"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="42"/>
         <source>Enable</source>
         <translation>Activé</translation>
     </message>
@@ -1970,31 +1995,31 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="358"/>
-        <location filename="../../src/device/ConfigDiff.cpp" line="46"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="47"/>
         <source>1000 Spires / 15 Ohms</source>
         <translation>1000 spires / 15 ohms</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="363"/>
-        <location filename="../../src/device/ConfigDiff.cpp" line="47"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="48"/>
         <source>580 Spires / 7.5 Ohms</source>
         <translation>580 spires / 7,5 ohms</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="368"/>
-        <location filename="../../src/device/ConfigDiff.cpp" line="48"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="49"/>
         <source>580 Spires / 8.66 Ohms</source>
         <translation>580 spires / 8,66 ohms</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="373"/>
-        <location filename="../../src/device/ConfigDiff.cpp" line="49"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="50"/>
         <source>1000 Spires / 8.66 Ohms</source>
         <translation>1000 spires / 8,66 ohms</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="378"/>
-        <location filename="../../src/device/ConfigDiff.cpp" line="50"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="51"/>
         <source>1000 Spires / 0.5 Ohm</source>
         <translation>1000 spires / 0,5 ohm</translation>
     </message>
@@ -2188,21 +2213,21 @@ Redémarrer maintenant ?</translation>
         <translation>Technologie radio incorrecte</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="37"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="38"/>
         <location filename="../../src/editors/OrvThermocouple.cpp" line="106"/>
         <location filename="../../src/editors/OrvThermocouple.cpp" line="511"/>
         <source> °C</source>
         <translation> °C</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="38"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="39"/>
         <location filename="../../src/editors/OrvThermocouple.cpp" line="110"/>
         <location filename="../../src/editors/OrvThermocouple.cpp" line="519"/>
         <source> A</source>
         <translation> A</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="39"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="40"/>
         <location filename="../../src/editors/OrvThermocouple.cpp" line="114"/>
         <source> V</source>
         <translation> V</translation>
@@ -2311,7 +2336,7 @@ Redémarrer maintenant ?</translation>
     <name>Provisioning</name>
     <message>
         <location filename="../../src/device/Provisioning.cpp" line="93"/>
-        <location filename="../../src/device/Provisioning.cpp" line="177"/>
+        <location filename="../../src/device/Provisioning.cpp" line="182"/>
         <source>Unknown parameter</source>
         <translation>Paramètre inconnu</translation>
     </message>
@@ -2356,47 +2381,47 @@ Redémarrer maintenant ?</translation>
         <translation>configuration refusée, rien n&apos;a été écrit</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="165"/>
+        <location filename="../../src/device/Provisioning.cpp" line="170"/>
         <source>backup failed, nothing written</source>
         <translation>échec de la sauvegarde, rien n&apos;a été écrit</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="166"/>
+        <location filename="../../src/device/Provisioning.cpp" line="171"/>
         <source>write failed</source>
         <translation>échec de l&apos;écriture</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="179"/>
+        <location filename="../../src/device/Provisioning.cpp" line="184"/>
         <source>failed</source>
         <translation>échec</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="183"/>
+        <location filename="../../src/device/Provisioning.cpp" line="188"/>
         <source>parameters refused</source>
         <translation>paramètres refusés</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="190"/>
+        <location filename="../../src/device/Provisioning.cpp" line="195"/>
         <source>read-back failed</source>
         <translation>échec de la relecture</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="200"/>
+        <location filename="../../src/device/Provisioning.cpp" line="205"/>
         <source>read-back differs</source>
         <translation>la relecture diffère</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="216"/>
+        <location filename="../../src/device/Provisioning.cpp" line="221"/>
         <source>keys not written</source>
         <translation>clés non écrites</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="224"/>
+        <location filename="../../src/device/Provisioning.cpp" line="229"/>
         <source>nothing changed</source>
         <translation>rien n&apos;a changé</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="225"/>
+        <location filename="../../src/device/Provisioning.cpp" line="230"/>
         <source>changed: %1</source>
         <translation>modifié : %1</translation>
     </message>
@@ -2706,13 +2731,13 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/editors/WdgDataLoggingCfg.ui" line="49"/>
-        <location filename="../../src/device/ConfigDiff.cpp" line="59"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="60"/>
         <source> H</source>
         <translation> h</translation>
     </message>
     <message>
         <location filename="../../src/editors/WdgDataLoggingCfg.ui" line="62"/>
-        <location filename="../../src/device/ConfigDiff.cpp" line="60"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="61"/>
         <source> Min</source>
         <translation> min</translation>
     </message>
@@ -3289,7 +3314,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Mode compatible répéteur FSK/Sigfox</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="54"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="55"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="129"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="146"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="153"/>
@@ -3300,7 +3325,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Sigfox</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="55"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="56"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="135"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="152"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="206"/>
@@ -3324,7 +3349,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Mode compatible répéteur Lora/LoRaWAN</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="52"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="53"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="166"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="239"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="301"/>
@@ -3332,7 +3357,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Classe A</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="53"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="54"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="168"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="241"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="303"/>
@@ -3474,7 +3499,7 @@ Sa configuration actuelle sera perdue.</translation>
     </message>
     <message>
         <location filename="../../src/editors/WdgThresholdCfg.ui" line="105"/>
-        <location filename="../../src/device/ConfigDiff.cpp" line="56"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="57"/>
         <location filename="../../src/editors/WdgThresholdCfg.cpp" line="260"/>
         <source> s</source>
         <translation> s</translation>
@@ -3487,7 +3512,7 @@ Sa configuration actuelle sera perdue.</translation>
     </message>
     <message>
         <location filename="../../src/editors/WdgThresholdCfg.ui" line="144"/>
-        <location filename="../../src/device/ConfigDiff.cpp" line="57"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="58"/>
         <location filename="../../src/editors/WdgThresholdCfg.cpp" line="261"/>
         <source> min</source>
         <translation> min</translation>
@@ -3519,7 +3544,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Seuil bas</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigDiff.cpp" line="58"/>
+        <location filename="../../src/device/ConfigDiff.cpp" line="59"/>
         <location filename="../../src/editors/WdgThresholdCfg.cpp" line="252"/>
         <source>off</source>
         <translation>désactivé</translation>

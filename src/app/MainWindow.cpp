@@ -8,6 +8,7 @@
 #include "common/Reporter.h"
 #include "common/Translations.h"
 #include "device/Catalog.h"
+#include "device/ConfigDiff.h"
 #include "device/ConfigFile.h"
 #include "editors/OrvObject.h"
 #include "editors/WdgOrv.h"
@@ -66,6 +67,7 @@ MainWindow::MainWindow(QWidget *parent)
     GuiResources::init();
     m_ui->setupUi(this);
 
+    createAskBeforeWritingAction();
     createLanguageMenu();
     loadLanguage(m_settings.value(QLatin1String(kLanguageKey), QLatin1String(kDefaultLanguage)).toString());
     checkLanguageEntry(m_currLang);
@@ -196,10 +198,13 @@ void MainWindow::openConnectedPage(OrvObject *device, int mode)
     const QPointer<WdgOrv> page = installConnectedPage(device, mode);
     // After a later load (Reload, Default) the actions follow what the page holds; the
     // capability queries wait until the load's exchange is over.
-    connect(device, &OrvObject::configurationLoaded, this, [this, device] {
-        if (m_orv == device)
-            updateActions(true);
-    }, Qt::QueuedConnection);
+    connect(
+        device, &OrvObject::configurationLoaded, this,
+        [this, device] {
+            if (m_orv == device)
+                updateActions(true);
+        },
+        Qt::QueuedConnection);
     // The load may run event loops (BLE, boxes) in which the page is closed.
     const QPointer<OrvObject> loading = device;
     device->loadFromDevice();
@@ -439,9 +444,23 @@ void MainWindow::loadLanguage(const QString &code)
                                          QLatin1String(".qm"));
 }
 
+void MainWindow::createAskBeforeWritingAction()
+{
+    // On by default; a provisioning station turns it off to write without the question.
+    auto *ask = new QAction(this);
+    ask->setObjectName(QStringLiteral("actionAsk_before_writing"));
+    ask->setCheckable(true);
+    ask->setChecked(ConfigDiff::askBeforeWriting());
+    connect(ask, &QAction::toggled, this, [](bool on) { ConfigDiff::setAskBeforeWriting(on); });
+    m_ui->menuFile->insertAction(m_ui->actionQuit, ask);
+    m_ui->menuFile->insertSeparator(m_ui->actionQuit);
+}
+
 void MainWindow::retranslate()
 {
     m_ui->retranslateUi(this);
+    if (auto *ask = findChild<QAction *>(QStringLiteral("actionAsk_before_writing")))
+        ask->setText(tr("Ask before writing"));
     if (m_simulated)
         setWindowTitle(tr("%1 - simulated device").arg(QCoreApplication::applicationName()));
     else

@@ -127,6 +127,8 @@ private:
     void loadLanguage(const QString &code);
     void checkLanguageEntry(const QString &code);
     void retranslate();
+    /// File > "Ask before writing" (checkable, kept in the settings).
+    void createAskBeforeWritingAction();
     void updateRecentFileActions();
     /// Puts a path at the front of the recent files without making it the current file.
     void rememberRecentFile(const QString &path);

@@ -7,6 +7,7 @@
 #include "device/FamilyParams.h"
 
 #include <QSet>
+#include <QSettings>
 
 #include <algorithm>
 
@@ -377,6 +378,38 @@ QString summary(const Rows &rows)
 QString nothingDiffersText()
 {
     return tr("No parameter differs.");
+}
+
+Reporter::Box confirmBox(const Rows &rows, QObject *parent)
+{
+    QStringList texts;
+    for (const Row &r : rows)
+        texts << r.text();
+    Reporter::Box b;
+    b.icon = Reporter::Question;
+    b.title = tr("Write to the device?");
+    b.text = tr("Writing changes these values of the device:") + QStringLiteral("\n\n") +
+             texts.join(QLatin1Char('\n'));
+    b.buttons = Reporter::Ok | Reporter::Cancel;
+    b.defaultButton = Reporter::Ok;
+    b.buttonTexts.insert(Reporter::Ok, tr("Write"));
+    b.buttonTexts.insert(Reporter::Cancel, tr("Cancel"));
+    b.parent = parent;
+    return b;
+}
+
+namespace {
+const char *const kAskSetting = "askBeforeWriting";
+}
+
+bool askBeforeWriting()
+{
+    return QSettings().value(QString::fromLatin1(kAskSetting), true).toBool();
+}
+
+void setAskBeforeWriting(bool ask)
+{
+    QSettings().setValue(QString::fromLatin1(kAskSetting), ask);
 }
 
 } // namespace ConfigDiff

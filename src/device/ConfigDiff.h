@@ -6,6 +6,7 @@
 // pelm-cli print the same rows. Keys never take part: only configuration parameters are
 // compared.
 
+#include "common/Reporter.h"
 #include "device/OrvParam.h"
 
 #include <QCoreApplication>
@@ -53,5 +54,13 @@ QString summary(const Rows &rows);
 
 /// "No parameter differs." and the like for an empty comparison.
 QString nothingDiffersText();
+
+/// The question before a write: the rows, Write (the Ok button) or Cancel.
+Reporter::Box confirmBox(const Rows &rows, QObject *parent);
+
+/// The "Ask before writing" setting (on unless turned off): whether the page shows what a
+/// write changes and waits for Write. A provisioning station turns it off.
+bool askBeforeWriting();
+void setAskBeforeWriting(bool ask);
 
 } // namespace ConfigDiff

@@ -266,6 +266,7 @@ public:
     /// changes nothing is not sent ("nothing differs" status). Unset: no question.
     using ConfirmWrite = std::function<bool(const ConfigDiff::Rows &rows)>;
     void setWriteConfirmation(ConfirmWrite confirm) { m_confirmWrite = std::move(confirm); }
+    const ConfirmWrite &writeConfirmation() const { return m_confirmWrite; }
     /// Who decides when the backup before a write could not be saved (given the reason): true
     /// writes without it. Unset: the session's reporter asks the user.
     void setBackupFailedDecision(std::function<bool(const QString &why)> decide)

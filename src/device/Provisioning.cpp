@@ -159,7 +159,12 @@ Outcome Run::run(DeviceSession &session)
     const QString leftOutNote = FamilyModel::leftOutText(leftOut);
 
     outcome.written = true;
-    if (session.writeConfiguration(written) != 0) {
+    // A roll-out never asks: what changed goes into the device's line and row instead.
+    const DeviceSession::ConfirmWrite pageConfirmation = session.writeConfirmation();
+    session.setWriteConfirmation({});
+    const int writeResult = session.writeConfiguration(written);
+    session.setWriteConfirmation(pageConfirmation);
+    if (writeResult != 0) {
         outcome.step = Outcome::Write;
         outcome.reason = stageReason(session.lastWriteStop() == DeviceSession::WriteStop::BackupFailed
                                          ? tr("backup failed, nothing written")

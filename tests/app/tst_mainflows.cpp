@@ -5,6 +5,7 @@
 #include "app/GuiReporter.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
+#include "device/ConfigDiff.h"
 #include "device/Protocol.h"
 #include "editors/OrvObject.h"
 #include "editors/WdgOrv.h"
@@ -20,6 +21,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QComboBox>
 #include <QDialog>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -189,7 +191,8 @@ void TestMainFlows::failedFirstLoadShowsNoPage()
     QVERIFY(page);
     // No editor is shown: what they hold never came from the device.
     QVERIFY(device->isHidden() || !device->isVisibleTo(page));
-    QVERIFY(page->stateText().startsWith(QStringLiteral("The configuration could not be read from the device.")));
+    QVERIFY(
+        page->stateText().startsWith(QStringLiteral("The configuration could not be read from the device.")));
     for (const char *name : {"actionApply", "actionSave", "actionSave_as", "actionImport_frames",
                              "actionExport_frames", "actionKivTerminal", "actionChangeLoRaWANkeys"})
         QVERIFY2(!action(name)->isEnabled(), name);
@@ -221,7 +224,23 @@ void TestMainFlows::editApplyReload()
     QVERIFY(offset);
     offset->setValue(-0.12);
     const int clockActions = m_dev->actionCount(8);
+    const QByteArray offsetBefore = m_dev->params().value(24);
+
+    // What changes is shown first, in the page's units: Cancel writes nothing.
+    m_rep.answer(Reporter::Cancel);
     action("actionApply")->trigger();
+    Reporter::Box compare = m_rep.takeBox();
+    QCOMPARE(compare.title, QStringLiteral("Write to the device?"));
+    QCOMPARE(compare.text, QString::fromUtf8("Writing changes these values of the device:\n\n"
+                                             "Temperature Offset: 0.00 °C → -0.12 °C"));
+    QCOMPARE(compare.buttonTexts.value(Reporter::Ok), QStringLiteral("Write"));
+    QCOMPARE(m_dev->params().value(24), offsetBefore);
+    QCOMPARE(m_dev->actionCount(8), clockActions);
+    QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Nothing was written."));
+
+    m_rep.answer(Reporter::Ok); // Write
+    action("actionApply")->trigger();
+    QCOMPARE(m_rep.takeBox().title, QStringLiteral("Write to the device?"));
     QCOMPARE(m_dev->params().value(24), QByteArray::fromHex("F4FF"));
     QCOMPARE(m_dev->actionCount(8), clockActions + 1); // version word 0x0120: the clock was set
     QCOMPARE(m_window->statusBar()->currentMessage(),
@@ -231,11 +250,24 @@ void TestMainFlows::editApplyReload()
     action("actionReload")->trigger();
     QCOMPARE(offset->value(), -0.12);
 
-    // an edited temperature threshold goes to the device and comes back on reload
+    // Nothing differs: said, and nothing written.
+    const int writes = m_dev->commandCount(Protocol::kCmdParams);
+    action("actionApply")->trigger();
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             QStringLiteral("The device already holds these values: nothing was written."));
+    QCOMPARE(m_dev->commandCount(Protocol::kCmdParams), writes);
+
+    // an edited temperature threshold goes to the device and comes back on reload; with "Ask
+    // before writing" off nothing is asked
+    QAction *ask = action("actionAsk_before_writing");
+    QVERIFY(ask->isChecked());
+    ask->setChecked(false);
     auto *threshold = m_window->device()->findChild<WdgThresholdCfg *>("wThresholdTemp");
     QVERIFY(threshold);
     QCOMPARE(threshold->setValues(62.5, 10, 0.5, 0), 0);
     action("actionApply")->trigger();
+    ask->setChecked(true);
+    QVERIFY(ConfigDiff::askBeforeWriting());
     QCOMPARE(m_dev->params().value(22).left(6), QByteArray::fromHex("6A18E8033200")); // 6250, 1000, 50
     QCOMPARE(threshold->setValues(70, 10, 0.5, 0), 0);
     action("actionReload")->trigger();
@@ -248,7 +280,10 @@ void TestMainFlows::refusedParameterIsNamed()
     m_dev->setRefused(22);
     poll();
     QVERIFY(m_window->device());
+    m_window->device()->findChild<QComboBox *>("comboBox_Spire")->setCurrentIndex(2);
+    m_rep.answer(Reporter::Ok);
     action("actionApply")->trigger();
+    QCOMPARE(m_rep.takeBox().title, QStringLiteral("Write to the device?"));
     const Reporter::Box box = m_rep.takeBox();
     QCOMPARE(box.title, QStringLiteral("Apply configuration failed"));
     QCOMPARE(box.text, QStringLiteral("Some parameter of the configuration as failed:\n\n"
@@ -668,6 +703,8 @@ void TestMainFlows::pollDoesNotRunInsideABoxOfAnExchange()
     } rep;
     setReporter(&rep);
     QPointer<OrvObject> device = m_window->device();
+    device->findChild<QComboBox *>("comboBox_Spire")->setCurrentIndex(2);
+    rep.answer(Reporter::Ok);
     int requestsDuringBox = -1;
     rep.hook = [&] {
         const int before = m_dev->requestCount();
@@ -955,7 +992,8 @@ void TestMainFlows::defaultAsksFirst()
     QCOMPARE(int(box.icon), int(Reporter::Question));
     QCOMPARE(box.title, QStringLiteral("Default configuration"));
     QCOMPARE(box.text,
-             QStringLiteral("Restore the factory defaults of the device?\nIts current configuration will be lost."));
+             QStringLiteral(
+                 "Restore the factory defaults of the device?\nIts current configuration will be lost."));
     QCOMPARE(box.buttons, int(Reporter::Yes | Reporter::No));
     QCOMPARE(box.defaultButton, int(Reporter::No));
     const bool restored = answer == Reporter::Yes && !unplug;
