@@ -426,18 +426,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="31"/>
-        <source>  file info FILE.ocf
-      Prints the identity and the writing program of a configuration file.
-
-</source>
-        <translation>  file info FILE.ocf
-      Affiche l&apos;identité et le programme auteur d&apos;un fichier de configuration.
-
-</translation>
-    </message>
-    <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="35"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="39"/>
         <source>  device info
       Identifies the device: identity line, version word, buffer size.
 </source>
@@ -446,7 +435,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="37"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="41"/>
         <source>  device read [-o FILE.ocf]
       Loads the device&apos;s configuration; writes it to FILE.ocf, or prints the
       parameters as JSON (as &apos;frames unpack&apos; does) when no file is given.
@@ -457,7 +446,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="41"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="45"/>
         <source>  device apply FILE.ocf [--force] [--verify] [--record FILE.csv] [--keys-csv FILE]
       Writes a configuration file to the device and prints one line per parameter
       sent: &quot;accepted&quot; or &quot;REFUSED&quot; with its name and failure message. A file made
@@ -486,7 +475,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="53"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="57"/>
         <source>  device defaults
       Restores the device&apos;s factory defaults.
 </source>
@@ -495,7 +484,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="55"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="70"/>
         <source>  device watch [--once]
       Watches the USB port and prints one line per event, as it happens:
         plugged IDENTITY   a device identified itself (its identity line)
@@ -516,7 +505,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="64"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="79"/>
         <source>  device keys --keys FILE|-
       Writes new LoRaWAN keys to the device. FILE (&apos;-&apos;: standard input) holds
       the lines AppEUI=&lt;16 hex digits&gt; and AppKey=&lt;32 hex digits&gt;; keys are
@@ -532,7 +521,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="70"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="85"/>
         <source>  device update FILE [--target device|ble-module] [--seed-key LIB]
                      [--connect-timeout SECONDS] [--resume]
       Updates the firmware of the device&apos;s main controller (default) or of its
@@ -574,7 +563,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="136"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="151"/>
         <source>  --sim-ymodem SPEC (device update) the simulated YMODEM bootloader misbehaves:
                     comma list of silent, drop:N[xK] (answer to block N lost
                     K times), nak:N[xK], ack-first-eot, waiting (in its
@@ -587,7 +576,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="144"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="159"/>
         <source>  --sim-xcp SPEC    (device update) the simulated XCP bootloader: comma list of
                     protected, motorola, require-encrypted, silent,
                     unknown:N (N CONNECTs refused as unknown), max-cto-pgm:N,
@@ -602,7 +591,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="89"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="104"/>
         <source>  doctor
       Checks this machine: the USB HID devices of both device identities and
       whether this user may open each (with the fix when not), the Bluetooth
@@ -621,7 +610,57 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="97"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="31"/>
+        <source>  file info FILE.ocf
+      Prints the identity and the writing program of a configuration file.
+</source>
+        <translation>  file info FILE.ocf
+      Affiche l&apos;identité et le programme auteur d&apos;un fichier de configuration.
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="34"/>
+        <source>  file diff A.ocf B.ocf
+      One line per value that differs, &quot;NAME (ID): A → B&quot;, in the units the
+      device page shows. Exit code 0 when nothing differs, 1 when something does.
+
+</source>
+        <translation>  file diff A.ocf B.ocf
+      Une ligne par valeur qui diffère, &quot;NOM (ID): A → B&quot;, dans les unités de la
+      page de l&apos;appareil. Code de sortie 0 quand rien ne diffère, 1 sinon.
+
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="59"/>
+        <source>  device diff FILE.ocf
+      What applying the file would change: one line per value, &quot;NAME (ID):
+      DEVICE → FILE&quot;. Exit code 0 when nothing differs, 1 when something does.
+</source>
+        <translation>  device diff FILE.ocf
+      Ce qu&apos;appliquer le fichier changerait : une ligne par valeur, &quot;NOM (ID):
+      APPAREIL → FICHIER&quot;. Code de sortie 0 quand rien ne diffère, 1 sinon.
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="63"/>
+        <source>  device backups
+      Lists the backups of the device (newest first), each with what writing it
+      back would change. device apply BACKUP.ocf restores one.
+      apply and defaults save the device&apos;s configuration first (data folder,
+      backups/DEVEUI/); when that fails nothing is written (exit code 2) unless
+      --no-backup is given.
+</source>
+        <translation>  device backups
+      Liste les sauvegardes de l&apos;appareil (la plus récente d&apos;abord), chacune avec ce
+      que sa réécriture changerait. device apply SAUVEGARDE.ocf en restaure une.
+      apply et defaults sauvegardent d&apos;abord la configuration de l&apos;appareil (dossier
+      de données, backups/DEVEUI/) ; en cas d&apos;échec rien n&apos;est écrit (code de sortie 2)
+      sauf avec --no-backup.
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="112"/>
         <source>  firmware info FILE.srec
       Loads an S-record file as the updater does and prints &quot;segments N&quot;,
       &quot;base 0x...&quot;, &quot;size N&quot;, then one line per segment with its first and last
@@ -638,7 +677,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="104"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="119"/>
         <source>  update-check [--url URL] [--product KEY]
       Asks the release service whether a newer release of this program exists
       and prints &quot;up to date&quot; or &quot;update available: VERSION URL&quot; (no URL when
@@ -660,28 +699,28 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="113"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="128"/>
         <source>Device options:
 </source>
         <translation>Options d&apos;appareil :
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="114"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="129"/>
         <source>  --ble ADDRESS     talk to the device over BLE instead of USB HID
 </source>
         <translation>  --ble ADRESSE     dialoguer avec l&apos;appareil en BLE au lieu de l&apos;USB HID
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="115"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="130"/>
         <source>  --simulate        talk to the simulated device instead of real hardware
 </source>
         <translation>  --simulate        dialoguer avec l&apos;appareil simulé au lieu du matériel réel
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="117"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="132"/>
         <source>  --sim-state FILE  keep the simulated device&apos;s parameters in FILE between runs
 </source>
         <translation>  --sim-state FILE  garder les paramètres de l&apos;appareil simulé dans FILE entre
@@ -689,7 +728,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="119"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="134"/>
         <source>  --sim-fault SPEC  make the simulated device misbehave: unplugged, silent,
                     wrong-link-code, not-acknowledged, device-error:CODE,
                     truncated-load, corrupted-load, unplug-after:N (requests),
@@ -708,7 +747,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="127"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="142"/>
         <source>  --sim-refuse ID   make the simulated device refuse parameter ID (repeatable)
 </source>
         <translation>  --sim-refuse ID   faire refuser le paramètre ID par l&apos;appareil simulé
@@ -716,7 +755,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="129"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="144"/>
         <source>  --sim-schedule EVENTS
                     device watch: pull and plug the simulated device&apos;s cable
                     over time; EVENTS is a comma-separated list of unplug@MS
@@ -733,7 +772,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="141"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="156"/>
         <source>  --sim-ymodem-peer COMMAND
                     (device update) an external YMODEM receiver (e.g.
                     &apos;rb -b -y&apos;) runs in the current folder instead
@@ -744,7 +783,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="150"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="165"/>
         <source>  --sim-image FILE  (device update) writes what the simulated bootloader
                     received: the YMODEM file&apos;s bytes, or the XCP memory as
                     S-records
@@ -757,14 +796,14 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="155"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="170"/>
         <source>Diagnostics:
 </source>
         <translation>Diagnostic :
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="156"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="171"/>
         <source>  --verbose         (anywhere on the line) log every step on standard error: USB,
                     BLE, each request and answer as hex (LoRaWAN keys masked),
                     the device session; QT_LOGGING_RULES narrows it down (e.g.
@@ -780,7 +819,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="162"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="177"/>
         <source>Boxes the program would show are printed on standard error; questions take
 their default answer (Cancel/No) unless an option says otherwise.
 
@@ -792,7 +831,7 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="166"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="181"/>
         <source>Language:
   Messages and this help are in French when the locale says so (LC_ALL,
   LC_MESSAGES or LANG set to fr_*, e.g. LANG=fr_FR.UTF-8). What scripts read
@@ -810,7 +849,7 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="173"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="188"/>
         <source>Exit codes:
   0  success
   1  unknown command or bad arguments
@@ -837,12 +876,12 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="196"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="211"/>
         <source>Usage: pelm-cli COMMAND [ARGUMENTS]</source>
         <translation>Utilisation : pelm-cli COMMANDE [ARGUMENTS]</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="202"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="217"/>
         <source>Try &apos;pelm-cli --help&apos;.</source>
         <translation>Essayez &apos;pelm-cli --help&apos;.</translation>
     </message>
@@ -1752,115 +1791,115 @@ Write without a backup?</source>
         <translation>Débrancher l&apos;appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="325"/>
+        <location filename="../../src/app/MainWindow.cpp" line="328"/>
         <source>This function is not available yet.</source>
         <translation>Cette fonction n&apos;est pas encore disponible.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="460"/>
+        <location filename="../../src/app/MainWindow.cpp" line="463"/>
         <source>Ask before writing</source>
         <translation>Demander avant d&apos;écrire</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="462"/>
+        <location filename="../../src/app/MainWindow.cpp" line="465"/>
         <source>%1 - simulated device</source>
         <translation>%1 - appareil simulé</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="501"/>
+        <location filename="../../src/app/MainWindow.cpp" line="504"/>
         <source>Language update</source>
         <translation>Mise à jour de la langue</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="502"/>
+        <location filename="../../src/app/MainWindow.cpp" line="505"/>
         <source>To update the translation, it is necessary to restart the application.
 Restart now?</source>
         <translation>Pour mettre à jour la traduction, il est nécessaire de redémarrer l&apos;application.
 Redémarrer maintenant ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="518"/>
+        <location filename="../../src/app/MainWindow.cpp" line="521"/>
         <source>Release information : </source>
         <translation>Informations de version : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="519"/>
+        <location filename="../../src/app/MainWindow.cpp" line="522"/>
         <source>Build date: </source>
         <translation>Date de compilation : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="521"/>
+        <location filename="../../src/app/MainWindow.cpp" line="524"/>
         <source>%1 uses the following libraries under the %2 licence:</source>
         <translation>%1 utilise les bibliothèques suivantes sous licence %2 :</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="525"/>
+        <location filename="../../src/app/MainWindow.cpp" line="528"/>
         <source>About %1</source>
         <translation>À propos de %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="537"/>
+        <location filename="../../src/app/MainWindow.cpp" line="540"/>
         <source>Open %1 config</source>
         <translation>Ouvrir une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="538"/>
-        <location filename="../../src/app/MainWindow.cpp" line="711"/>
+        <location filename="../../src/app/MainWindow.cpp" line="541"/>
+        <location filename="../../src/app/MainWindow.cpp" line="714"/>
         <source>%1 config file (*.ocf);;All Files (*)</source>
         <translation>Fichier de configuration %1 (*.ocf);;Tous les fichiers (*)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="560"/>
+        <location filename="../../src/app/MainWindow.cpp" line="563"/>
         <source>Failed to load file !</source>
         <translation>Échec du chargement du fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="561"/>
+        <location filename="../../src/app/MainWindow.cpp" line="564"/>
         <source>The file &apos;</source>
         <translation>Le fichier &apos;</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="562"/>
+        <location filename="../../src/app/MainWindow.cpp" line="565"/>
         <source>was be to open but it is probably corrupted.</source>
         <translation>a pu être ouvert mais il est probablement corrompu.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="563"/>
+        <location filename="../../src/app/MainWindow.cpp" line="566"/>
         <source>It is not possible to load this file !</source>
         <translation>Impossible de charger ce fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="620"/>
+        <location filename="../../src/app/MainWindow.cpp" line="623"/>
         <source>ORV connected</source>
         <translation>ORV connecté</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="620"/>
+        <location filename="../../src/app/MainWindow.cpp" line="623"/>
         <source>Do you want load a ORV and lose the last modification ?</source>
         <translation>Voulez-vous charger un ORV et perdre les dernières modifications ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="634"/>
+        <location filename="../../src/app/MainWindow.cpp" line="637"/>
         <source>The device was disconnected.</source>
         <translation>L&apos;appareil a été déconnecté.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="710"/>
+        <location filename="../../src/app/MainWindow.cpp" line="713"/>
         <source>Save %1 config</source>
         <translation>Enregistrer une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="752"/>
+        <location filename="../../src/app/MainWindow.cpp" line="755"/>
         <source>No file !</source>
         <translation>Aucun fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="753"/>
+        <location filename="../../src/app/MainWindow.cpp" line="756"/>
         <source>No file to reload !</source>
         <translation>Aucun fichier à recharger !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="754"/>
+        <location filename="../../src/app/MainWindow.cpp" line="757"/>
         <source>Reload default ?</source>
         <translation>Recharger les valeurs par défaut ?</translation>
     </message>

@@ -44,6 +44,7 @@ private slots:
     void backupBeforeApplyAndRestore();
     void unwritableDataFolder_data();
     void unwritableDataFolder();
+    void backupBeforeFirmwareUpdate();
 
 private:
     /// pelm-cli with its data folder in the test's folder.
@@ -197,6 +198,30 @@ void TestCliDiff::unwritableDataFolder()
         r = run(QStringList{"device", "diff", changed} + sim);
         QCOMPARE(r.code, 0);
     }
+}
+
+void TestCliDiff::backupBeforeFirmwareUpdate()
+{
+    const QString firmware = TestData::writeFile(*m_dir, "fw.sfb", TestData::randomBytes(4000, 42));
+    QVERIFY(!firmware.isEmpty());
+    const QStringList update{"device", "update", firmware, "--simulate"};
+    // The data folder can't take the backup: the update does not start.
+    QFile blocker(m_dataHome);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ProcessResult r = run(update);
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains("nothing written: Can't create the backup folder"), qPrintable(r.err));
+    QVERIFY2(!r.err.contains("progress"), qPrintable(r.err));
+    QVERIFY(blocker.remove());
+
+    r = run(update);
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    const QStringList files = QDir(backupFolder()).entryList({"*.ocf"}, QDir::Files);
+    QCOMPARE(files.size(), 1);
+    r = run({"file", "diff", kDefaultConfig, backupFolder() + "/" + files.first()});
+    QVERIFY2(r.code == 0 || r.code == 1, qPrintable(r.err));            // a readable configuration file
+    QVERIFY2(!r.out.contains("Temperature Offset"), qPrintable(r.out)); // the device's values as they were
 }
 
 QTEST_GUILESS_MAIN(TestCliDiff)
