@@ -155,7 +155,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <location filename="../../src/cli/CliDevice.cpp" line="194"/>
         <location filename="../../src/cli/CliFiles.cpp" line="159"/>
         <location filename="../../src/cli/CliFirmware.cpp" line="176"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="240"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="241"/>
         <source>Can&apos;t open file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
     </message>
@@ -186,7 +186,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="283"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="251"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="252"/>
         <source>--sim-schedule is an option of device watch</source>
         <translation>--sim-schedule est une option de device watch</translation>
     </message>
@@ -197,7 +197,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="292"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="257"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="258"/>
         <source>the --sim-* options need --simulate</source>
         <translation>les options --sim-* demandent --simulate</translation>
     </message>
@@ -275,27 +275,27 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>Le fichier « %1 » ne contient aucun enregistrement de données.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="230"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="231"/>
         <source>device update needs exactly one firmware FILE</source>
         <translation>device update demande exactement un FILE de micrologiciel</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="233"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="234"/>
         <source>--target is &apos;device&apos; or &apos;ble-module&apos;</source>
         <translation>--target vaut &apos;device&apos; ou &apos;ble-module&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="238"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="239"/>
         <source>--connect-timeout takes a number of seconds above 0</source>
         <translation>--connect-timeout prend un nombre de secondes supérieur à 0</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="296"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="297"/>
         <source>No bootloader waits for a firmware file.</source>
         <translation>Aucun chargeur d&apos;amorçage n&apos;attend de fichier de micrologiciel.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="315"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="326"/>
         <source>The controller waits in its bootloader: finishing the stopped update.</source>
         <translation>Le contrôleur attend dans son chargeur d&apos;amorçage : fin de la mise à jour arrêtée.</translation>
     </message>
@@ -306,6 +306,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="331"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="308"/>
         <location filename="../../src/cli/CliFleet.cpp" line="67"/>
         <location filename="../../src/cli/CliFleet.cpp" line="78"/>
         <source>nothing written: %1</source>
@@ -1771,135 +1772,146 @@ Write without a backup?</source>
         <translation>Rechercher des mises à jour</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="108"/>
+        <location filename="../../src/app/MainWindow.cpp" line="109"/>
         <source>Simulator</source>
         <translation>Simulateur</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="110"/>
+        <location filename="../../src/app/MainWindow.cpp" line="111"/>
         <source>Device plugged in (USB)</source>
         <translation>Appareil branché (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="119"/>
+        <location filename="../../src/app/MainWindow.cpp" line="120"/>
         <source>Plug in a new device (USB)</source>
         <translation>Brancher un nouvel appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="137"/>
+        <location filename="../../src/app/MainWindow.cpp" line="138"/>
         <source>Unplug the device (USB)</source>
         <translation>Débrancher l&apos;appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="328"/>
+        <location filename="../../src/app/MainWindow.cpp" line="331"/>
         <source>This function is not available yet.</source>
         <translation>Cette fonction n&apos;est pas encore disponible.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="463"/>
+        <location filename="../../src/app/MainWindow.cpp" line="475"/>
+        <source>Restore backup</source>
+        <translation>Restaurer une sauvegarde</translation>
+    </message>
+    <message>
+        <location filename="../../src/app/MainWindow.cpp" line="492"/>
         <source>Ask before writing</source>
         <translation>Demander avant d&apos;écrire</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="465"/>
+        <location filename="../../src/app/MainWindow.cpp" line="494"/>
+        <source>Restore backup…</source>
+        <translation>Restaurer une sauvegarde…</translation>
+    </message>
+    <message>
+        <location filename="../../src/app/MainWindow.cpp" line="496"/>
         <source>%1 - simulated device</source>
         <translation>%1 - appareil simulé</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="504"/>
+        <location filename="../../src/app/MainWindow.cpp" line="535"/>
         <source>Language update</source>
         <translation>Mise à jour de la langue</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="505"/>
+        <location filename="../../src/app/MainWindow.cpp" line="536"/>
         <source>To update the translation, it is necessary to restart the application.
 Restart now?</source>
         <translation>Pour mettre à jour la traduction, il est nécessaire de redémarrer l&apos;application.
 Redémarrer maintenant ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="521"/>
+        <location filename="../../src/app/MainWindow.cpp" line="552"/>
         <source>Release information : </source>
         <translation>Informations de version : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="522"/>
+        <location filename="../../src/app/MainWindow.cpp" line="553"/>
         <source>Build date: </source>
         <translation>Date de compilation : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="524"/>
+        <location filename="../../src/app/MainWindow.cpp" line="555"/>
         <source>%1 uses the following libraries under the %2 licence:</source>
         <translation>%1 utilise les bibliothèques suivantes sous licence %2 :</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="528"/>
+        <location filename="../../src/app/MainWindow.cpp" line="559"/>
         <source>About %1</source>
         <translation>À propos de %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="540"/>
+        <location filename="../../src/app/MainWindow.cpp" line="571"/>
         <source>Open %1 config</source>
         <translation>Ouvrir une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="541"/>
-        <location filename="../../src/app/MainWindow.cpp" line="714"/>
+        <location filename="../../src/app/MainWindow.cpp" line="476"/>
+        <location filename="../../src/app/MainWindow.cpp" line="572"/>
+        <location filename="../../src/app/MainWindow.cpp" line="745"/>
         <source>%1 config file (*.ocf);;All Files (*)</source>
         <translation>Fichier de configuration %1 (*.ocf);;Tous les fichiers (*)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="563"/>
+        <location filename="../../src/app/MainWindow.cpp" line="594"/>
         <source>Failed to load file !</source>
         <translation>Échec du chargement du fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="564"/>
+        <location filename="../../src/app/MainWindow.cpp" line="595"/>
         <source>The file &apos;</source>
         <translation>Le fichier &apos;</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="565"/>
+        <location filename="../../src/app/MainWindow.cpp" line="596"/>
         <source>was be to open but it is probably corrupted.</source>
         <translation>a pu être ouvert mais il est probablement corrompu.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="566"/>
+        <location filename="../../src/app/MainWindow.cpp" line="597"/>
         <source>It is not possible to load this file !</source>
         <translation>Impossible de charger ce fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="623"/>
+        <location filename="../../src/app/MainWindow.cpp" line="654"/>
         <source>ORV connected</source>
         <translation>ORV connecté</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="623"/>
+        <location filename="../../src/app/MainWindow.cpp" line="654"/>
         <source>Do you want load a ORV and lose the last modification ?</source>
         <translation>Voulez-vous charger un ORV et perdre les dernières modifications ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="637"/>
+        <location filename="../../src/app/MainWindow.cpp" line="668"/>
         <source>The device was disconnected.</source>
         <translation>L&apos;appareil a été déconnecté.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="713"/>
+        <location filename="../../src/app/MainWindow.cpp" line="744"/>
         <source>Save %1 config</source>
         <translation>Enregistrer une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="755"/>
+        <location filename="../../src/app/MainWindow.cpp" line="786"/>
         <source>No file !</source>
         <translation>Aucun fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="756"/>
+        <location filename="../../src/app/MainWindow.cpp" line="787"/>
         <source>No file to reload !</source>
         <translation>Aucun fichier à recharger !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="757"/>
+        <location filename="../../src/app/MainWindow.cpp" line="788"/>
         <source>Reload default ?</source>
         <translation>Recharger les valeurs par défaut ?</translation>
     </message>

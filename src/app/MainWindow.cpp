@@ -8,6 +8,7 @@
 #include "common/Reporter.h"
 #include "common/Translations.h"
 #include "device/Catalog.h"
+#include "device/BackupStore.h"
 #include "device/ConfigDiff.h"
 #include "device/ConfigFile.h"
 #include "editors/OrvObject.h"
@@ -309,6 +310,8 @@ void MainWindow::updateActions(bool devicePage)
     m_ui->actionDefault->setEnabled(connected);
     m_ui->actionReload->setEnabled(connected);
     m_ui->actionApply->setEnabled(connected && loaded);
+    if (auto *restore = findChild<QAction *>(QStringLiteral("actionRestore_backup")))
+        restore->setEnabled(connected && loaded);
     m_ui->actionKivTerminal->setEnabled(false);
     m_ui->actionUpdater->setEnabled(false);
     m_ui->actionChangeLoRaWANkeys->setEnabled(false);
@@ -453,7 +456,35 @@ void MainWindow::createAskBeforeWritingAction()
     ask->setChecked(ConfigDiff::askBeforeWriting());
     connect(ask, &QAction::toggled, this, [](bool on) { ConfigDiff::setAskBeforeWriting(on); });
     m_ui->menuFile->insertAction(m_ui->actionQuit, ask);
+
+    // The connected device's backups: the chosen one is written through the same comparison.
+    auto *restore = new QAction(this);
+    restore->setObjectName(QStringLiteral("actionRestore_backup"));
+    restore->setEnabled(false);
+    connect(restore, &QAction::triggered, this, &MainWindow::restoreBackup);
+    m_ui->menuFile->insertAction(ask, restore);
     m_ui->menuFile->insertSeparator(m_ui->actionQuit);
+}
+
+void MainWindow::restoreBackup()
+{
+    QPointer<OrvObject> device = m_orv;
+    if (!device || device->isOffline() || !device->hasConfiguration())
+        return;
+    const QString folder =
+        BackupStore::root() + QLatin1Char('/') + BackupStore::deviceFolderName(device->identifier());
+    const QString path =
+        fileDialogs().getOpenFileName(this, tr("Restore backup"), folder,
+                                      tr("%1 config file (*.ocf);;All Files (*)").arg(Catalog::brand()));
+    if (path.isEmpty() || !device)
+        return;
+    OrvParamList records;
+    QVector<FamilyModel::LeftOut> leftOut;
+    if (device->readConfigRecords(path, &records, &leftOut) < 1 || !device)
+        return;
+    // Compared with the device (Write or Cancel), backed up, written; the page shows the result.
+    if (device->writeConfiguration(records) == 0 && device)
+        device->loadFromDevice();
 }
 
 void MainWindow::retranslate()
@@ -461,6 +492,8 @@ void MainWindow::retranslate()
     m_ui->retranslateUi(this);
     if (auto *ask = findChild<QAction *>(QStringLiteral("actionAsk_before_writing")))
         ask->setText(tr("Ask before writing"));
+    if (auto *restore = findChild<QAction *>(QStringLiteral("actionRestore_backup")))
+        restore->setText(tr("Restore backup…"));
     if (m_simulated)
         setWindowTitle(tr("%1 - simulated device").arg(QCoreApplication::applicationName()));
     else

@@ -129,6 +129,9 @@ private:
     void retranslate();
     /// File > "Ask before writing" (checkable, kept in the settings).
     void createAskBeforeWritingAction();
+    /// File > "Restore backup…": one of the connected device's backups, written through the
+    /// comparison (Write or Cancel) and backed up like any write.
+    void restoreBackup();
     void updateRecentFileActions();
     /// Puts a path at the front of the recent files without making it the current file.
     void rememberRecentFile(const QString &path);

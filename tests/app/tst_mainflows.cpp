@@ -5,6 +5,7 @@
 #include "app/GuiReporter.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
+#include "device/BackupStore.h"
 #include "device/ConfigDiff.h"
 #include "device/Protocol.h"
 #include "editors/OrvObject.h"
@@ -83,6 +84,7 @@ private slots:
     void failedFirstLoadShowsNoPage_data();
     void failedFirstLoadShowsNoPage();
     void editApplyReload();
+    void restoreBackupUndoesAnApply();
     void refusedParameterIsNamed();
     void unplugClosesThePageWithinAPoll();
     void offlinePick();
@@ -272,6 +274,37 @@ void TestMainFlows::editApplyReload()
     QCOMPARE(threshold->setValues(70, 10, 0.5, 0), 0);
     action("actionReload")->trigger();
     QCOMPARE(threshold->high(), 62.5);
+}
+
+void TestMainFlows::restoreBackupUndoesAnApply()
+{
+    m_dev->setPlugged(true);
+    poll();
+    QVERIFY(m_window->device());
+    QAction *restore = action("actionRestore_backup");
+    QVERIFY(restore->isEnabled());
+    const QMap<quint8, QByteArray> before = m_dev->params();
+    auto *offset = m_window->device()->findChild<QDoubleSpinBox *>("doubleSpinBox_sensor1Offset");
+    offset->setValue(-0.12);
+    m_rep.answer(Reporter::Ok);
+    action("actionApply")->trigger();
+    m_rep.takeBox();
+    QCOMPARE(m_dev->params().value(24), QByteArray::fromHex("F4FF"));
+    const QVector<BackupStore::Entry> backups = BackupStore::list(m_window->device()->identifier());
+    QVERIFY(!backups.isEmpty());
+
+    // The backup taken before the apply, written through the comparison: the device is back.
+    m_dialogs->setNextFileName(backups.first().path);
+    m_rep.answer(Reporter::Ok);
+    restore->trigger();
+    const Reporter::Box compare = m_rep.takeBox();
+    QCOMPARE(compare.title, QStringLiteral("Write to the device?"));
+    QVERIFY2(compare.text.endsWith(QString::fromUtf8("Temperature Offset: -0.12 °C → 0.00 °C")),
+             qPrintable(compare.text));
+    QCOMPARE(m_dev->params(), before);
+    QCOMPARE(offset->value(), 0.0); // the page shows the device again
+    QCOMPARE(m_dialogs->requests.last().dir.section(QLatin1Char('/'), -1),
+             QString::fromLatin1(m_window->device()->identifier().toHex().toUpper()));
 }
 
 void TestMainFlows::refusedParameterIsNamed()
