@@ -22,6 +22,10 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <QMessageBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDoubleSpinBox>
@@ -85,6 +89,7 @@ private slots:
     void failedFirstLoadShowsNoPage();
     void editApplyReload();
     void restoreBackupUndoesAnApply();
+    void compareBoxOnScreen();
     void refusedParameterIsNamed();
     void unplugClosesThePageWithinAPoll();
     void offlinePick();
@@ -305,6 +310,49 @@ void TestMainFlows::restoreBackupUndoesAnApply()
     QCOMPARE(offset->value(), 0.0); // the page shows the device again
     QCOMPARE(m_dialogs->requests.last().dir.section(QLatin1Char('/'), -1),
              QString::fromLatin1(m_window->device()->identifier().toHex().toUpper()));
+}
+
+void TestMainFlows::compareBoxOnScreen()
+{
+    // The real box: its Write and Cancel buttons, Cancel leaves the device as it was. With
+    // PELM_SCREENSHOT_DIR set its picture is saved there (docs/compare.png).
+    m_dev->setPlugged(true);
+    poll();
+    QVERIFY(m_window->device());
+    m_window->resize(1281, 840);
+    m_window->show();
+    QCOMPARE(m_window->device()->findChild<WdgThresholdCfg *>("wThresholdTemp")->setValues(85.5, 0, 0.5, 0),
+             0);
+    m_window->device()->findChild<QDoubleSpinBox *>("doubleSpinBox_sensor1Offset")->setValue(-0.12);
+    const QMap<quint8, QByteArray> before = m_dev->params();
+    GuiReporter gui;
+    gui.setWindow(m_window.get());
+    setReporter(&gui);
+    QStringList buttons;
+    QString text;
+    QTimer look;
+    look.setInterval(20);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        look.stop();
+        for (QAbstractButton *b : box->buttons())
+            buttons << b->text();
+        text = box->text();
+        const QString dir = qEnvironmentVariable("PELM_SCREENSHOT_DIR");
+        if (!dir.isEmpty())
+            box->grab().save(QDir(dir).filePath(QStringLiteral("compare.png")));
+        box->button(QMessageBox::Cancel)->click();
+    });
+    look.start();
+    action("actionApply")->trigger();
+    setReporter(&m_rep);
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{"Cancel", "Write"}));
+    QVERIFY2(text.contains(QString::fromUtf8("Tempreature threshold high: 50.0 °C → 85.5 °C")),
+             qPrintable(text));
+    QCOMPARE(m_dev->params(), before);
 }
 
 void TestMainFlows::refusedParameterIsNamed()
