@@ -30,6 +30,19 @@
     </message>
 </context>
 <context>
+    <name>BackupStore</name>
+    <message>
+        <location filename="../../src/device/files/BackupStore.cpp" line="93"/>
+        <source>Can&apos;t create the backup folder &apos;%1&apos;.</source>
+        <translation>Impossible de créer le dossier des sauvegardes « %1 ».</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/files/BackupStore.cpp" line="114"/>
+        <source>Can&apos;t write the backup &apos;%1&apos;.</source>
+        <translation>Impossible d&apos;écrire la sauvegarde « %1 ».</translation>
+    </message>
+</context>
+<context>
     <name>Ble</name>
     <message>
         <location filename="../../src/links/Ble.cpp" line="98"/>
@@ -70,47 +83,47 @@
 <context>
     <name>Catalog</name>
     <message>
-        <location filename="../../src/device/Catalog.cpp" line="112"/>
+        <location filename="../../src/device/model/Catalog.cpp" line="112"/>
         <source>868 P2P</source>
         <translation>868 P2P</translation>
     </message>
     <message>
-        <location filename="../../src/device/Catalog.cpp" line="114"/>
+        <location filename="../../src/device/model/Catalog.cpp" line="114"/>
         <source>Sigfox (Uplink only)</source>
         <translation>Sigfox (montant uniquement)</translation>
     </message>
     <message>
-        <location filename="../../src/device/Catalog.cpp" line="116"/>
+        <location filename="../../src/device/model/Catalog.cpp" line="116"/>
         <source>Sigfox (Bidirectional)</source>
         <translation>Sigfox (bidirectionnel)</translation>
     </message>
     <message>
-        <location filename="../../src/device/Catalog.cpp" line="118"/>
+        <location filename="../../src/device/model/Catalog.cpp" line="118"/>
         <source>LoRaWAN</source>
         <translation>LoRaWAN</translation>
     </message>
     <message>
-        <location filename="../../src/device/Catalog.cpp" line="120"/>
+        <location filename="../../src/device/model/Catalog.cpp" line="120"/>
         <source>Lora P2P</source>
         <translation>Lora P2P</translation>
     </message>
     <message>
-        <location filename="../../src/device/Catalog.cpp" line="122"/>
+        <location filename="../../src/device/model/Catalog.cpp" line="122"/>
         <source>Sigfox (World Wide)</source>
         <translation>Sigfox (monde entier)</translation>
     </message>
     <message>
-        <location filename="../../src/device/Catalog.cpp" line="128"/>
+        <location filename="../../src/device/model/Catalog.cpp" line="128"/>
         <source>None</source>
         <translation>Aucune</translation>
     </message>
     <message>
-        <location filename="../../src/device/Catalog.cpp" line="194"/>
+        <location filename="../../src/device/model/Catalog.cpp" line="194"/>
         <source>Device unknown</source>
         <translation>Appareil inconnu</translation>
     </message>
     <message>
-        <location filename="../../src/device/Catalog.cpp" line="200"/>
+        <location filename="../../src/device/model/Catalog.cpp" line="200"/>
         <source>The device connected is no recognized of &apos;%1&apos; in version %2. There is probably a newer version.
 Please, disconnect your ORV and upgrade you version!
 
@@ -121,7 +134,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 %3</translation>
     </message>
     <message>
-        <location filename="../../src/device/Catalog.cpp" line="214"/>
+        <location filename="../../src/device/model/Catalog.cpp" line="214"/>
         <source>PTC-CT thermocouple &amp; current sensor</source>
         <translation>Capteur thermocouple et courant PTC-CT</translation>
     </message>
@@ -134,7 +147,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>aucune commande donnée</translation>
     </message>
     <message>
-        <location filename="../../src/cli/Cli.cpp" line="60"/>
+        <location filename="../../src/cli/Cli.cpp" line="62"/>
         <source>unknown command &apos;%1&apos;</source>
         <translation>commande inconnue &apos;%1&apos;</translation>
     </message>
@@ -142,7 +155,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <location filename="../../src/cli/CliDevice.cpp" line="194"/>
         <location filename="../../src/cli/CliFiles.cpp" line="159"/>
         <location filename="../../src/cli/CliFirmware.cpp" line="176"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="240"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="241"/>
         <source>Can&apos;t open file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
     </message>
@@ -162,34 +175,34 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>Aucun appareil pris en charge n&apos;a répondu en USB.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="277"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="278"/>
         <source>-o is an option of device read</source>
         <translation>-o est une option de device read</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="280"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="281"/>
         <source>--once is an option of device watch</source>
         <translation>--once est une option de device watch</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="282"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="251"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="283"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="252"/>
         <source>--sim-schedule is an option of device watch</source>
         <translation>--sim-schedule est une option de device watch</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="284"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="285"/>
         <source>device watch watches USB only</source>
         <translation>device watch ne surveille que l&apos;USB</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="291"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="257"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="292"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="258"/>
         <source>the --sim-* options need --simulate</source>
         <translation>les options --sim-* demandent --simulate</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliDevice.cpp" line="360"/>
+        <location filename="../../src/cli/CliDevice.cpp" line="378"/>
         <source>unknown command &apos;device %1&apos;</source>
         <translation>commande inconnue &apos;device %1&apos;</translation>
     </message>
@@ -262,27 +275,27 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>Le fichier « %1 » ne contient aucun enregistrement de données.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="230"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="231"/>
         <source>device update needs exactly one firmware FILE</source>
         <translation>device update demande exactement un FILE de micrologiciel</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="233"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="234"/>
         <source>--target is &apos;device&apos; or &apos;ble-module&apos;</source>
         <translation>--target vaut &apos;device&apos; ou &apos;ble-module&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="238"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="239"/>
         <source>--connect-timeout takes a number of seconds above 0</source>
         <translation>--connect-timeout prend un nombre de secondes supérieur à 0</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="296"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="297"/>
         <source>No bootloader waits for a firmware file.</source>
         <translation>Aucun chargeur d&apos;amorçage n&apos;attend de fichier de micrologiciel.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="315"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="326"/>
         <source>The controller waits in its bootloader: finishing the stopped update.</source>
         <translation>Le contrôleur attend dans son chargeur d&apos;amorçage : fin de la mise à jour arrêtée.</translation>
     </message>
@@ -292,6 +305,8 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>--verify, --record et --keys-csv sont des options de device apply</translation>
     </message>
     <message>
+        <location filename="../../src/cli/CliDevice.cpp" line="331"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="308"/>
         <location filename="../../src/cli/CliFleet.cpp" line="70"/>
         <location filename="../../src/cli/CliFleet.cpp" line="81"/>
         <source>nothing written: %1</source>
@@ -337,6 +352,27 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <location filename="../../src/cli/CliSimulation.cpp" line="211"/>
         <source>unknown %1 item &apos;%2&apos;</source>
         <translation>élément inconnu pour %1 : &apos;%2&apos;</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDiff.cpp" line="56"/>
+        <source>file diff needs exactly two files A.ocf B.ocf</source>
+        <translation>file diff demande exactement deux fichiers A.ocf B.ocf</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDiff.cpp" line="74"/>
+        <location filename="../../src/cli/CliDiff.cpp" line="86"/>
+        <source>the device gave no configuration</source>
+        <translation>l&apos;appareil n&apos;a donné aucune configuration</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDiff.cpp" line="96"/>
+        <source>(unreadable)</source>
+        <translation>(illisible)</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliDiff.cpp" line="106"/>
+        <source>no backup of this device in %1</source>
+        <translation>aucune sauvegarde de cet appareil dans %1</translation>
     </message>
 </context>
 <context>
@@ -391,18 +427,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="31"/>
-        <source>  file info FILE.ocf
-      Prints the identity and the writing program of a configuration file.
-
-</source>
-        <translation>  file info FILE.ocf
-      Affiche l&apos;identité et le programme auteur d&apos;un fichier de configuration.
-
-</translation>
-    </message>
-    <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="35"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="39"/>
         <source>  device info
       Identifies the device: identity line, version word, buffer size.
 </source>
@@ -411,7 +436,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="37"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="41"/>
         <source>  device read [-o FILE.ocf]
       Loads the device&apos;s configuration; writes it to FILE.ocf, or prints the
       parameters as JSON (as &apos;frames unpack&apos; does) when no file is given.
@@ -422,7 +447,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="41"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="45"/>
         <source>  device apply FILE.ocf [--force] [--verify] [--record FILE.csv] [--keys-csv FILE]
       Writes a configuration file to the device and prints one line per parameter
       sent: &quot;accepted&quot; or &quot;REFUSED&quot; with its name and failure message. A file made
@@ -451,7 +476,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="53"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="57"/>
         <source>  device defaults
       Restores the device&apos;s factory defaults.
 </source>
@@ -460,7 +485,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="55"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="70"/>
         <source>  device watch [--once]
       Watches the USB port and prints one line per event, as it happens:
         plugged IDENTITY   a device identified itself (its identity line)
@@ -481,7 +506,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="64"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="79"/>
         <source>  device keys --keys FILE|-
       Writes new LoRaWAN keys to the device. FILE (&apos;-&apos;: standard input) holds
       the lines AppEUI=&lt;16 hex digits&gt; and AppKey=&lt;32 hex digits&gt;; keys are
@@ -497,7 +522,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="70"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="85"/>
         <source>  device update FILE [--target device|ble-module] [--seed-key LIB]
                      [--connect-timeout SECONDS] [--resume]
       Updates the firmware of the device&apos;s main controller (default) or of its
@@ -539,7 +564,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="136"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="151"/>
         <source>  --sim-ymodem SPEC (device update) the simulated YMODEM bootloader misbehaves:
                     comma list of silent, drop:N[xK] (answer to block N lost
                     K times), nak:N[xK], ack-first-eot, waiting (in its
@@ -552,7 +577,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="144"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="159"/>
         <source>  --sim-xcp SPEC    (device update) the simulated XCP bootloader: comma list of
                     protected, motorola, require-encrypted, silent,
                     unknown:N (N CONNECTs refused as unknown), max-cto-pgm:N,
@@ -567,7 +592,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="89"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="104"/>
         <source>  doctor
       Checks this machine: the USB HID devices of both device identities and
       whether this user may open each (with the fix when not), the Bluetooth
@@ -586,7 +611,57 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="97"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="31"/>
+        <source>  file info FILE.ocf
+      Prints the identity and the writing program of a configuration file.
+</source>
+        <translation>  file info FILE.ocf
+      Affiche l&apos;identité et le programme auteur d&apos;un fichier de configuration.
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="34"/>
+        <source>  file diff A.ocf B.ocf
+      One line per value that differs, &quot;NAME (ID): A → B&quot;, in the units the
+      device page shows. Exit code 0 when nothing differs, 1 when something does.
+
+</source>
+        <translation>  file diff A.ocf B.ocf
+      Une ligne par valeur qui diffère, &quot;NOM (ID): A → B&quot;, dans les unités de la
+      page de l&apos;appareil. Code de sortie 0 quand rien ne diffère, 1 sinon.
+
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="59"/>
+        <source>  device diff FILE.ocf
+      What applying the file would change: one line per value, &quot;NAME (ID):
+      DEVICE → FILE&quot;. Exit code 0 when nothing differs, 1 when something does.
+</source>
+        <translation>  device diff FILE.ocf
+      Ce qu&apos;appliquer le fichier changerait : une ligne par valeur, &quot;NOM (ID):
+      APPAREIL → FICHIER&quot;. Code de sortie 0 quand rien ne diffère, 1 sinon.
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="63"/>
+        <source>  device backups
+      Lists the backups of the device (newest first), each with what writing it
+      back would change. device apply BACKUP.ocf restores one.
+      apply and defaults save the device&apos;s configuration first (data folder,
+      backups/DEVEUI/); when that fails nothing is written (exit code 2) unless
+      --no-backup is given.
+</source>
+        <translation>  device backups
+      Liste les sauvegardes de l&apos;appareil (la plus récente d&apos;abord), chacune avec ce
+      que sa réécriture changerait. device apply SAUVEGARDE.ocf en restaure une.
+      apply et defaults sauvegardent d&apos;abord la configuration de l&apos;appareil (dossier
+      de données, backups/DEVEUI/) ; en cas d&apos;échec rien n&apos;est écrit (code de sortie 2)
+      sauf avec --no-backup.
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="112"/>
         <source>  firmware info FILE.srec
       Loads an S-record file as the updater does and prints &quot;segments N&quot;,
       &quot;base 0x...&quot;, &quot;size N&quot;, then one line per segment with its first and last
@@ -603,7 +678,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="104"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="119"/>
         <source>  update-check [--url URL] [--product KEY]
       Asks the release service whether a newer release of this program exists
       and prints &quot;up to date&quot; or &quot;update available: VERSION URL&quot; (no URL when
@@ -625,28 +700,28 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="113"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="128"/>
         <source>Device options:
 </source>
         <translation>Options d&apos;appareil :
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="114"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="129"/>
         <source>  --ble ADDRESS     talk to the device over BLE instead of USB HID
 </source>
         <translation>  --ble ADRESSE     dialoguer avec l&apos;appareil en BLE au lieu de l&apos;USB HID
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="115"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="130"/>
         <source>  --simulate        talk to the simulated device instead of real hardware
 </source>
         <translation>  --simulate        dialoguer avec l&apos;appareil simulé au lieu du matériel réel
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="117"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="132"/>
         <source>  --sim-state FILE  keep the simulated device&apos;s parameters in FILE between runs
 </source>
         <translation>  --sim-state FILE  garder les paramètres de l&apos;appareil simulé dans FILE entre
@@ -654,7 +729,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="119"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="134"/>
         <source>  --sim-fault SPEC  make the simulated device misbehave: unplugged, silent,
                     wrong-link-code, not-acknowledged, device-error:CODE,
                     truncated-load, corrupted-load, unplug-after:N (requests),
@@ -673,7 +748,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="127"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="142"/>
         <source>  --sim-refuse ID   make the simulated device refuse parameter ID (repeatable)
 </source>
         <translation>  --sim-refuse ID   faire refuser le paramètre ID par l&apos;appareil simulé
@@ -681,7 +756,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="129"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="144"/>
         <source>  --sim-schedule EVENTS
                     device watch: pull and plug the simulated device&apos;s cable
                     over time; EVENTS is a comma-separated list of unplug@MS
@@ -698,7 +773,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="141"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="156"/>
         <source>  --sim-ymodem-peer COMMAND
                     (device update) an external YMODEM receiver (e.g.
                     &apos;rb -b -y&apos;) runs in the current folder instead
@@ -709,7 +784,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="150"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="165"/>
         <source>  --sim-image FILE  (device update) writes what the simulated bootloader
                     received: the YMODEM file&apos;s bytes, or the XCP memory as
                     S-records
@@ -722,14 +797,14 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="155"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="170"/>
         <source>Diagnostics:
 </source>
         <translation>Diagnostic :
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="156"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="171"/>
         <source>  --verbose         (anywhere on the line) log every step on standard error: USB,
                     BLE, each request and answer as hex (LoRaWAN keys masked),
                     the device session; QT_LOGGING_RULES narrows it down (e.g.
@@ -745,7 +820,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="162"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="177"/>
         <source>Boxes the program would show are printed on standard error; questions take
 their default answer (Cancel/No) unless an option says otherwise.
 
@@ -757,7 +832,7 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="166"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="181"/>
         <source>Language:
   Messages and this help are in French when the locale says so (LC_ALL,
   LC_MESSAGES or LANG set to fr_*, e.g. LANG=fr_FR.UTF-8). What scripts read
@@ -775,7 +850,7 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="173"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="188"/>
         <source>Exit codes:
   0  success
   1  unknown command or bad arguments
@@ -802,111 +877,194 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="196"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="211"/>
         <source>Usage: pelm-cli COMMAND [ARGUMENTS]</source>
         <translation>Utilisation : pelm-cli COMMANDE [ARGUMENTS]</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="202"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="217"/>
         <source>Try &apos;pelm-cli --help&apos;.</source>
         <translation>Essayez &apos;pelm-cli --help&apos;.</translation>
     </message>
 </context>
 <context>
+    <name>ConfigDiff</name>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="146"/>
+        <source>(empty)</source>
+        <translation>(vide)</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="186"/>
+        <source>the module&apos;s own class</source>
+        <translation>la classe propre au module</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="196"/>
+        <source>high</source>
+        <translation>haut</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="197"/>
+        <source>low</source>
+        <translation>bas</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="198"/>
+        <source>hysteresis</source>
+        <translation>hystérésis</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="199"/>
+        <source>duration</source>
+        <translation>durée</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="200"/>
+        <source>fast TX period</source>
+        <translation>période d&apos;émission rapide</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="212"/>
+        <source>number of samples</source>
+        <translation>nombre d&apos;échantillons</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="213"/>
+        <source>depth of historic</source>
+        <translation>profondeur de l&apos;historique</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="214"/>
+        <source>statement period</source>
+        <translation>période de relevé</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="284"/>
+        <source>(none)</source>
+        <translation>(aucune)</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="380"/>
+        <source>No parameter differs.</source>
+        <translation>Aucun paramètre ne diffère.</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="390"/>
+        <source>Write to the device?</source>
+        <translation>Écrire dans l&apos;appareil ?</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="391"/>
+        <source>Writing changes these values of the device:</source>
+        <translation>L&apos;écriture modifie ces valeurs de l&apos;appareil :</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="395"/>
+        <source>Write</source>
+        <translation>Écrire</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="396"/>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+</context>
+<context>
     <name>ConfigFile</name>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="74"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="74"/>
         <source>File error</source>
         <translation>Erreur de fichier</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="79"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="79"/>
         <source>Error file</source>
         <translation>Fichier en erreur</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="88"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="88"/>
         <source>Load configuration from &apos;%1&apos; has failed !</source>
         <translation>Le chargement de la configuration depuis « %1 » a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="93"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="93"/>
         <source>Load configuration from %1, has succeeded !</source>
         <translation>Le chargement de la configuration depuis %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="99"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="99"/>
         <source>Load configuration from %1, is uncompleted !</source>
         <translation>Le chargement de la configuration depuis %1 est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="113"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="113"/>
         <source>Can&apos;t open file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="119"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="119"/>
         <source>The file &apos;%1&apos; is too large for a configuration file (more than %2 MiB)! It can&apos;t be loaded.</source>
         <translation>Le fichier « %1 » est trop volumineux pour un fichier de configuration (plus de %2 Mio) ! Il ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="179"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="179"/>
         <source>The file &apos;%1&apos; don&apos;t has main section or %2 section! The file is uncompleted and can&apos;t be loaded.</source>
         <translation>Le fichier « %1 » n&apos;a pas de section principale ou de section %2 ! Le fichier est incomplet et ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="242"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="242"/>
         <source>The file &apos;%1&apos; don&apos;t has %2 section! The file is uncompleted and can&apos;t loaded.</source>
         <translation>Le fichier « %1 » n&apos;a pas de section %2 ! Le fichier est incomplet et ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="251"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="251"/>
         <source>No ORV matched</source>
         <translation>ORV non concordant</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="252"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="252"/>
         <source>The specified file is for ORV &apos;%1&apos;, your present ORV is &apos;%2&apos;.</source>
         <translation>Le fichier indiqué est prévu pour l&apos;ORV « %1 », votre ORV actuel est « %2 ».</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="254"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="254"/>
         <source>You must specifies or connect the same ORV type.</source>
         <translation>Vous devez indiquer ou connecter le même type d&apos;ORV.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="265"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="265"/>
         <source>No KIV matched</source>
         <translation>KIV non concordant</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="266"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="266"/>
         <source>The specified file is for KIV &apos;%1&apos;, your present KIV is &apos;%2&apos;.</source>
         <translation>Le fichier indiqué est prévu pour le KIV « %1 », votre KIV actuel est « %2 ».</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="268"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="268"/>
         <source>You must specifies or connect the same KIV type.</source>
         <translation>Vous devez indiquer ou connecter le même type de KIV.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="269"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="269"/>
         <source>Do you want to processes opening file anyway ?</source>
         <translation>Voulez-vous quand même ouvrir le fichier ?</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="280"/>
-        <location filename="../../src/device/ConfigFile.cpp" line="312"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="280"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="312"/>
         <source>The file &apos;%1&apos; don&apos;t have a parameters! The file is uncompleted and can&apos;t loaded.</source>
         <translation>Le fichier « %1 » ne contient aucun paramètre ! Le fichier est incomplet et ne peut pas être chargé.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="304"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="304"/>
         <source>Check parameters</source>
         <translation>Vérification des paramètres</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="305"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="305"/>
         <source>Some records of the file &apos;%1&apos; are not configuration parameters of this device:
 
 %2</source>
@@ -915,23 +1073,23 @@ sauf si une option en décide autrement.
 %2</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="369"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="369"/>
         <source>Save configuration to &apos;%1&apos; has failed !</source>
         <translation>L&apos;enregistrement de la configuration dans « %1 » a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="376"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="376"/>
         <source>Can&apos;t write file &apos;%1&apos;! It is not a regular file.</source>
         <translation>Impossible d&apos;écrire le fichier « %1 » ! Ce n&apos;est pas un fichier ordinaire.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="389"/>
-        <location filename="../../src/device/ConfigFile.cpp" line="396"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="389"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="396"/>
         <source>Can&apos;t write file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;écrire le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/device/ConfigFile.cpp" line="400"/>
+        <location filename="../../src/device/files/ConfigFile.cpp" line="400"/>
         <source>Save configuration to &apos;%1&apos; has succeeded !</source>
         <translation>L&apos;enregistrement de la configuration dans « %1 » a réussi !</translation>
     </message>
@@ -957,7 +1115,7 @@ sauf si une option en décide autrement.
 <context>
     <name>DeviceFactory</name>
     <message>
-        <location filename="../../src/device/DeviceFactory.cpp" line="137"/>
+        <location filename="../../src/device/session/DeviceFactory.cpp" line="137"/>
         <source>A device is plugged in, but this user may not open it: %1 (USB %2). Install the device rules %3 (the package does), then unplug the device and plug it in again.</source>
         <translation>Un appareil est branché, mais cet utilisateur n&apos;a pas le droit de l&apos;ouvrir : %1 (USB %2). Installez les règles d&apos;appareil %3 (le paquet le fait), puis débranchez l&apos;appareil et rebranchez-le.</translation>
     </message>
@@ -965,123 +1123,130 @@ sauf si une option en décide autrement.
 <context>
     <name>DeviceSession</name>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="138"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="138"/>
+        <location filename="../../src/device/session/DeviceSessionBackup.cpp" line="69"/>
         <source>The device is busy, try again in a moment.</source>
         <translation>L&apos;appareil est occupé, réessayez dans un instant.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="259"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="259"/>
         <source>Load configuration failed !</source>
         <translation>Échec du chargement de la configuration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="260"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="260"/>
         <source>No/Bad response from device! Please retry to load the configuration or disconnect and reconnect your device.</source>
         <translation>Réponse absente ou incorrecte de l&apos;appareil ! Veuillez recharger la configuration, ou déconnecter puis reconnecter votre appareil.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="262"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="262"/>
         <source>Load configuration from %1, has failed !</source>
         <translation>Le chargement de la configuration depuis %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="275"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="275"/>
         <source>Load configuration from %1, is uncompleted !</source>
         <translation>Le chargement de la configuration depuis %1 est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="277"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="277"/>
         <source>Load configuration from %1, has succeeded !</source>
         <translation>Le chargement de la configuration depuis %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="316"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="316"/>
         <source>Unknown parameters</source>
         <translation>Paramètres inconnus</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="322"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="322"/>
         <source>failed</source>
         <translation>échec</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="326"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="326"/>
         <source>Some parameter of the configuration as failed:</source>
         <translation>Certains paramètres de la configuration ont échoué :</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="352"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="387"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="433"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="352"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="387"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="434"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="445"/>
         <source>Apply configuration failed !</source>
         <translation>Échec de l&apos;application de la configuration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="353"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="353"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="446"/>
         <source>No/Bad response from device! Please retry to apply the configuration.</source>
         <translation>Réponse absente ou incorrecte de l&apos;appareil ! Veuillez appliquer de nouveau la configuration.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="354"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="367"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="390"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="436"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="354"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="367"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="390"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="437"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="447"/>
         <source>Apply configuration to %1, has failed !</source>
         <translation>L&apos;application de la configuration à %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="362"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="362"/>
         <source>Apply configuration to %1, has succeeded !</source>
         <translation>L&apos;application de la configuration à %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="366"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="366"/>
         <source>Apply configuration failed</source>
         <translation>Échec de l&apos;application de la configuration</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="388"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="388"/>
         <source>The configuration has not been read from the device. Reload it from the device before applying.</source>
         <translation>La configuration n&apos;a pas été lue depuis l&apos;appareil. Rechargez-la depuis l&apos;appareil avant de l&apos;appliquer.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="434"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="435"/>
         <source>Nothing was written: the configuration holds values the device can&apos;t take.</source>
         <translation>Rien n&apos;a été écrit : la configuration contient des valeurs que l&apos;appareil ne peut pas prendre.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="479"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="490"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="502"/>
         <source>Default configuration failed !</source>
         <translation>Échec de la configuration par défaut !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="479"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="490"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="502"/>
         <source>An error as occurred from restoration !</source>
         <translation>Une erreur est survenue pendant la restauration !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="480"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="491"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="503"/>
         <source>Default configuration from %1, has failed !</source>
         <translation>La restauration de la configuration par défaut de %1 a échoué !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="494"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="517"/>
         <source>Default configuration from %1, has succeeded !</source>
         <translation>La restauration de la configuration par défaut de %1 a réussi !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="528"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="551"/>
         <source>%1 unknown parameters in all.</source>
         <translation>%1 paramètres inconnus en tout.</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="530"/>
-        <location filename="../../src/device/DeviceSession.cpp" line="676"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="553"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="700"/>
         <source>Check parameters</source>
         <translation>Vérification des paramètres</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="523"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="546"/>
         <source>Some parameters in the device are unknown in the current version of this software. There is probably a newer version available.
 Please, upgrade this software!
 
@@ -1092,19 +1257,56 @@ Veuillez mettre à jour ce logiciel !
 Liste des paramètres inconnus : </translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="677"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="701"/>
         <source>Some records of the frames are not configuration parameters of this device:</source>
         <translation>Certains enregistrements des trames ne sont pas des paramètres de configuration de cet appareil :</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="687"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="711"/>
         <source>Import %1 parameters from %2 frames, has uncompleted !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames est incomplet !</translation>
     </message>
     <message>
-        <location filename="../../src/device/DeviceSession.cpp" line="691"/>
+        <location filename="../../src/device/session/DeviceSession.cpp" line="713"/>
         <source>Import %1 parameters from %2 frames, has succeeded !</source>
         <translation>L&apos;import de %1 paramètres depuis %2 trames a réussi !</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/session/DeviceSessionBackup.cpp" line="75"/>
+        <location filename="../../src/device/session/DeviceSessionBackup.cpp" line="118"/>
+        <source>The device&apos;s configuration could not be read.</source>
+        <translation>La configuration de l&apos;appareil n&apos;a pas pu être lue.</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/session/DeviceSessionBackup.cpp" line="98"/>
+        <source>The device already holds these values: nothing was written.</source>
+        <translation>L&apos;appareil a déjà ces valeurs : rien n&apos;a été écrit.</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/session/DeviceSessionBackup.cpp" line="103"/>
+        <source>Nothing was written.</source>
+        <translation>Rien n&apos;a été écrit.</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/session/DeviceSessionBackup.cpp" line="131"/>
+        <source>Backup failed</source>
+        <translation>Échec de la sauvegarde</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/session/DeviceSessionBackup.cpp" line="132"/>
+        <source>The device&apos;s configuration could not be saved before writing:
+%1
+
+Write without a backup?</source>
+        <translation>La configuration de l&apos;appareil n&apos;a pas pu être sauvegardée avant l&apos;écriture :
+%1
+
+Écrire sans sauvegarde ?</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/session/DeviceSessionBackup.cpp" line="143"/>
+        <source>Nothing was written: the backup could not be saved.</source>
+        <translation>Rien n&apos;a été écrit : la sauvegarde n&apos;a pas pu être enregistrée.</translation>
     </message>
 </context>
 <context>
@@ -1175,57 +1377,57 @@ Liste des paramètres inconnus : </translation>
 <context>
     <name>FamilyModel</name>
     <message>
-        <location filename="../../src/device/FamilyModel.cpp" line="159"/>
+        <location filename="../../src/device/family/FamilyModel.cpp" line="159"/>
         <source>%1 is out of range (%2 to %3)</source>
         <translation>%1 est hors limites (%2 à %3)</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyModel.cpp" line="170"/>
+        <location filename="../../src/device/family/FamilyModel.cpp" line="170"/>
         <source>high threshold %1 is above %2</source>
         <translation>le seuil haut %1 dépasse %2</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyModel.cpp" line="172"/>
+        <location filename="../../src/device/family/FamilyModel.cpp" line="172"/>
         <source>low threshold %1 is below %2</source>
         <translation>le seuil bas %1 est inférieur à %2</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyModel.cpp" line="174"/>
+        <location filename="../../src/device/family/FamilyModel.cpp" line="175"/>
         <source>hysteresis %1 does not fit between low %2 and high %3</source>
         <translation>l&apos;hystérésis %1 ne tient pas entre le bas %2 et le haut %3</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyModel.cpp" line="179"/>
+        <location filename="../../src/device/family/FamilyModel.cpp" line="177"/>
         <source>duration %1 s is out of range (0 to %2)</source>
         <translation>la durée %1 s est hors limites (0 à %2)</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyModel.cpp" line="181"/>
+        <location filename="../../src/device/family/FamilyModel.cpp" line="179"/>
         <source>fast TX period %1 min is out of range (0 or %2 to %3)</source>
         <translation>la période d&apos;émission rapide %1 min est hors limites (0 ou %2 à %3)</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyModel.cpp" line="317"/>
+        <location filename="../../src/device/family/FamilyModel.cpp" line="320"/>
         <source>%1 is neither 01 (LoRaWAN only) nor 11 (LoRaWAN + BLE)</source>
         <translation>%1 n&apos;est ni 01 (LoRaWAN seul) ni 11 (LoRaWAN + BLE)</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyModel.cpp" line="323"/>
+        <location filename="../../src/device/family/FamilyModel.cpp" line="327"/>
         <source>%1 is no radio class or zone code</source>
         <translation>%1 n&apos;est pas un code de classe ou de zone radio</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyModel.cpp" line="329"/>
+        <location filename="../../src/device/family/FamilyModel.cpp" line="332"/>
         <source>%1 is no samples and depth code</source>
         <translation>%1 n&apos;est pas un code d&apos;échantillons et de profondeur</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyModel.cpp" line="332"/>
+        <location filename="../../src/device/family/FamilyModel.cpp" line="335"/>
         <source>statement period %1 min is out of range (%2 to %3)</source>
         <translation>la période de relevé %1 min est hors limites (%2 à %3)</translation>
     </message>
     <message numerus="yes">
-        <location filename="../../src/device/FamilyModel.cpp" line="360"/>
+        <location filename="../../src/device/family/FamilyModel.cpp" line="364"/>
         <source>%n byte(s) where the parameter has %1</source>
         <translation>
             <numerusform>%n octet là où le paramètre en a %1</numerusform>
@@ -1236,17 +1438,17 @@ Liste des paramètres inconnus : </translation>
 <context>
     <name>FamilyModel::LeftOut</name>
     <message>
-        <location filename="../../src/device/FamilyModel.cpp" line="219"/>
+        <location filename="../../src/device/family/FamilyModel.cpp" line="222"/>
         <source>parameter %1 is not a configuration parameter and was left out</source>
         <translation>le paramètre %1 n&apos;est pas un paramètre de configuration et a été omis</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyModel.cpp" line="221"/>
+        <location filename="../../src/device/family/FamilyModel.cpp" line="224"/>
         <source>parameter %1 (%2) is a LoRaWAN key and was left out</source>
         <translation>le paramètre %1 (%2) est une clé LoRaWAN et a été omis</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyModel.cpp" line="225"/>
+        <location filename="../../src/device/family/FamilyModel.cpp" line="228"/>
         <source>parameter %1 is unknown to this device and was left out</source>
         <translation>le paramètre %1 est inconnu de cet appareil et a été omis</translation>
     </message>
@@ -1367,52 +1569,52 @@ Liste des paramètres inconnus : </translation>
 <context>
     <name>KeyList</name>
     <message>
-        <location filename="../../src/device/KeyList.cpp" line="47"/>
+        <location filename="../../src/device/rollout/KeyList.cpp" line="47"/>
         <source>Line %1 of the key list: %2</source>
         <translation>Ligne %1 de la liste de clés : %2</translation>
     </message>
     <message>
-        <location filename="../../src/device/KeyList.cpp" line="58"/>
+        <location filename="../../src/device/rollout/KeyList.cpp" line="58"/>
         <source>The key list is empty.</source>
         <translation>La liste de clés est vide.</translation>
     </message>
     <message>
-        <location filename="../../src/device/KeyList.cpp" line="65"/>
+        <location filename="../../src/device/rollout/KeyList.cpp" line="65"/>
         <source>The key list must begin with the line &quot;DevEUI,AppEUI,AppKey&quot;.</source>
         <translation>La liste de clés doit commencer par la ligne « DevEUI,AppEUI,AppKey ».</translation>
     </message>
     <message>
-        <location filename="../../src/device/KeyList.cpp" line="74"/>
+        <location filename="../../src/device/rollout/KeyList.cpp" line="74"/>
         <source>Line %1 of the key list must have 3 fields (DevEUI, AppEUI, AppKey).</source>
         <translation>La ligne %1 de la liste de clés doit avoir 3 champs (DevEUI, AppEUI, AppKey).</translation>
     </message>
     <message>
-        <location filename="../../src/device/KeyList.cpp" line="77"/>
+        <location filename="../../src/device/rollout/KeyList.cpp" line="77"/>
         <source>Line %1 of the key list: the DevEUI must have 16 hexadecimal digits.</source>
         <translation>Ligne %1 de la liste de clés : le DevEUI doit avoir 16 chiffres hexadécimaux.</translation>
     </message>
     <message>
-        <location filename="../../src/device/KeyList.cpp" line="81"/>
+        <location filename="../../src/device/rollout/KeyList.cpp" line="81"/>
         <source>Line %1 of the key list: the AppEUI must have 16 hexadecimal digits.</source>
         <translation>Ligne %1 de la liste de clés : l&apos;AppEUI doit avoir 16 chiffres hexadécimaux.</translation>
     </message>
     <message>
-        <location filename="../../src/device/KeyList.cpp" line="84"/>
+        <location filename="../../src/device/rollout/KeyList.cpp" line="84"/>
         <source>Line %1 of the key list: the AppKey must have 32 hexadecimal digits.</source>
         <translation>Ligne %1 de la liste de clés : l&apos;AppKey doit avoir 32 chiffres hexadécimaux.</translation>
     </message>
     <message>
-        <location filename="../../src/device/KeyList.cpp" line="86"/>
+        <location filename="../../src/device/rollout/KeyList.cpp" line="86"/>
         <source>Line %1 of the key list: the DevEUI %2 is listed twice.</source>
         <translation>Ligne %1 de la liste de clés : le DevEUI %2 figure deux fois.</translation>
     </message>
     <message>
-        <location filename="../../src/device/KeyList.cpp" line="100"/>
+        <location filename="../../src/device/rollout/KeyList.cpp" line="100"/>
         <source>Can&apos;t open file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
     </message>
     <message>
-        <location filename="../../src/device/KeyList.cpp" line="105"/>
+        <location filename="../../src/device/rollout/KeyList.cpp" line="105"/>
         <source>The key list &apos;%1&apos; is too large.</source>
         <translation>La liste de clés « %1 » est trop volumineuse.</translation>
     </message>
@@ -1420,40 +1622,40 @@ Liste des paramètres inconnus : </translation>
 <context>
     <name>LoRaWanKeys</name>
     <message>
-        <location filename="../../src/device/LoRaWanKeys.cpp" line="55"/>
+        <location filename="../../src/device/session/LoRaWanKeys.cpp" line="55"/>
         <source>The %1 must have %2 hexadecimal digits.</source>
         <extracomment>%1 is the key&apos;s name (AppEUI or AppKey), %2 its number of digits</extracomment>
         <translation>La valeur %1 doit avoir %2 chiffres hexadécimaux.</translation>
     </message>
     <message>
-        <location filename="../../src/device/LoRaWanKeys.cpp" line="130"/>
+        <location filename="../../src/device/session/LoRaWanKeys.cpp" line="130"/>
         <source>Line %1 is neither &quot;AppEUI=...&quot; nor &quot;AppKey=...&quot;.</source>
         <translation>La ligne %1 n&apos;est ni « AppEUI=... » ni « AppKey=... ».</translation>
     </message>
     <message>
-        <location filename="../../src/device/LoRaWanKeys.cpp" line="134"/>
+        <location filename="../../src/device/session/LoRaWanKeys.cpp" line="134"/>
         <source>The %1 is given more than once (line %2).</source>
         <translation>La valeur %1 est donnée plusieurs fois (ligne %2).</translation>
     </message>
     <message>
-        <location filename="../../src/device/LoRaWanKeys.cpp" line="138"/>
+        <location filename="../../src/device/session/LoRaWanKeys.cpp" line="138"/>
         <source>Line %1: %2</source>
         <translation>Ligne %1 : %2</translation>
     </message>
     <message>
-        <location filename="../../src/device/LoRaWanKeys.cpp" line="142"/>
-        <location filename="../../src/device/LoRaWanKeys.cpp" line="144"/>
+        <location filename="../../src/device/session/LoRaWanKeys.cpp" line="142"/>
+        <location filename="../../src/device/session/LoRaWanKeys.cpp" line="144"/>
         <source>The %1 is missing.</source>
         <translation>La valeur %1 manque.</translation>
     </message>
     <message>
-        <location filename="../../src/device/LoRaWanKeys.cpp" line="153"/>
+        <location filename="../../src/device/session/LoRaWanKeys.cpp" line="153"/>
         <source>Can&apos;t set %1</source>
         <extracomment>%1 is the key&apos;s name (AppEUI or AppKey)</extracomment>
         <translation>Impossible de définir %1</translation>
     </message>
     <message>
-        <location filename="../../src/device/LoRaWanKeys.cpp" line="169"/>
+        <location filename="../../src/device/session/LoRaWanKeys.cpp" line="169"/>
         <source>Change LoRaWAN keys</source>
         <translation>Changer les clés LoRaWAN</translation>
     </message>
@@ -1571,130 +1773,146 @@ Liste des paramètres inconnus : </translation>
         <translation>Rechercher des mises à jour</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="106"/>
+        <location filename="../../src/app/MainWindow.cpp" line="112"/>
         <source>Simulator</source>
         <translation>Simulateur</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="108"/>
+        <location filename="../../src/app/MainWindow.cpp" line="114"/>
         <source>Device plugged in (USB)</source>
         <translation>Appareil branché (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="117"/>
+        <location filename="../../src/app/MainWindow.cpp" line="123"/>
         <source>Plug in a new device (USB)</source>
         <translation>Brancher un nouvel appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="135"/>
+        <location filename="../../src/app/MainWindow.cpp" line="141"/>
         <source>Unplug the device (USB)</source>
         <translation>Débrancher l&apos;appareil (USB)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="323"/>
+        <location filename="../../src/app/MainWindow.cpp" line="334"/>
         <source>This function is not available yet.</source>
         <translation>Cette fonction n&apos;est pas encore disponible.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="446"/>
+        <location filename="../../src/app/MainWindow.cpp" line="439"/>
+        <source>Restore backup</source>
+        <translation>Restaurer une sauvegarde</translation>
+    </message>
+    <message>
+        <location filename="../../src/app/MainWindow.cpp" line="456"/>
+        <source>Ask before writing</source>
+        <translation>Demander avant d&apos;écrire</translation>
+    </message>
+    <message>
+        <location filename="../../src/app/MainWindow.cpp" line="458"/>
+        <source>Restore backup…</source>
+        <translation>Restaurer une sauvegarde…</translation>
+    </message>
+    <message>
+        <location filename="../../src/app/MainWindow.cpp" line="460"/>
         <source>%1 - simulated device</source>
         <translation>%1 - appareil simulé</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="485"/>
+        <location filename="../../src/app/MainWindow.cpp" line="499"/>
         <source>Language update</source>
         <translation>Mise à jour de la langue</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="486"/>
+        <location filename="../../src/app/MainWindow.cpp" line="500"/>
         <source>To update the translation, it is necessary to restart the application.
 Restart now?</source>
         <translation>Pour mettre à jour la traduction, il est nécessaire de redémarrer l&apos;application.
 Redémarrer maintenant ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="502"/>
+        <location filename="../../src/app/MainWindow.cpp" line="516"/>
         <source>Release information : </source>
         <translation>Informations de version : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="503"/>
+        <location filename="../../src/app/MainWindow.cpp" line="517"/>
         <source>Build date: </source>
         <translation>Date de compilation : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="505"/>
+        <location filename="../../src/app/MainWindow.cpp" line="519"/>
         <source>%1 uses the following libraries under the %2 licence:</source>
         <translation>%1 utilise les bibliothèques suivantes sous licence %2 :</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="509"/>
+        <location filename="../../src/app/MainWindow.cpp" line="523"/>
         <source>About %1</source>
         <translation>À propos de %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="521"/>
+        <location filename="../../src/app/MainWindow.cpp" line="535"/>
         <source>Open %1 config</source>
         <translation>Ouvrir une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="522"/>
-        <location filename="../../src/app/MainWindow.cpp" line="695"/>
+        <location filename="../../src/app/MainWindow.cpp" line="440"/>
+        <location filename="../../src/app/MainWindow.cpp" line="536"/>
+        <location filename="../../src/app/MainWindow.cpp" line="709"/>
         <source>%1 config file (*.ocf);;All Files (*)</source>
         <translation>Fichier de configuration %1 (*.ocf);;Tous les fichiers (*)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="544"/>
+        <location filename="../../src/app/MainWindow.cpp" line="558"/>
         <source>Failed to load file !</source>
         <translation>Échec du chargement du fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="545"/>
+        <location filename="../../src/app/MainWindow.cpp" line="559"/>
         <source>The file &apos;</source>
         <translation>Le fichier &apos;</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="546"/>
+        <location filename="../../src/app/MainWindow.cpp" line="560"/>
         <source>was be to open but it is probably corrupted.</source>
         <translation>a pu être ouvert mais il est probablement corrompu.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="547"/>
+        <location filename="../../src/app/MainWindow.cpp" line="561"/>
         <source>It is not possible to load this file !</source>
         <translation>Impossible de charger ce fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="604"/>
+        <location filename="../../src/app/MainWindow.cpp" line="618"/>
         <source>ORV connected</source>
         <translation>ORV connecté</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="604"/>
+        <location filename="../../src/app/MainWindow.cpp" line="618"/>
         <source>Do you want load a ORV and lose the last modification ?</source>
         <translation>Voulez-vous charger un ORV et perdre les dernières modifications ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="618"/>
+        <location filename="../../src/app/MainWindow.cpp" line="632"/>
         <source>The device was disconnected.</source>
         <translation>L&apos;appareil a été déconnecté.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="694"/>
+        <location filename="../../src/app/MainWindow.cpp" line="708"/>
         <source>Save %1 config</source>
         <translation>Enregistrer une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="736"/>
+        <location filename="../../src/app/MainWindow.cpp" line="750"/>
         <source>No file !</source>
         <translation>Aucun fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="737"/>
+        <location filename="../../src/app/MainWindow.cpp" line="751"/>
         <source>No file to reload !</source>
         <translation>Aucun fichier à recharger !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="738"/>
+        <location filename="../../src/app/MainWindow.cpp" line="752"/>
         <source>Reload default ?</source>
         <translation>Recharger les valeurs par défaut ?</translation>
     </message>
@@ -1744,27 +1962,31 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="83"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="43"/>
         <source>LoRaWAN + BLE</source>
         <translation>LoRaWAN + BLE</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="88"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="44"/>
         <source>LoRaWAN only</source>
         <translation>LoRaWAN seul</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="96"/>
-        <location filename="../../src/device/FamilyParams.cpp" line="16"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="16"/>
         <source>Timestamp</source>
         <translation>Horodatage</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="104"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="41"/>
         <source>Disable</source>
         <translation>Désactivé</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="109"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="42"/>
         <source>Enable</source>
         <translation>Activé</translation>
     </message>
@@ -1827,32 +2049,37 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="347"/>
-        <location filename="../../src/device/FamilyParams.cpp" line="40"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="40"/>
         <source>Couple Spire/Resistance</source>
         <translation>Couple spires/résistance</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="358"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="47"/>
         <source>1000 Spires / 15 Ohms</source>
         <translation>1000 spires / 15 ohms</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="363"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="48"/>
         <source>580 Spires / 7.5 Ohms</source>
         <translation>580 spires / 7,5 ohms</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="368"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="49"/>
         <source>580 Spires / 8.66 Ohms</source>
         <translation>580 spires / 8,66 ohms</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="373"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="50"/>
         <source>1000 Spires / 8.66 Ohms</source>
         <translation>1000 spires / 8,66 ohms</translation>
     </message>
     <message>
         <location filename="../../src/editors/OrvThermocouple.ui" line="378"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="51"/>
         <source>1000 Spires / 0.5 Ohm</source>
         <translation>1000 spires / 0,5 ohm</translation>
     </message>
@@ -1884,216 +2111,219 @@ Redémarrer maintenant ?</translation>
         <translation>VBat (mV)</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="12"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="12"/>
         <source>Keep alive</source>
         <translation>Maintien de connexion</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="13"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="13"/>
         <source>Can&apos;t set keep alive period</source>
         <translation>Impossible de définir la période de maintien de connexion</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="14"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="14"/>
         <source>Radio Conifuration</source>
         <translation>Configuration radio</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="15"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="15"/>
         <source>Bad Radio Configuration</source>
         <translation>Configuration radio incorrecte</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="17"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="17"/>
         <source>Can&apos;t enable or disable Timestamp</source>
         <translation>Impossible d&apos;activer ou de désactiver l&apos;horodatage</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="18"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="18"/>
         <source>Data logging</source>
         <translation>Enregistrement des données</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="19"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="19"/>
         <source>Bad data logging configuration</source>
         <translation>Configuration d&apos;enregistrement des données incorrecte</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="20"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="20"/>
         <source>Tempreature threshold</source>
         <translation>Seuil de température</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="21"/>
-        <location filename="../../src/device/FamilyParams.cpp" line="23"/>
-        <location filename="../../src/device/FamilyParams.cpp" line="25"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="21"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="23"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="25"/>
         <source>Bad threshold configuration</source>
         <translation>Configuration de seuil incorrecte</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="22"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="22"/>
         <source>Current threshold</source>
         <translation>Seuil de courant</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="24"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="24"/>
         <source>VBat threshold</source>
         <translation>Seuil VBat</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="26"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="26"/>
         <source>Temperature Offset</source>
         <translation>Décalage de température</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="27"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="27"/>
         <source>Bad Temperature offset configuration</source>
         <translation>Configuration du décalage de température incorrecte</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="28"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="28"/>
         <source>Temperature coefficient</source>
         <translation>Coefficient de température</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="29"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="29"/>
         <source>Bad calibration coefficient values</source>
         <translation>Valeurs de coefficient d&apos;étalonnage incorrectes</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="30"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="30"/>
         <source>Threshold check period</source>
         <translation>Période de contrôle des seuils</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="31"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="31"/>
         <source>Bad period for threshold check</source>
         <translation>Période de contrôle des seuils incorrecte</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="32"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="32"/>
         <source>Thermocouple state</source>
         <translation>État du thermocouple</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="33"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="33"/>
         <source>Bad thermocouple state</source>
         <translation>État du thermocouple incorrect</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="34"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="34"/>
         <source>Ble period</source>
         <translation>Période BLE</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="35"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="35"/>
         <source>Bad Ble period</source>
         <translation>Période BLE incorrecte</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="36"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="36"/>
         <source>Current coefficient</source>
         <translation>Coefficient de courant</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="37"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="37"/>
         <source>Bad Current coefficient</source>
         <translation>Coefficient de courant incorrect</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="38"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="38"/>
         <source>Current offset</source>
         <translation>Décalage de courant</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="39"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="39"/>
         <source>Bad Current offset</source>
         <translation>Décalage de courant incorrect</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="41"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="41"/>
         <source>Bad Couple Spire/Resistance</source>
         <translation>Couple spires/résistance incorrect</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="42"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="42"/>
         <source>Sending Interface</source>
         <translation>Interface d&apos;envoi</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="43"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="43"/>
         <source>Bad Sending Interface</source>
         <translation>Interface d&apos;envoi incorrecte</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="44"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="44"/>
         <source>Stop1 Duration</source>
         <translation>Durée Stop1</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="45"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="45"/>
         <source>Bad Stop1 duration</source>
         <translation>Durée Stop1 incorrecte</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="46"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="46"/>
         <source>Radio technology</source>
         <translation>Technologie radio</translation>
     </message>
     <message>
-        <location filename="../../src/device/FamilyParams.cpp" line="47"/>
+        <location filename="../../src/device/family/FamilyParams.cpp" line="47"/>
         <source>Bad technology for radio</source>
         <translation>Technologie radio incorrecte</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="106"/>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="514"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="38"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="102"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="510"/>
         <source> °C</source>
         <translation> °C</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="110"/>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="522"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="39"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="106"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="518"/>
         <source> A</source>
         <translation> A</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="114"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="40"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="110"/>
         <source> V</source>
         <translation> V</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="370"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="366"/>
         <source>Some loaded values can&apos;t be shown as they are: %1</source>
         <translation>Certaines valeurs chargées ne peuvent pas être affichées telles quelles : %1</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="396"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="392"/>
         <source>%1 %2 will be written as %3</source>
         <translation>%1 %2 sera écrit comme %3</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="397"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="393"/>
         <source>(empty)</source>
         <translation>(vide)</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="398"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="394"/>
         <source>(nothing)</source>
         <translation>(rien)</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="507"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="503"/>
         <source>N/A</source>
         <translation>N/D</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="517"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="513"/>
         <source>Thermocouple Disable</source>
         <translation>Thermocouple désactivé</translation>
     </message>
     <message>
-        <location filename="../../src/editors/OrvThermocouple.cpp" line="525"/>
+        <location filename="../../src/editors/OrvThermocouple.cpp" line="521"/>
         <source> mV</source>
         <translation> mV</translation>
     </message>
@@ -2101,63 +2331,63 @@ Redémarrer maintenant ?</translation>
 <context>
     <name>Protocol</name>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="209"/>
+        <location filename="../../src/device/protocol/Protocol.cpp" line="209"/>
         <source>Communication warning</source>
         <translation>Avertissement de communication</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="210"/>
+        <location filename="../../src/device/protocol/Protocol.cpp" line="210"/>
         <source>Command or configuration not acknowledged !</source>
         <translation>Commande ou configuration non acquittée !</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="316"/>
-        <location filename="../../src/device/Protocol.cpp" line="329"/>
+        <location filename="../../src/device/protocol/Protocol.cpp" line="316"/>
+        <location filename="../../src/device/protocol/Protocol.cpp" line="329"/>
         <source>Communication error</source>
         <translation>Erreur de communication</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="317"/>
+        <location filename="../../src/device/protocol/Protocol.cpp" line="317"/>
         <source>Can&apos;t get the buffer size from orv device. Please disconnect the orv and retry.</source>
         <translation>Impossible d&apos;obtenir la taille du tampon de l&apos;appareil ORV. Veuillez déconnecter l&apos;ORV et réessayer.</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="330"/>
+        <location filename="../../src/device/protocol/Protocol.cpp" line="330"/>
         <source>Can&apos;t get information about orv device. Please disconnect the orv and retry.</source>
         <translation>Impossible d&apos;obtenir les informations de l&apos;appareil ORV. Veuillez déconnecter l&apos;ORV et réessayer.</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="416"/>
+        <location filename="../../src/device/protocol/Protocol.cpp" line="416"/>
         <source>The device return error code: Framing error !</source>
         <translation>L&apos;appareil renvoie le code d&apos;erreur : erreur de trame !</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="418"/>
+        <location filename="../../src/device/protocol/Protocol.cpp" line="418"/>
         <source>The device return error code: Unknown command !</source>
         <translation>L&apos;appareil renvoie le code d&apos;erreur : commande inconnue !</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="420"/>
+        <location filename="../../src/device/protocol/Protocol.cpp" line="420"/>
         <source>The device return error code: Unknown parameters !</source>
         <translation>L&apos;appareil renvoie le code d&apos;erreur : paramètres inconnus !</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="422"/>
+        <location filename="../../src/device/protocol/Protocol.cpp" line="422"/>
         <source>The device return error code: Can&apos;t run command !</source>
         <translation>L&apos;appareil renvoie le code d&apos;erreur : impossible d&apos;exécuter la commande !</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="424"/>
+        <location filename="../../src/device/protocol/Protocol.cpp" line="424"/>
         <source>The device return error code: Bad size or index of buffered parameter !</source>
         <translation>L&apos;appareil renvoie le code d&apos;erreur : taille ou index incorrect du paramètre en tampon !</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="426"/>
+        <location filename="../../src/device/protocol/Protocol.cpp" line="426"/>
         <source>The device return error code: Unknown error code !</source>
         <translation>L&apos;appareil renvoie le code d&apos;erreur : code d&apos;erreur inconnu !</translation>
     </message>
     <message>
-        <location filename="../../src/device/Protocol.cpp" line="432"/>
+        <location filename="../../src/device/protocol/Protocol.cpp" line="432"/>
         <source>Communication warning from device</source>
         <translation>Avertissement de communication de l&apos;appareil</translation>
     </message>
@@ -2165,155 +2395,170 @@ Redémarrer maintenant ?</translation>
 <context>
     <name>Provisioning</name>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="93"/>
-        <location filename="../../src/device/Provisioning.cpp" line="175"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="93"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="183"/>
         <source>Unknown parameter</source>
         <translation>Paramètre inconnu</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="94"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="94"/>
         <source>not reported by the device</source>
         <translation>non signalé par l&apos;appareil</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="96"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="96"/>
         <source>other value</source>
         <translation>autre valeur</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="111"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="111"/>
         <source>DevEUI already provisioned in this run</source>
         <translation>DevEUI déjà configuré dans cette série</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="129"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="129"/>
         <source>the device reports no DevEUI, so no keys can be chosen</source>
         <translation>l&apos;appareil ne signale aucun DevEUI, aucune clé ne peut donc être choisie</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="134"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="134"/>
         <source>DevEUI %1 is not in the key list</source>
         <translation>le DevEUI %1 n&apos;est pas dans la liste de clés</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="148"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="148"/>
         <source>configuration file refused</source>
         <translation>fichier de configuration refusé</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="148"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="148"/>
         <source>configuration file not read</source>
         <translation>fichier de configuration non lu</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="155"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="155"/>
         <source>configuration refused, nothing written</source>
         <translation>configuration refusée, rien n&apos;a été écrit</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="165"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="171"/>
+        <source>backup failed, nothing written</source>
+        <translation>échec de la sauvegarde, rien n&apos;a été écrit</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="172"/>
         <source>write failed</source>
         <translation>échec de l&apos;écriture</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="177"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="185"/>
         <source>failed</source>
         <translation>échec</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="181"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="189"/>
         <source>parameters refused</source>
         <translation>paramètres refusés</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="189"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="197"/>
         <source>read-back failed</source>
         <translation>échec de la relecture</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="199"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="207"/>
         <source>read-back differs</source>
         <translation>la relecture diffère</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="211"/>
-        <location filename="../../src/device/Provisioning.cpp" line="216"/>
-        <location filename="../../src/device/Provisioning.cpp" line="232"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="220"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="225"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="241"/>
         <source>keys not written</source>
         <translation>clés non écrites</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="211"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="220"/>
         <source>the device did not tell its DevEUI again</source>
         <translation>l&apos;appareil n&apos;a pas redonné son DevEUI</translation>
     </message>
     <message>
-        <location filename="../../src/device/Provisioning.cpp" line="217"/>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="226"/>
         <source>the DevEUI read again (%1) differs from the one identified (%2)</source>
         <translation>le DevEUI relu (%1) diffère de celui identifié (%2)</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="249"/>
+        <source>nothing changed</source>
+        <translation>rien n&apos;a changé</translation>
+    </message>
+    <message>
+        <location filename="../../src/device/rollout/Provisioning.cpp" line="250"/>
+        <source>changed: %1</source>
+        <translation>modifié : %1</translation>
     </message>
 </context>
 <context>
     <name>ProvisioningRecord</name>
     <message>
-        <location filename="../../src/device/ProvisioningRecord.cpp" line="75"/>
+        <location filename="../../src/device/rollout/ProvisioningRecord.cpp" line="75"/>
         <source>Line %1 of the record: %2</source>
         <translation>Ligne %1 du registre : %2</translation>
     </message>
     <message>
-        <location filename="../../src/device/ProvisioningRecord.cpp" line="83"/>
+        <location filename="../../src/device/rollout/ProvisioningRecord.cpp" line="83"/>
         <source>The file is not a provisioning record: its first line is not &quot;%1&quot;.</source>
         <translation>Le fichier n&apos;est pas un registre de mise en service : sa première ligne n&apos;est pas « %1 ».</translation>
     </message>
     <message>
-        <location filename="../../src/device/ProvisioningRecord.cpp" line="90"/>
+        <location filename="../../src/device/rollout/ProvisioningRecord.cpp" line="90"/>
         <source>Row %1 of the record has %2 fields instead of %3.</source>
         <translation>La ligne %1 du registre a %2 champs au lieu de %3.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ProvisioningRecord.cpp" line="98"/>
+        <location filename="../../src/device/rollout/ProvisioningRecord.cpp" line="98"/>
         <source>Row %1 of the record: the time is not an ISO 8601 UTC time.</source>
         <translation>Ligne %1 du registre : l&apos;heure n&apos;est pas une heure UTC ISO 8601.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ProvisioningRecord.cpp" line="109"/>
+        <location filename="../../src/device/rollout/ProvisioningRecord.cpp" line="109"/>
         <source>Row %1 of the record: the result is neither &quot;successful&quot; nor &quot;failed&quot;.</source>
         <translation>Ligne %1 du registre : le résultat n&apos;est ni « successful » ni « failed ».</translation>
     </message>
     <message>
-        <location filename="../../src/device/ProvisioningRecord.cpp" line="145"/>
+        <location filename="../../src/device/rollout/ProvisioningRecord.cpp" line="145"/>
         <source>The record &apos;%1&apos; is not a regular file.</source>
         <translation>Le registre « %1 » n&apos;est pas un fichier ordinaire.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ProvisioningRecord.cpp" line="148"/>
+        <location filename="../../src/device/rollout/ProvisioningRecord.cpp" line="148"/>
         <source>Can&apos;t open the record &apos;%1&apos;: %2</source>
         <translation>Impossible d&apos;ouvrir le registre « %1 » : %2</translation>
     </message>
     <message>
-        <location filename="../../src/device/ProvisioningRecord.cpp" line="151"/>
+        <location filename="../../src/device/rollout/ProvisioningRecord.cpp" line="151"/>
         <source>The record &apos;%1&apos; is too large to check.</source>
         <translation>Le registre « %1 » est trop volumineux pour être vérifié.</translation>
     </message>
     <message>
-        <location filename="../../src/device/ProvisioningRecord.cpp" line="153"/>
+        <location filename="../../src/device/rollout/ProvisioningRecord.cpp" line="153"/>
         <source>Can&apos;t read the record &apos;%1&apos;.</source>
         <translation>Impossible de lire le registre « %1 ».</translation>
     </message>
     <message>
-        <location filename="../../src/device/ProvisioningRecord.cpp" line="157"/>
+        <location filename="../../src/device/rollout/ProvisioningRecord.cpp" line="157"/>
         <source>The file &apos;%1&apos; can&apos;t be appended to: %2</source>
         <translation>Impossible d&apos;ajouter au fichier « %1 » : %2</translation>
     </message>
     <message>
-        <location filename="../../src/device/ProvisioningRecord.cpp" line="160"/>
-        <location filename="../../src/device/ProvisioningRecord.cpp" line="165"/>
-        <location filename="../../src/device/ProvisioningRecord.cpp" line="179"/>
+        <location filename="../../src/device/rollout/ProvisioningRecord.cpp" line="160"/>
+        <location filename="../../src/device/rollout/ProvisioningRecord.cpp" line="165"/>
+        <location filename="../../src/device/rollout/ProvisioningRecord.cpp" line="179"/>
         <source>Can&apos;t write to the record &apos;%1&apos;: %2</source>
         <translation>Impossible d&apos;écrire dans le registre « %1 » : %2</translation>
     </message>
     <message>
-        <location filename="../../src/device/ProvisioningRecord.cpp" line="173"/>
+        <location filename="../../src/device/rollout/ProvisioningRecord.cpp" line="173"/>
         <source>The record is not open.</source>
         <translation>Le registre n&apos;est pas ouvert.</translation>
     </message>
@@ -2558,11 +2803,13 @@ Redémarrer maintenant ?</translation>
     </message>
     <message>
         <location filename="../../src/editors/WdgDataLoggingCfg.ui" line="49"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="60"/>
         <source> H</source>
         <translation> h</translation>
     </message>
     <message>
         <location filename="../../src/editors/WdgDataLoggingCfg.ui" line="62"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="61"/>
         <source> Min</source>
         <translation> min</translation>
     </message>
@@ -3139,6 +3386,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Mode compatible répéteur FSK/Sigfox</translation>
     </message>
     <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="55"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="129"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="146"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="153"/>
@@ -3149,6 +3397,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Sigfox</translation>
     </message>
     <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="56"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="135"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="152"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="206"/>
@@ -3172,6 +3421,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Mode compatible répéteur Lora/LoRaWAN</translation>
     </message>
     <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="53"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="166"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="239"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="301"/>
@@ -3179,6 +3429,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Classe A</translation>
     </message>
     <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="54"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="168"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="241"/>
         <location filename="../../src/editors/WdgRadioCfg.cpp" line="303"/>
@@ -3320,6 +3571,7 @@ Sa configuration actuelle sera perdue.</translation>
     </message>
     <message>
         <location filename="../../src/editors/WdgThresholdCfg.ui" line="105"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="57"/>
         <location filename="../../src/editors/WdgThresholdCfg.cpp" line="260"/>
         <source> s</source>
         <translation> s</translation>
@@ -3332,6 +3584,7 @@ Sa configuration actuelle sera perdue.</translation>
     </message>
     <message>
         <location filename="../../src/editors/WdgThresholdCfg.ui" line="144"/>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="58"/>
         <location filename="../../src/editors/WdgThresholdCfg.cpp" line="261"/>
         <source> min</source>
         <translation> min</translation>
@@ -3363,6 +3616,7 @@ Sa configuration actuelle sera perdue.</translation>
         <translation>Seuil bas</translation>
     </message>
     <message>
+        <location filename="../../src/device/family/ConfigDiff.cpp" line="59"/>
         <location filename="../../src/editors/WdgThresholdCfg.cpp" line="252"/>
         <source>off</source>
         <translation>désactivé</translation>

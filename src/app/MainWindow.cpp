@@ -8,6 +8,8 @@
 #include "common/Reporter.h"
 #include "common/Translations.h"
 #include "device/model/Catalog.h"
+#include "device/files/BackupStore.h"
+#include "device/family/ConfigDiff.h"
 #include "device/files/ConfigFile.h"
 #include "editors/OrvObject.h"
 #include "editors/WdgOrv.h"
@@ -67,6 +69,7 @@ MainWindow::MainWindow(QWidget *parent)
     GuiResources::init();
     m_ui->setupUi(this);
 
+    createAskBeforeWritingAction();
     createLanguageMenu();
     loadLanguage(m_settings.value(QLatin1String(kLanguageKey), QLatin1String(kDefaultLanguage)).toString());
     checkLanguageEntry(m_currLang);
@@ -310,6 +313,8 @@ void MainWindow::updateActions(bool devicePage)
     m_ui->actionDefault->setEnabled(connected);
     m_ui->actionReload->setEnabled(connected);
     m_ui->actionApply->setEnabled(connected && loaded);
+    if (auto *restore = findChild<QAction *>(QStringLiteral("actionRestore_backup")))
+        restore->setEnabled(connected && loaded);
     m_ui->actionKivTerminal->setEnabled(false);
     m_ui->actionUpdater->setEnabled(false);
     m_ui->actionChangeLoRaWANkeys->setEnabled(false);
@@ -404,9 +409,53 @@ void MainWindow::loadLanguage(const QString &code)
                                          QLatin1String(".qm"));
 }
 
+void MainWindow::createAskBeforeWritingAction()
+{
+    // On by default; a provisioning station turns it off to write without the question.
+    auto *ask = new QAction(this);
+    ask->setObjectName(QStringLiteral("actionAsk_before_writing"));
+    ask->setCheckable(true);
+    ask->setChecked(ConfigDiff::askBeforeWriting());
+    connect(ask, &QAction::toggled, this, [](bool on) { ConfigDiff::setAskBeforeWriting(on); });
+    m_ui->menuFile->insertAction(m_ui->actionQuit, ask);
+
+    // The connected device's backups: the chosen one is written through the same comparison.
+    auto *restore = new QAction(this);
+    restore->setObjectName(QStringLiteral("actionRestore_backup"));
+    restore->setEnabled(false);
+    connect(restore, &QAction::triggered, this, &MainWindow::restoreBackup);
+    m_ui->menuFile->insertAction(ask, restore);
+    m_ui->menuFile->insertSeparator(m_ui->actionQuit);
+}
+
+void MainWindow::restoreBackup()
+{
+    QPointer<OrvObject> device = m_orv;
+    if (!device || device->isOffline() || !device->hasConfiguration())
+        return;
+    const QString folder =
+        BackupStore::root() + QLatin1Char('/') + BackupStore::deviceFolderName(device->identifier());
+    const QString path =
+        fileDialogs().getOpenFileName(this, tr("Restore backup"), folder,
+                                      tr("%1 config file (*.ocf);;All Files (*)").arg(Catalog::brand()));
+    if (path.isEmpty() || !device)
+        return;
+    OrvParamList records;
+    QVector<FamilyModel::LeftOut> leftOut;
+    if (device->readConfigRecords(path, &records, &leftOut) < 1 || !device)
+        return;
+    // Compared with the device (Write or Cancel), backed up, written; the page shows the result.
+    if (device->writeConfiguration(records) == 0 && device)
+        device->loadFromDevice();
+}
+
 void MainWindow::retranslate()
 {
     m_ui->retranslateUi(this);
+    if (auto *ask = findChild<QAction *>(QStringLiteral("actionAsk_before_writing")))
+        ask->setText(tr("Ask before writing"));
+    if (auto *restore = findChild<QAction *>(QStringLiteral("actionRestore_backup")))
+        restore->setText(tr("Restore backup…"));
     if (m_simulated)
         setWindowTitle(tr("%1 - simulated device").arg(QCoreApplication::applicationName()));
     else

@@ -128,6 +128,11 @@ private:
     void loadLanguage(const QString &code);
     void checkLanguageEntry(const QString &code);
     void retranslate();
+    /// File > "Ask before writing" (checkable, kept in the settings).
+    void createAskBeforeWritingAction();
+    /// File > "Restore backup…": one of the connected device's backups, written through the
+    /// comparison (Write or Cancel) and backed up like any write.
+    void restoreBackup();
     /// Puts a path at the front of the recent files without making it the current file.
     void rememberRecentFile(const QString &path);
     /// Records an opened file after its parameters were read (result of readFile, 0 or more).

@@ -45,6 +45,8 @@ int Cli::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         rc = framesUnpack(rest, out, err);
     else if (group == QLatin1String("file") && cmd == QLatin1String("info"))
         rc = fileInfo(rest, out, err, rep);
+    else if (group == QLatin1String("file") && cmd == QLatin1String("diff"))
+        rc = fileDiff(rest, out, err, rep);
     else if (group == QLatin1String("firmware") && cmd == QLatin1String("info"))
         rc = firmwareInfo(rest, out, err);
     else if (group == QLatin1String("update-check"))

@@ -265,13 +265,14 @@ int Cli::deviceCommand(const QString &cmd, const QStringList &args, QTextStream 
                  QStringLiteral("FILE")});
     p.addOption({QStringLiteral("force"), QStringLiteral("open a file of another module type")});
     p.addOption({QStringLiteral("keys"), QStringLiteral("key file"), QStringLiteral("FILE")});
+    p.addOption({QStringLiteral("no-backup"), QStringLiteral("write without saving a backup first")});
     FleetApply::addOptions(p);
     if (!p.parse(QStringList{QStringLiteral("device")} + args))
         return usage(err, p.errorText());
     const QStringList pos = p.positionalArguments();
-    const bool wantsFile = cmd == QLatin1String("apply");
+    const bool wantsFile = cmd == QLatin1String("apply") || cmd == QLatin1String("diff");
     if (pos.size() != (wantsFile ? 1 : 0))
-        return usage(err, wantsFile ? QStringLiteral("device apply needs exactly one FILE.ocf")
+        return usage(err, wantsFile ? QStringLiteral("device %1 needs exactly one FILE.ocf").arg(cmd)
                                     : QStringLiteral("device %1 takes no file").arg(cmd));
     if (p.isSet(QStringLiteral("o")) && cmd != QLatin1String("read"))
         return usage(err, QCoreApplication::translate("Cli", "-o is an option of device read"));
@@ -317,6 +318,23 @@ int Cli::deviceCommand(const QString &cmd, const QStringList &args, QTextStream 
     if (!session)
         return Cli::kNoDevice;
 
+    // A file made for another radio-module type: the question is printed, --force answers it.
+    const bool force = p.isSet(QStringLiteral("force"));
+    session->setOtherModuleDecision([force](const Reporter::Box &question) {
+        reporter().box(question);
+        return force;
+    });
+    // Every write saves what the device holds first; when that fails nothing is written and
+    // the command ends with the file error (unless --no-backup).
+    session->setBackupsEnabled(!p.isSet(QStringLiteral("no-backup")));
+    session->setBackupFailedDecision([&err](const QString &why) {
+        err << "pelm-cli: " << QCoreApplication::translate("Cli", "nothing written: %1").arg(why) << '\n';
+        return false;
+    });
+    const auto backupFailed = [&session] {
+        return session->lastWriteStop() == DeviceSession::WriteStop::BackupFailed;
+    };
+
     int rc = Cli::kOk;
     if (cmd == QLatin1String("info")) {
         out << "identity: " << session->identityText() << '\n'
@@ -340,20 +358,20 @@ int Cli::deviceCommand(const QString &cmd, const QStringList &args, QTextStream 
         } else
             printParams(session->pageParams(), session->tables(), session->kivType(), out, err);
     } else if (cmd == QLatin1String("apply")) {
-        // A file made for another radio-module type: the question is printed, --force answers it.
-        const bool force = p.isSet(QStringLiteral("force"));
-        session->setOtherModuleDecision([force](const Reporter::Box &question) {
-            reporter().box(question);
-            return force;
-        });
         // One write path with the roll-out: the file's own records, checked by the family's
         // model, and nothing written when it refuses one.
         rc = fleet.run(*session, pos.first(), out, err);
+        if (backupFailed())
+            rc = Cli::kFileError;
+    } else if (cmd == QLatin1String("diff")) {
+        rc = deviceDiff(*session, pos.first(), out, err);
+    } else if (cmd == QLatin1String("backups")) {
+        rc = deviceBackups(*session, out, err);
     } else if (keysCommand) {
         rc = writeKeys(*session, keys, out);
     } else if (cmd == QLatin1String("defaults")) {
         if (session->restoreDefaults() != 0)
-            rc = Cli::kNoDevice;
+            rc = backupFailed() ? Cli::kFileError : Cli::kNoDevice;
         else
             out << "Default configuration restored.\n";
     } else {

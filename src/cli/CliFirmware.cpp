@@ -220,6 +220,7 @@ int Cli::deviceUpdate(const QStringList &args, QTextStream &out, QTextStream &er
                  QStringLiteral("device")});
     p.addOption({QStringLiteral("seed-key"), QStringLiteral("seed-and-key library"), QStringLiteral("LIB")});
     p.addOption({QStringLiteral("resume"), QStringLiteral("finish a stopped update")});
+    p.addOption({QStringLiteral("no-backup"), QStringLiteral("update without saving a backup first")});
     p.addOption({QStringLiteral("connect-timeout"), QStringLiteral("seconds"), QStringLiteral("SECONDS"),
                  QStringLiteral("30")});
     if (!p.parse(QStringList{QStringLiteral("device")} + args))
@@ -297,6 +298,16 @@ int Cli::deviceUpdate(const QStringList &args, QTextStream &out, QTextStream &er
         else
             err << noDevice;
         return Cli::kNoDevice;
+    }
+
+    // What the device holds is saved before the update changes it (a controller waiting in its
+    // bootloader has no configuration to read).
+    if (!resume && !p.isSet(QStringLiteral("no-backup"))) {
+        QString why;
+        if (session->backupNow(&why).isEmpty()) {
+            err << "pelm-cli: " << QCoreApplication::translate("Cli", "nothing written: %1").arg(why) << '\n';
+            return Cli::kFileError;
+        }
     }
 
     FirmwareUpdater updater(session.get(), address);

@@ -30,7 +30,11 @@ const char *const kHelpEntries[] = {
                    "      reported on standard error.\n"),
     QT_TRANSLATE_NOOP("CliHelp",
                       "  file info FILE.ocf\n"
-                      "      Prints the identity and the writing program of a configuration file.\n"
+                      "      Prints the identity and the writing program of a configuration file.\n"),
+    QT_TRANSLATE_NOOP("CliHelp",
+                      "  file diff A.ocf B.ocf\n"
+                      "      One line per value that differs, \"NAME (ID): A → B\", in the units the\n"
+                      "      device page shows. Exit code 0 when nothing differs, 1 when something does.\n"
                       "\n"),
     QT_TRANSLATE_NOOP("CliHelp", "  device info\n"
                                  "      Identifies the device: identity line, version word, buffer size.\n"),
@@ -52,6 +56,17 @@ const char *const kHelpEntries[] = {
                    "                       \"DevEUI,AppEUI,AppKey\"); a device not listed gets nothing\n"),
     QT_TRANSLATE_NOOP("CliHelp", "  device defaults\n"
                                  "      Restores the device's factory defaults.\n"),
+    QT_TRANSLATE_NOOP("CliHelp",
+                      "  device diff FILE.ocf\n"
+                      "      What applying the file would change: one line per value, \"NAME (ID):\n"
+                      "      DEVICE → FILE\". Exit code 0 when nothing differs, 1 when something does.\n"),
+    QT_TRANSLATE_NOOP("CliHelp",
+                      "  device backups\n"
+                      "      Lists the backups of the device (newest first), each with what writing it\n"
+                      "      back would change. device apply BACKUP.ocf restores one.\n"
+                      "      apply and defaults save the device's configuration first (data folder,\n"
+                      "      backups/DEVEUI/); when that fails nothing is written (exit code 2) unless\n"
+                      "      --no-backup is given.\n"),
     QT_TRANSLATE_NOOP("CliHelp",
                       "  device watch [--once]\n"
                       "      Watches the USB port and prints one line per event, as it happens:\n"

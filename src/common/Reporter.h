@@ -2,6 +2,7 @@
 // Every box and status message the user sees goes through a Reporter, so the
 // GUI, the command line and the tests can each show, print or record them.
 
+#include <QMap>
 #include <QObject>
 #include <QString>
 
@@ -45,7 +46,8 @@ public:
         QString informativeText;
         int buttons = Ok; ///< or-ed Button values
         int defaultButton = NoButton;
-        QObject *parent = nullptr; ///< the window the box belongs to; null for a box without parent
+        QObject *parent = nullptr;      ///< the window the box belongs to; null for a box without parent
+        QMap<int, QString> buttonTexts; ///< own texts of some buttons ("Write" on Ok), by Button
     };
 
     /// How long the status message of a transaction (load, apply, save...) stays in view.

@@ -12,6 +12,12 @@ OrvObject::OrvObject(Comm *transport, const DeviceInfo &info, QWidget *parent)
     : QWidget(parent), DeviceSession(transport, info)
 {
     setOwner(this);
+    // What a write changes is shown first, unless the user turned the question off.
+    setWriteConfirmation([this](const ConfigDiff::Rows &rows) {
+        if (!ConfigDiff::askBeforeWriting())
+            return true;
+        return messages().box(ConfigDiff::confirmBox(rows, this)) == Reporter::Ok;
+    });
     // A device that did not identify itself gets no status bar (the factories drop it).
     if (info.identified())
         createStatusBar();

@@ -2,6 +2,7 @@
 
 #include "gui/OpenWindow.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QStatusBar>
 
@@ -16,6 +17,10 @@ int GuiReporter::box(const Box &b)
                    static_cast<QMessageBox::StandardButtons>(b.buttons), parent);
     if (!b.informativeText.isEmpty())
         mb.setInformativeText(b.informativeText);
+    for (auto it = b.buttonTexts.constBegin(); it != b.buttonTexts.constEnd(); ++it) {
+        if (QAbstractButton *button = mb.button(static_cast<QMessageBox::StandardButton>(it.key())))
+            button->setText(it.value());
+    }
     if (b.defaultButton != NoButton)
         mb.setDefaultButton(static_cast<QMessageBox::StandardButton>(b.defaultButton));
     if (b.text.startsWith(QLatin1String("<")))

@@ -441,7 +441,16 @@ void TestFrench::applyWithARefusedParameter()
     m_dev->setRefused(22);
     poll();
     QVERIFY(m_window->device());
+    m_window->device()->findChild<QComboBox *>("comboBox_Spire")->setCurrentIndex(2);
+    m_rep.answer(Reporter::Ok);
     action("actionApply")->trigger();
+    // The comparison before the write speaks French too.
+    const Reporter::Box compare = m_rep.takeBox();
+    QCOMPARE(compare.title, QStringLiteral("Écrire dans l'appareil ?"));
+    QVERIFY2(compare.text.startsWith(QStringLiteral("L'écriture modifie ces valeurs de l'appareil :\n\n")),
+             qPrintable(compare.text));
+    QCOMPARE(compare.buttonTexts.value(Reporter::Ok), QStringLiteral("Écrire"));
+    QCOMPARE(compare.buttonTexts.value(Reporter::Cancel), QStringLiteral("Annuler"));
     const Reporter::Box box = m_rep.takeBox();
     QCOMPARE(box.title, QStringLiteral("Échec de l'application de la configuration"));
     QCOMPARE(box.text,

@@ -5,6 +5,8 @@
 #include "gui/GuiReporter.h"
 #include "app/MainWindow.h"
 #include "app/WdgMain.h"
+#include "device/files/BackupStore.h"
+#include "device/family/ConfigDiff.h"
 #include "device/protocol/Protocol.h"
 #include "editors/OrvObject.h"
 #include "editors/WdgOrv.h"
@@ -20,6 +22,11 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <QMessageBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -81,6 +88,8 @@ private slots:
     void failedFirstLoadShowsNoPage_data();
     void failedFirstLoadShowsNoPage();
     void editApplyReload();
+    void restoreBackupUndoesAnApply();
+    void compareBoxOnScreen();
     void refusedParameterIsNamed();
     void unplugClosesThePageWithinAPoll();
     void offlinePick();
@@ -222,7 +231,23 @@ void TestMainFlows::editApplyReload()
     QVERIFY(offset);
     offset->setValue(-0.12);
     const int clockActions = m_dev->actionCount(8);
+    const QByteArray offsetBefore = m_dev->params().value(24);
+
+    // What changes is shown first, in the page's units: Cancel writes nothing.
+    m_rep.answer(Reporter::Cancel);
     action("actionApply")->trigger();
+    Reporter::Box compare = m_rep.takeBox();
+    QCOMPARE(compare.title, QStringLiteral("Write to the device?"));
+    QCOMPARE(compare.text, QString::fromUtf8("Writing changes these values of the device:\n\n"
+                                             "Temperature Offset: 0.00 °C → -0.12 °C"));
+    QCOMPARE(compare.buttonTexts.value(Reporter::Ok), QStringLiteral("Write"));
+    QCOMPARE(m_dev->params().value(24), offsetBefore);
+    QCOMPARE(m_dev->actionCount(8), clockActions);
+    QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Nothing was written."));
+
+    m_rep.answer(Reporter::Ok); // Write
+    action("actionApply")->trigger();
+    QCOMPARE(m_rep.takeBox().title, QStringLiteral("Write to the device?"));
     QCOMPARE(m_dev->params().value(24), QByteArray::fromHex("F4FF"));
     QCOMPARE(m_dev->actionCount(8), clockActions + 1); // version word 0x0120: the clock was set
     QCOMPARE(m_window->statusBar()->currentMessage(),
@@ -232,15 +257,102 @@ void TestMainFlows::editApplyReload()
     action("actionReload")->trigger();
     QCOMPARE(offset->value(), -0.12);
 
-    // an edited temperature threshold goes to the device and comes back on reload
+    // Nothing differs: said, and nothing written.
+    const int writes = m_dev->commandCount(Protocol::kCmdParams);
+    action("actionApply")->trigger();
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+             QStringLiteral("The device already holds these values: nothing was written."));
+    QCOMPARE(m_dev->commandCount(Protocol::kCmdParams), writes);
+
+    // an edited temperature threshold goes to the device and comes back on reload; with "Ask
+    // before writing" off nothing is asked
+    QAction *ask = action("actionAsk_before_writing");
+    QVERIFY(ask->isChecked());
+    ask->setChecked(false);
     auto *threshold = m_window->device()->findChild<WdgThresholdCfg *>("wThresholdTemp");
     QVERIFY(threshold);
     QCOMPARE(threshold->setValues(62.5, 10, 0.5, 0), 0);
     action("actionApply")->trigger();
+    ask->setChecked(true);
+    QVERIFY(ConfigDiff::askBeforeWriting());
     QCOMPARE(m_dev->params().value(22).left(6), QByteArray::fromHex("6A18E8033200")); // 6250, 1000, 50
     QCOMPARE(threshold->setValues(70, 10, 0.5, 0), 0);
     action("actionReload")->trigger();
     QCOMPARE(threshold->high(), 62.5);
+}
+
+void TestMainFlows::restoreBackupUndoesAnApply()
+{
+    m_dev->setPlugged(true);
+    poll();
+    QVERIFY(m_window->device());
+    QAction *restore = action("actionRestore_backup");
+    QVERIFY(restore->isEnabled());
+    const QMap<quint8, QByteArray> before = m_dev->params();
+    auto *offset = m_window->device()->findChild<QDoubleSpinBox *>("doubleSpinBox_sensor1Offset");
+    offset->setValue(-0.12);
+    m_rep.answer(Reporter::Ok);
+    action("actionApply")->trigger();
+    m_rep.takeBox();
+    QCOMPARE(m_dev->params().value(24), QByteArray::fromHex("F4FF"));
+    const QVector<BackupStore::Entry> backups = BackupStore::list(m_window->device()->identifier());
+    QVERIFY(!backups.isEmpty());
+
+    // The backup taken before the apply, written through the comparison: the device is back.
+    m_dialogs->setNextFileName(backups.first().path);
+    m_rep.answer(Reporter::Ok);
+    restore->trigger();
+    const Reporter::Box compare = m_rep.takeBox();
+    QCOMPARE(compare.title, QStringLiteral("Write to the device?"));
+    QVERIFY2(compare.text.endsWith(QString::fromUtf8("Temperature Offset: -0.12 °C → 0.00 °C")),
+             qPrintable(compare.text));
+    QCOMPARE(m_dev->params(), before);
+    QCOMPARE(offset->value(), 0.0); // the page shows the device again
+    QCOMPARE(m_dialogs->requests.last().dir.section(QLatin1Char('/'), -1),
+             QString::fromLatin1(m_window->device()->identifier().toHex().toUpper()));
+}
+
+void TestMainFlows::compareBoxOnScreen()
+{
+    // The real box: its Write and Cancel buttons, Cancel leaves the device as it was. With
+    // PELM_SCREENSHOT_DIR set its picture is saved there (docs/compare.png).
+    m_dev->setPlugged(true);
+    poll();
+    QVERIFY(m_window->device());
+    m_window->resize(1281, 840);
+    m_window->show();
+    QCOMPARE(m_window->device()->findChild<WdgThresholdCfg *>("wThresholdTemp")->setValues(85.5, 0, 0.5, 0),
+             0);
+    m_window->device()->findChild<QDoubleSpinBox *>("doubleSpinBox_sensor1Offset")->setValue(-0.12);
+    const QMap<quint8, QByteArray> before = m_dev->params();
+    GuiReporter gui;
+    gui.setWindow(m_window.get());
+    setReporter(&gui);
+    QStringList buttons;
+    QString text;
+    QTimer look;
+    look.setInterval(20);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        look.stop();
+        for (QAbstractButton *b : box->buttons())
+            buttons << b->text();
+        text = box->text();
+        const QString dir = qEnvironmentVariable("PELM_SCREENSHOT_DIR");
+        if (!dir.isEmpty())
+            box->grab().save(QDir(dir).filePath(QStringLiteral("compare.png")));
+        box->button(QMessageBox::Cancel)->click();
+    });
+    look.start();
+    action("actionApply")->trigger();
+    setReporter(&m_rep);
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{"Cancel", "Write"}));
+    QVERIFY2(text.contains(QString::fromUtf8("Tempreature threshold high: 50.0 °C → 85.5 °C")),
+             qPrintable(text));
+    QCOMPARE(m_dev->params(), before);
 }
 
 void TestMainFlows::refusedParameterIsNamed()
@@ -249,7 +361,10 @@ void TestMainFlows::refusedParameterIsNamed()
     m_dev->setRefused(22);
     poll();
     QVERIFY(m_window->device());
+    m_window->device()->findChild<QComboBox *>("comboBox_Spire")->setCurrentIndex(2);
+    m_rep.answer(Reporter::Ok);
     action("actionApply")->trigger();
+    QCOMPARE(m_rep.takeBox().title, QStringLiteral("Write to the device?"));
     const Reporter::Box box = m_rep.takeBox();
     QCOMPARE(box.title, QStringLiteral("Apply configuration failed"));
     QCOMPARE(box.text, QStringLiteral("Some parameter of the configuration as failed:\n\n"
@@ -669,6 +784,8 @@ void TestMainFlows::pollDoesNotRunInsideABoxOfAnExchange()
     } rep;
     setReporter(&rep);
     QPointer<OrvObject> device = m_window->device();
+    device->findChild<QComboBox *>("comboBox_Spire")->setCurrentIndex(2);
+    rep.answer(Reporter::Ok);
     int requestsDuringBox = -1;
     rep.hook = [&] {
         const int before = m_dev->requestCount();

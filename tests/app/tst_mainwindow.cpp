@@ -413,7 +413,7 @@ void TestMainWindow::menus()
 
     QCOMPARE(entries(w.findChild<QMenu *>("menuFile")),
              (QStringList{"-", "-", "actionOpen", "actionRecent_Files", "actionSave", "actionSave_as", "-",
-                          "actionQuit"}));
+                          "actionRestore_backup", "actionAsk_before_writing", "-", "actionQuit"}));
     QCOMPARE(entries(w.findChild<QMenu *>("menuEdit")),
              (QStringList{"actionImport_frames", "actionExport_frames", "-", "actionDefault", "actionReload",
                           "-", "actionApply"}));

@@ -459,8 +459,10 @@ void TestProvisioning::provisionOneDevice_data()
     QTest::addColumn<bool>("configWritten"); // the device holds the file's temperature offset
     QTest::addColumn<bool>("keysWritten");
 
-    QTest::newRow("accepted") << "" << false << true << "" << QStringList() << true << false;
-    QTest::newRow("accepted with keys") << "" << true << true << "" << QStringList() << true << true;
+    // What the write changed, as the page shows it, is the reason of a successful device.
+    const QString changed = QStringLiteral("changed: Temperature Offset: 0.10 °C → 0.00 °C");
+    QTest::newRow("accepted") << "" << false << true << changed << QStringList() << true << false;
+    QTest::newRow("accepted with keys") << "" << true << true << changed << QStringList() << true << true;
     QTest::newRow("refused parameter")
         << "refuse22" << true << false
         << "parameters refused: Tempreature threshold (22): Bad threshold configuration"
@@ -629,11 +631,11 @@ void TestProvisioning::repeatedDevEuiIsFlagged()
     outcome = run.provision(*session);
     QVERIFY(outcome.successful);
     QVERIFY(!outcome.repeated);
-    QCOMPARE(outcome.reason, QString());
+    QCOMPARE(outcome.reason, QStringLiteral("nothing changed"));
     outcome = run.provision(*session);
     QVERIFY(outcome.successful);
     QVERIFY(outcome.repeated);
-    QCOMPARE(outcome.reason, QStringLiteral("DevEUI already provisioned in this run"));
+    QCOMPARE(outcome.reason, QStringLiteral("nothing changed; DevEUI already provisioned in this run"));
 }
 
 void TestProvisioning::rowDescribesTheDevice()
@@ -655,7 +657,7 @@ void TestProvisioning::rowDescribesTheDevice()
     QCOMPARE(row.configFile, QStringLiteral("site.ocf"));
     QCOMPARE(row.configSha256.size(), 64);
     QVERIFY(row.successful);
-    QCOMPARE(row.reason, QString());
+    QCOMPARE(row.reason, QStringLiteral("nothing changed"));
 }
 
 QTEST_GUILESS_MAIN(TestProvisioning)

@@ -347,9 +347,10 @@ void TestSession::unknownParametersFitOnAScreen_data()
     QTest::newRow("one") << 200 << 1 << 1 << "200";
     QTest::newRow("three, once each") << 200 << 3 << 1 << "200, 201, 202";
     QTest::newRow("one id in 30000 records") << 200 << 1 << 30000 << "200\n30000 unknown parameters in all.";
-    QTest::newRow("32 ids") << 200 << 32 << 1
-                            << "200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 215, "
-                               "216, 217, 218, 219, 220, 221, 222, 223, 224, 225, 226, 227, 228, 229, 230, 231";
+    QTest::newRow("32 ids")
+        << 200 << 32 << 1
+        << "200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 215, "
+           "216, 217, 218, 219, 220, 221, 222, 223, 224, 225, 226, 227, 228, 229, 230, 231";
     QTest::newRow("50 ids in 30000 records")
         << 200 << 50 << 600
         << "200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 215, "
@@ -606,6 +607,9 @@ void TestSession::applyFaults()
                       OrvParam(31, quint8(1)),    OrvParam(58, quint8(1)), OrvParam(24, quint16(0)),
                       OrvParam(25, quint16(1000))};
 
+    // The page's load gives the backup before the write: the faults hit the write itself.
+    QCOMPARE(s->loadFromDevice(), 0);
+    m_rep.clear();
     m_dev->setFault(fault.onAction(0));
     if (secondFrameSilent) {
         m_dev->scriptAnswers(Protocol::kCmdParams, {SimDevice::answer(Comm::kLinkUsbHid, 1, hex("06 00"))});
@@ -613,7 +617,8 @@ void TestSession::applyFaults()
     }
 
     QCOMPARE(s->writeConfiguration(page), -1);
-    QCOMPARE(m_dev->commandCount(Protocol::kCmdParams) - 2, twoFrames ? 2 : 1); // 2 identification exchanges
+    // 2 identification exchanges and the page's load
+    QCOMPARE(m_dev->commandCount(Protocol::kCmdParams) - 3, twoFrames ? 2 : 1);
     // The transaction's outcome holds what was shown, in the same order: the device's own
     // warning (when it sent one) comes before the apply's box.
     QStringList shown;
@@ -670,7 +675,8 @@ void TestSession::restoreFailures()
     QCOMPARE(b.title, QStringLiteral("Default configuration failed !"));
     QCOMPARE(b.text, QStringLiteral("An error as occurred from restoration !"));
     QCOMPARE(takeStatuses(), QStringList{QStringLiteral("Default configuration from Pelm, has failed !")});
-    QCOMPARE(m_dev->actionCount(Protocol::kActLoadConfig), 0); // nothing loaded after a failure
+    // The configuration was read for the backup before the restore, never after its failure.
+    QCOMPARE(m_dev->actionCount(Protocol::kActLoadConfig), 1);
 }
 
 void TestSession::restoredButNotReadBack()
@@ -680,7 +686,10 @@ void TestSession::restoredButNotReadBack()
     std::unique_ptr<CountingSession> s(connect());
     QVERIFY(s);
     m_dev->setFault(SimFault(SimFault::TruncatedElement).onAction(Protocol::kActLoadConfig));
+    // No backup can be read either: the user chooses to restore without one.
+    m_rep.answer(Reporter::Yes);
     QCOMPARE(s->restoreDefaults(), -1);
+    QCOMPARE(m_rep.takeBox().title, QStringLiteral("Backup failed"));
     QCOMPARE(m_dev->actionCount(Protocol::kActRestoreDefaults), 1);
     QCOMPARE(m_rep.takeBox().title, QStringLiteral("Load configuration failed !"));
     const QStringList statuses = takeStatuses();
@@ -1160,9 +1169,10 @@ void TestSession::offlineSessionAndFiles()
     QVERIFY(build.frames.size() > 1);
     std::unique_ptr<DeviceSession> u(DeviceFactory::createOffline(28, 0x0100, 14));
     QCOMPARE(u->importFrames(build.frames), 16);
-    QCOMPARE(takeStatuses(),
-             QStringList{QStringLiteral("Import 16 parameters from %1 frames, has succeeded !")
-                             .arg(build.frames.size())});
+    QCOMPARE(
+        takeStatuses(),
+        QStringList{
+            QStringLiteral("Import 16 parameters from %1 frames, has succeeded !").arg(build.frames.size())});
     QCOMPARE(u->pageParams().size(), 16);
 }
 

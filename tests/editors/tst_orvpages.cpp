@@ -486,7 +486,11 @@ void TestOrvPages::connectedClicksRunTransactions()
     QCOMPARE(m_sim->actionCount(Protocol::kActLoadConfig), 2);
 
     QVERIFY(m_sim->writtenParams().isEmpty());
+    OrvParamList edit{OrvParam(31, quint8(2))}; // something to write
+    device->paramsToWidgets(edit);
+    m_rep->answer(Reporter::Ok);
     click("pushButton_apply");
+    QCOMPARE(m_rep->takeBox().title, QStringLiteral("Write to the device?"));
     QVERIFY(!m_sim->writtenParams().isEmpty());
     QCOMPARE(m_sim->clockSets().size(), 1);
     QCOMPARE(m_sim->actionCount(Protocol::kActLoadConfig), 2);

@@ -1167,7 +1167,10 @@ void TestThermocouple::liveReadingsKeptDuringAnotherExchange()
         requestsInBox = m_dev->requestCount() - before;
         shownInBox = liveTexts(page.get());
     };
+    page->findChild<QComboBox *>("comboBox_Spire")->setCurrentIndex(2);
+    m_rep.answer(Reporter::Ok); // the comparison before the write is the first box
     QCOMPARE(page->applyToDevice(), 0);
+    QCOMPARE(m_rep.takeBox().title, QStringLiteral("Write to the device?"));
     QCOMPARE(m_rep.takeBox().title, QStringLiteral("Apply configuration failed"));
     QCOMPARE(requestsInBox, 0);
     QCOMPARE(shownInBox, shown);
@@ -1219,11 +1222,18 @@ void TestThermocouple::requestDuringReadingOverBle()
     // Once the reading is over the same click runs (Default after the user said yes).
     page->statusBar()->clearMessage();
     const bool asks = button == QLatin1String("pushButton_default");
+    const bool applies = button == QLatin1String("pushButton_apply");
     if (asks)
         m_rep.answer(Reporter::Yes);
+    if (applies) { // a change to write, and Write in the comparison
+        child<QComboBox>(page, "comboBox_Spire")->setCurrentIndex(2);
+        m_rep.answer(Reporter::Ok);
+    }
     target->click();
     if (asks)
         QCOMPARE(m_rep.takeBox().title, QStringLiteral("Default configuration"));
+    if (applies)
+        QCOMPARE(m_rep.takeBox().title, QStringLiteral("Write to the device?"));
     QVERIFY(m_dev->commandCount(Protocol::kCmdParams) > 0);
     QVERIFY(page->statusBar()->currentMessage() != kBusyStatus);
 }

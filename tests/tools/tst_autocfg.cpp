@@ -316,6 +316,8 @@ void TestAutoCfg::rollOut()
     };
     const auto none = [](SimDevice &) {};
     const QString pre = QStringLiteral("Pelm-PTC-CT - ");
+    // A successful device's line says what the write changed.
+    const QString kBleChanged = QStringLiteral("changed: Ble period: 0100 → D40D");
     const QList<Step> steps{
         {"accepted",
          site,
@@ -324,7 +326,7 @@ void TestAutoCfg::rollOut()
          0,
          {},
          true,
-         QString(),
+         kBleChanged,
          true,
          kAppKey},
         {"refused parameter",
@@ -399,7 +401,7 @@ void TestAutoCfg::rollOut()
          0,
          {},
          true,
-         QString(),
+         kBleChanged,
          true,
          kOtherAppKey},
     };
@@ -501,20 +503,27 @@ void TestAutoCfg::rollOutWritesTheFileAsItStands_data()
     QTest::addColumn<bool>("successful");
     QTest::addColumn<QString>("reason");
     QTest::newRow("only the keep-alive period")
-        << QJsonObject{{"Keep alive", member(3, "05")}} << QList<int>{3} << true << QString();
+        << QJsonObject{{"Keep alive", member(3, "05")}} << QList<int>{3} << true
+        << QStringLiteral("changed: Keep alive: 00 → 05");
     QTest::newRow("thresholds and calibration")
         << QJsonObject{{"Current threshold", member(23, "e803c80014000500", true)},
                        {"Current coefficient", member(29, "4c04")},
                        {"Temperature Offset", member(24, "0aff")}}
-        << QList<int>{23, 24, 29} << true << QString();
+        << QList<int>{23, 24, 29} << true
+        << QStringLiteral(
+               "changed: Current threshold high: 15.00 A → 10.00 A; Current threshold low: 0.50 A → "
+               "2.00 A; Current threshold hysteresis: 0.10 A → 0.20 A; Current threshold duration: off "
+               "→ 5 s; Temperature Offset: 0.00 °C → -2.46 °C; Current coefficient: 1.000 → 1.100");
     QTest::newRow("the action id") << QJsonObject{{"Keep alive", member(3, "05")},
                                                   {"Restore", member(1, "03")}}
                                    << QList<int>{3} << true
-                                   << "parameter 1 is not a configuration parameter and was left out";
+                                   << "parameter 1 is not a configuration parameter and was left out; "
+                                      "changed: Keep alive: 00 → 05";
     QTest::newRow("keys of another device")
         << QJsonObject{{"Timestamp", member(11, "01")},
                        {"AppKey", member(7, "2b7e151628aed2a6abf7158809cf4f3c", true)}}
-        << QList<int>{11} << true << "parameter 7 (AppKey) is a LoRaWAN key and was left out";
+        << QList<int>{11} << true
+        << "parameter 7 (AppKey) is a LoRaWAN key and was left out; changed: Timestamp: Disable → Enable";
     QTest::newRow("current coefficient 1.200")
         << QJsonObject{{"Keep alive", member(3, "05")}, {"Current coefficient", member(29, "b004")}}
         << QList<int>{} << false
@@ -599,11 +608,10 @@ void TestAutoCfg::anotherFileConfiguresThePluggedDeviceAgain()
     QVERIFY(!m_page->currentDevice());
     QCOMPARE(label("label_help")->text(), QStringLiteral("Connect Pelm device"));
     m_page->onTime();
-    QCOMPARE(
-        logLines(),
-        QStringList(
-            {"Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E01",
-             "Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E01: DevEUI already provisioned in this run"}));
+    QCOMPARE(logLines(), QStringList({"Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E01: nothing changed",
+                                      "Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E01: nothing changed; "
+                                      "DevEUI already provisioned in "
+                                      "this run"}));
 }
 
 void TestAutoCfg::recordThatIsNoRecordIsRefused()
@@ -650,7 +658,7 @@ void TestAutoCfg::nothingWrittenBeforeStart()
     click("pushButton_start");
     m_page->onTime();
     QVERIFY(m_page->currentDevice());
-    QCOMPARE(logLines(), QStringList{"Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E01"});
+    QCOMPARE(logLines(), QStringList{"Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E01: nothing changed"});
     QCOMPARE(m_dev->appKey(), kAppKey);
     QVector<ProvisioningRecord::Row> rows;
     QVERIFY(ProvisioningRecord::parse(readAll(record), &rows, nullptr));
@@ -744,8 +752,9 @@ void TestAutoCfg::simulatorPlugsANewDeviceEachTime()
     page->onTime();
     page->onTime();
     const QStringList lines = page->findChild<QTextBrowser *>("textBrowser")->toPlainText().split('\n');
-    QCOMPARE(lines.mid(0, 2), QStringList({"Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E31",
-                                           "Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E32"}));
+    QCOMPARE(lines.mid(0, 2),
+             QStringList({"Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E31: nothing changed",
+                          "Pelm-PTC-CT - successful - DevEUI 70B3D5499A0C1E32: nothing changed"}));
 }
 
 QTEST_MAIN(TestAutoCfg)

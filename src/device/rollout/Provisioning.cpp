@@ -159,10 +159,18 @@ Outcome Run::run(DeviceSession &session)
     const QString leftOutNote = FamilyModel::leftOutText(leftOut);
 
     outcome.written = true;
-    if (session.writeConfiguration(written) != 0) {
+    // A roll-out never asks: what changed goes into the device's line and row instead.
+    const DeviceSession::ConfirmWrite pageConfirmation = session.writeConfirmation();
+    session.setWriteConfirmation({});
+    const int writeResult = session.writeConfiguration(written);
+    session.setWriteConfirmation(pageConfirmation);
+    if (writeResult != 0) {
         outcome.step = Outcome::Write;
-        outcome.noAnswer = true;
-        outcome.reason = stageReason(tr("write failed"), boxes());
+        outcome.noAnswer = session.lastWriteStop() != DeviceSession::WriteStop::BackupFailed;
+        outcome.reason = stageReason(session.lastWriteStop() == DeviceSession::WriteStop::BackupFailed
+                                         ? tr("backup failed, nothing written")
+                                         : tr("write failed"),
+                                     boxes());
         return outcome;
     }
     QStringList refused;
@@ -235,7 +243,12 @@ Outcome Run::run(DeviceSession &session)
         }
     }
     outcome.successful = true;
-    outcome.reason = leftOutNote;
+    // The log line and the record say what the write changed on this device.
+    outcome.changes = session.lastChanges();
+    const QString changed = outcome.changes.isEmpty()
+                                ? tr("nothing changed")
+                                : tr("changed: %1").arg(ConfigDiff::summary(outcome.changes));
+    outcome.reason = leftOutNote.isEmpty() ? changed : leftOutNote + kReasonSeparator + changed;
     return outcome;
 }
 

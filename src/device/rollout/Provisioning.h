@@ -61,6 +61,8 @@ struct Outcome
     /// The step failed because the device gave no valid answer (gone, silent, garbled), not
     /// because it refused something.
     bool noAnswer = false;
+    /// What the write changed on the device (compared before writing).
+    ConfigDiff::Rows changes;
     /// SHA-256 of the configuration file as it was read for this device.
     QString configSha256;
 };

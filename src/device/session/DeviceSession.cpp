@@ -423,6 +423,7 @@ int DeviceSession::writeConfiguration(const OrvParamList &records)
 int DeviceSession::doWrite(const OrvParamList &records)
 {
     // Nothing reaches the device that the family's model refuses: not one record is sent then.
+    m_lastWriteStop = WriteStop::None;
     const FamilyModel::Checked checked = FamilyModel::check(records, kivType());
     m_lastRefusals = checked.refused;
     if (!checked.ok()) {
@@ -435,6 +436,17 @@ int DeviceSession::doWrite(const OrvParamList &records)
                        QStringLiteral("\n\n") + lines.join(QLatin1Char('\n')));
         o.status(tr("Apply configuration to %1, has failed !").arg(Catalog::brand()), kStatusTimeoutMs);
         report(o);
+        return -1;
+    }
+    // What changes is shown (when asked for) and what the device holds is saved first.
+    if (!prepareWrite(checked.accepted, true)) {
+        if (m_lastWriteStop == WriteStop::NoAnswer) {
+            Outcome o;
+            o.critical(tr("Apply configuration failed !"),
+                       tr("No/Bad response from device! Please retry to apply the configuration."));
+            o.status(tr("Apply configuration to %1, has failed !").arg(Catalog::brand()), kStatusTimeoutMs);
+            report(o);
+        }
         return -1;
     }
     m_params = checked.accepted;
@@ -472,6 +484,17 @@ int DeviceSession::restoreDefaults()
     m_params.clear();
     if (!m_transport)
         return -1;
+    if (!prepareWrite({}, false)) {
+        if (m_lastWriteStop == WriteStop::NoAnswer) {
+            Outcome o;
+            o.critical(tr("Default configuration failed !"), tr("An error as occurred from restoration !"));
+            o.status(tr("Default configuration from %1, has failed !").arg(Catalog::brand()),
+                     kStatusTimeoutMs);
+            report(o);
+        }
+        return log.result(-1);
+    }
+    m_params.clear();
     m_params.append(OrvParam(Protocol::kActionParamId, quint8(Protocol::kActRestoreDefaults)));
     const QByteArray result = m_protocol.exchangeParams(m_params, nullptr, Protocol::kRestoreTimeoutMs, true);
     if (result.isEmpty() || result.at(0) != 0) {

@@ -15,6 +15,7 @@
 
 #include "common/Outcome.h"
 #include "common/Reporter.h"
+#include "device/family/ConfigDiff.h"
 #include "device/files/ConfigFile.h"
 #include "device/family/FamilyModel.h"
 #include "device/protocol/Protocol.h"
@@ -261,6 +262,44 @@ public:
     /// Whether any controller has a bootloader (one capability query); false when busy.
     bool hasBootloader();
 
+    // --- compare and backup before a write ---------------------------------------------------
+    // Every write of a configuration (apply, a file's records, the defaults) first compares what
+    // the device holds with what is to be written, then saves what the device holds as a backup
+    // (BackupStore). The keys flow writes no configuration and takes neither step.
+    /// Asked before a write with the rows of what it changes: true writes. When set, a write that
+    /// changes nothing is not sent ("nothing differs" status). Unset: no question.
+    using ConfirmWrite = std::function<bool(const ConfigDiff::Rows &rows)>;
+    void setWriteConfirmation(ConfirmWrite confirm) { m_confirmWrite = std::move(confirm); }
+    const ConfirmWrite &writeConfirmation() const { return m_confirmWrite; }
+    /// Who decides when the backup before a write could not be saved (given the reason): true
+    /// writes without it. Unset: the session's reporter asks the user.
+    void setBackupFailedDecision(std::function<bool(const QString &why)> decide)
+    {
+        m_backupFailed = std::move(decide);
+    }
+    /// Backups before writes (on by default; pelm-cli --no-backup turns them off).
+    void setBackupsEnabled(bool enabled) { m_backupsEnabled = enabled; }
+    /// Why the last write sent nothing although its records were accepted.
+    enum class WriteStop
+    {
+        None,           ///< not stopped (written, or failed for another reason)
+        NothingDiffers, ///< the device already holds every value
+        Cancelled,      ///< the user answered Cancel to the comparison
+        BackupFailed,   ///< the backup could not be saved and the write was not confirmed
+        NoAnswer,       ///< the device went away before its configuration could be saved
+    };
+    WriteStop lastWriteStop() const { return m_lastWriteStop; }
+    /// What the last write changed (or would have changed), as compared before it.
+    const ConfigDiff::Rows &lastChanges() const { return m_lastChanges; }
+    /// The backup saved before the last write (empty when none was saved).
+    QString lastBackupPath() const { return m_lastBackupPath; }
+    /// The configuration the device holds: read from the device (silently) unless the page's
+    /// last load holds it. False when the device gave no configuration (or busy).
+    bool deviceValues(QMap<quint8, QByteArray> *values);
+    /// Saves a backup of the device's configuration now (before a firmware update, say): its
+    /// path, or empty with the reason in *error.
+    QString backupNow(QString *error);
+
     /// The text of the apply report for refused entries (empty when none is refused).
     QString applyReport(const ApplyResults &results) const;
 
@@ -278,6 +317,12 @@ protected:
     void note(const QString &text);
     /// The file reader's question about another module type: recorded, then decided.
     ConfigFile::ConfirmOtherModule otherModuleQuestion();
+    /// The compare and backup steps of a write of the accepted records (compare false: the
+    /// backup only, as before the defaults). True when the write goes on.
+    bool prepareWrite(const OrvParamList &accepted, bool compare);
+    /// deviceValues without the busy guard (inside a transaction).
+    bool readDeviceValues(QMap<quint8, QByteArray> *values);
+    QString saveBackup(const QMap<quint8, QByteArray> &values, QString *error);
     /// Whether guard was not acquired; then the busy device is reported (a user's request).
     bool refusedBusy(const DeviceBusyGuard &guard);
 
@@ -300,4 +345,10 @@ private:
     bool m_configLoaded = false;
     QMap<quint8, QByteArray> m_deviceValues; ///< whole values the device holds, by id
     ConfigFile::ConfirmOtherModule m_confirmOtherModule;
+    ConfirmWrite m_confirmWrite;
+    std::function<bool(const QString &)> m_backupFailed;
+    bool m_backupsEnabled = true;
+    WriteStop m_lastWriteStop = WriteStop::None;
+    ConfigDiff::Rows m_lastChanges;
+    QString m_lastBackupPath;
 };
