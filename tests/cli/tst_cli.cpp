@@ -30,8 +30,8 @@ Result runCli(const QStringList &args, const QByteArray &input)
     return ::runCli(args, o);
 }
 
-using TestData::kDefaultConfig;
 using TestData::editedConfig;
+using TestData::kDefaultConfig;
 using TestData::readAll;
 using TestData::writeFile;
 
@@ -186,6 +186,8 @@ private slots:
     void deviceKeys();
     void verboseTrace_data();
     void verboseTrace();
+    void noLogLinesWithoutVerbose_data();
+    void noLogLinesWithoutVerbose();
     void verboseKeyWriteMasksTheKeys();
 };
 
@@ -580,7 +582,8 @@ void TestCli::deviceApplyWritesConfigurationOnly_data()
     QTest::addColumn<bool>("written");
     QTest::newRow("action id") << QJsonObject{{"Restore", member(1, "03")}} << QList<int>{1} << 0
                                << "parameter 1 is not a configuration parameter and was left out" << true;
-    QTest::newRow("unknown ids") << QJsonObject{{"Parameter 0", member(0, "01")}, {"Parameter 40", member(40, "ab")}}
+    QTest::newRow("unknown ids") << QJsonObject{{"Parameter 0", member(0, "01")},
+                                                {"Parameter 40", member(40, "ab")}}
                                  << QList<int>{0, 40} << 0
                                  << "parameter 40 is unknown to this device and was left out" << true;
     QTest::newRow("keys") << QJsonObject{{"AppEUI", member(6, "d0e1f2a3b4c5d6e7", true)},
@@ -589,16 +592,18 @@ void TestCli::deviceApplyWritesConfigurationOnly_data()
                           << true;
     QTest::newRow("value out of range")
         << QJsonObject{{"Current coefficient", member(29, "b004")}} << QList<int>{} << 2
-        << "configuration refused, nothing written: Current coefficient (29): 1200 is out of range (900 to 1100)"
+        << "configuration refused, nothing written: Current coefficient (29): 1200 is out of range (900 to "
+           "1100)"
         << false;
-    QTest::newRow("wrong size") << QJsonObject{{"Couple Spire/Resistance", member(31, "0100")}} << QList<int>{}
-                                << 2
+    QTest::newRow("wrong size") << QJsonObject{{"Couple Spire/Resistance", member(31, "0100")}}
+                                << QList<int>{} << 2
                                 << "configuration refused, nothing written: Couple Spire/Resistance (31): 2 "
                                    "byte(s) where the parameter has 1"
                                 << false;
     QTest::newRow("threshold beyond its range")
         << QJsonObject{{"VBat threshold", member(26, "68102c0164000500", true)}} << QList<int>{} << 2
-        << "configuration refused, nothing written: VBat threshold (26): low threshold 300 is below 3000" << false;
+        << "configuration refused, nothing written: VBat threshold (26): low threshold 300 is below 3000"
+        << false;
 }
 
 void TestCli::deviceApplyWritesConfigurationOnly()
@@ -878,8 +883,8 @@ void TestCli::deviceWatchSaysNoAccessAtOnce()
     QVERIFY2(watch.waitForLines(1, 1200), qPrintable(watch.lines.join('\n')));
     QVERIFY2(QRegularExpression("^noaccess 04d8:0240 \\S+$").match(watch.lines.first()).hasMatch(),
              qPrintable(watch.lines.first()));
-    QTRY_VERIFY_WITH_TIMEOUT(watch.errSoFar().contains("A device is plugged in, but this user may not open it"),
-                             1000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        watch.errSoFar().contains("A device is plugged in, but this user may not open it"), 1000);
     QVERIFY2(watch.waitForLines(2, 1500 + kUnplugNoticeMs), qPrintable(watch.lines.join('\n')));
     QCOMPARE(watch.lines.at(1), QStringLiteral("unplugged"));
     watch.signal(SIGINT);
@@ -1024,6 +1029,27 @@ void TestCli::verboseTrace()
     // Every line is a log line of one of our categories.
     for (const QString &line : lines)
         QVERIFY2(line.startsWith("pelm."), qPrintable(line));
+}
+
+void TestCli::noLogLinesWithoutVerbose_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("device read") << QStringList{"device", "read", "--simulate"};
+    QTest::newRow("device apply (with its backup)")
+        << QStringList{"device", "apply", kDefaultConfig, "--simulate"};
+    QTest::newRow("device defaults") << QStringList{"device", "defaults", "--simulate"};
+    QTest::newRow("device diff") << QStringList{"device", "diff", kDefaultConfig, "--simulate"};
+    QTest::newRow("frames pack") << QStringList{"frames", "pack", kDefaultConfig};
+}
+
+void TestCli::noLogLinesWithoutVerbose()
+{
+    // Standard error holds the command's own messages; a log line needs --verbose.
+    QFETCH(QStringList, args);
+    const Result r = runCliWithRules(args, QString());
+    QVERIFY2(r.code == 0 || r.code == 1, qPrintable(r.err));
+    for (const QString &line : r.err.split('\n', Qt::SkipEmptyParts))
+        QVERIFY2(!line.startsWith(QStringLiteral("pelm.")), qPrintable(line));
 }
 
 void TestCli::verboseKeyWriteMasksTheKeys()

@@ -118,7 +118,7 @@ bool DeviceSession::prepareWrite(const OrvParamList &accepted, bool compare)
         why = tr("The device's configuration could not be read.");
     }
     if (!m_lastBackupPath.isEmpty()) {
-        qCInfo(lcSession) << "backup saved:" << m_lastBackupPath;
+        qCDebug(lcSession) << "backup saved:" << m_lastBackupPath;
         return true;
     }
     qCWarning(lcSession) << "backup failed:" << why;
