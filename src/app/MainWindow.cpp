@@ -438,11 +438,13 @@ void MainWindow::restoreBackup()
     const QString path =
         fileDialogs().getOpenFileName(this, tr("Restore backup"), folder,
                                       tr("%1 config file (*.ocf);;All Files (*)").arg(Catalog::brand()));
-    if (path.isEmpty() || !device)
+    // The device may have been pulled while the file dialog was open (it then waits to be
+    // deleted), or while a box of the file's reading was.
+    if (path.isEmpty() || !device || OpenWindow::isRetired(device))
         return;
     OrvParamList records;
     QVector<FamilyModel::LeftOut> leftOut;
-    if (device->readConfigRecords(path, &records, &leftOut) < 1 || !device)
+    if (device->readConfigRecords(path, &records, &leftOut) < 1 || !device || OpenWindow::isRetired(device))
         return;
     // Compared with the device (Write or Cancel), backed up, written; the page shows the result.
     if (device->writeConfiguration(records) == 0 && device)

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -103,6 +104,8 @@ private slots:
     void init();
     void cleanup();
 
+    void pullDuringTheComparison_data();
+    void pullDuringTheComparison();
     void pullWithAWindowOpen_data();
     void pullWithAWindowOpen();
     void deviceTakenWithAWindowOfTheOfflinePageOpen();
@@ -223,6 +226,54 @@ void TestUnplugWindows::openInner(const QString &inner, QWidget *dialog)
     }
 }
 
+void TestUnplugWindows::pullDuringTheComparison_data()
+{
+    QTest::addColumn<bool>("ble");
+    QTest::newRow("USB") << false;
+    QTest::newRow("BLE") << true;
+}
+
+void TestUnplugWindows::pullDuringTheComparison()
+{
+    // The comparison is asked inside the write's exchange: the device pulled meanwhile is
+    // noticed once the question is answered. Write then reaches no device, its failure is
+    // said, and the page closes.
+    QFETCH(bool, ble);
+    SimDevice *dev = showConnectedDevice(ble);
+    QPointer<OrvObject> device = m_window->device();
+    QVERIFY(device);
+    device->findChild<QDoubleSpinBox *>(QStringLiteral("doubleSpinBox_sensor1Offset"))->setValue(-0.12);
+    const QByteArray offset = dev->param(24);
+    m_rep.clear();
+    setReporter(&m_gui);
+
+    QString question;
+    bool stillAsked = false;
+    whenInFront(nullptr, [&](QWidget *box) {
+        question = describe(box);
+        dev->setPlugged(false);
+        QTest::qWait(MainWindow::kUsbPollMs + 200);
+        stillAsked = box->isVisible();
+        whenInFront(box, [](QWidget *failure) {
+            if (auto *mb = qobject_cast<QMessageBox *>(failure))
+                mb->button(QMessageBox::Ok)->click();
+        });
+        qobject_cast<QMessageBox *>(box)->button(QMessageBox::Ok)->click(); // Write
+    });
+    action("actionApply")->trigger();
+    setReporter(&m_rep);
+
+    QVERIFY2(question.startsWith(QStringLiteral("Write to the device?: ")), qPrintable(question));
+    QVERIFY(stillAsked);
+    QCOMPARE(dev->param(24), offset);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->device(), kNoticeTimeoutMs);
+    QVERIFY(qobject_cast<WdgMain *>(m_window->centralWidget()));
+    QCOMPARE(openWindows(m_window.get()), QStringList());
+    QCOMPARE(OpenWindow::count(), 0);
+    settle();
+    QVERIFY(!device);
+}
+
 void TestUnplugWindows::pullWithAWindowOpen_data()
 {
     QTest::addColumn<bool>("ble");
@@ -235,6 +286,8 @@ void TestUnplugWindows::pullWithAWindowOpen_data()
     const QString deleteAll = QStringLiteral("Delete all frames: Are you sure to delete all frames ?");
     const QString shortKey =
         QStringLiteral("Change LoRaWAN keys: The AppEUI must have 16 hexadecimal digits.");
+    const QString restore = QStringLiteral("Default configuration: Restore the factory defaults of the "
+                                           "device?\nIts current configuration will be lost.");
     const struct
     {
         const char *name;
@@ -266,6 +319,10 @@ void TestUnplugWindows::pullWithAWindowOpen_data()
          shortKey,
          {shortKey}},
         {"Kiv Terminal", "actionKivTerminal", "", QStringLiteral("Kiv terminal"), {}},
+        // The page's own question before an exchange. (The comparison before a write is asked
+        // inside the write's exchange, where the poll waits for the answer: see
+        // pullDuringTheComparison.)
+        {"Default from ORV, question box", "actionDefault", "", restore, {restore}},
     };
     for (bool ble : {false, true}) {
         for (const auto &w : windows) {
@@ -289,6 +346,7 @@ void TestUnplugWindows::pullWithAWindowOpen()
     QVERIFY(device);
     QVERIFY2(this->action(qPrintable(action))->isEnabled(), qPrintable(action));
     const int writes = dev->commandCount(kWriteCommand);
+    const int restores = dev->actionCount(Protocol::kActRestoreDefaults);
     const QByteArray appEui = dev->appEui();
     m_rep.clear();
     setReporter(&m_gui);
@@ -321,6 +379,7 @@ void TestUnplugWindows::pullWithAWindowOpen()
     QCOMPARE(m_gui.statuses.value(m_gui.statuses.size() - 1), kDisconnected);
     QCOMPARE(m_window->statusBar()->currentMessage(), kDisconnected);
     QCOMPARE(dev->commandCount(kWriteCommand), writes);
+    QCOMPARE(dev->actionCount(Protocol::kActRestoreDefaults), restores);
     QCOMPARE(dev->appEui(), appEui);
     settle();
     QVERIFY(!device); // deleted once its windows had returned

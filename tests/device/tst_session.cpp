@@ -1365,6 +1365,8 @@ void TestSession::sessionLog()
                                             "load: start",
                                             "load: end, " + QString::number(kDeviceParamCount),
                                             "restore defaults: start",
+                                            // the debug log names the backup taken before the write
+                                            "backup saved: \"" + s->lastBackupPath() + "\"",
                                             "restore defaults: end, failed",
                                         }));
 }
