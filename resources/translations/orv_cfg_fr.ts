@@ -154,8 +154,8 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="194"/>
         <location filename="../../src/cli/CliFiles.cpp" line="159"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="176"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="241"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="205"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="270"/>
         <source>Can&apos;t open file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;ouvrir le fichier « %1 » !</translation>
     </message>
@@ -186,7 +186,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="283"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="252"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="281"/>
         <source>--sim-schedule is an option of device watch</source>
         <translation>--sim-schedule est une option de device watch</translation>
     </message>
@@ -197,7 +197,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="292"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="258"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="287"/>
         <source>the --sim-* options need --simulate</source>
         <translation>les options --sim-* demandent --simulate</translation>
     </message>
@@ -252,17 +252,32 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         <translation>file info demande exactement un FILE.ocf</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="173"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="179"/>
+        <source>The configuration could not be compared with the backup %1.</source>
+        <translation>La configuration n&apos;a pas pu être comparée à la sauvegarde %1.</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFirmware.cpp" line="188"/>
+        <source>The update changed the configuration of the device (now → before the update):</source>
+        <translation>La mise à jour a changé la configuration de l&apos;appareil (maintenant → avant la mise à jour) :</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFirmware.cpp" line="193"/>
+        <source>Write it back with: pelm-cli device apply &quot;%1&quot;</source>
+        <translation>Pour la réécrire : pelm-cli device apply &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliFirmware.cpp" line="202"/>
         <source>firmware info needs exactly one FILE.srec</source>
         <translation>firmware info demande exactement un FILE.srec</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="182"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="211"/>
         <source>Can&apos;t read the firmware file &apos;%1&apos;!</source>
         <translation>Impossible de lire le fichier de micrologiciel « %1 » !</translation>
     </message>
     <message numerus="yes">
-        <location filename="../../src/cli/CliFirmware.cpp" line="189"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="218"/>
         <source>%n corrupt lines skipped</source>
         <translation>
             <numerusform>%n ligne corrompue ignorée</numerusform>
@@ -270,32 +285,32 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
         </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="193"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="222"/>
         <source>The file &apos;%1&apos; holds no data records.</source>
         <translation>Le fichier « %1 » ne contient aucun enregistrement de données.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="231"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="260"/>
         <source>device update needs exactly one firmware FILE</source>
         <translation>device update demande exactement un FILE de micrologiciel</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="234"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="263"/>
         <source>--target is &apos;device&apos; or &apos;ble-module&apos;</source>
         <translation>--target vaut &apos;device&apos; ou &apos;ble-module&apos;</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="239"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="268"/>
         <source>--connect-timeout takes a number of seconds above 0</source>
         <translation>--connect-timeout prend un nombre de secondes supérieur à 0</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="297"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="326"/>
         <source>No bootloader waits for a firmware file.</source>
         <translation>Aucun chargeur d&apos;amorçage n&apos;attend de fichier de micrologiciel.</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliFirmware.cpp" line="326"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="357"/>
         <source>The controller waits in its bootloader: finishing the stopped update.</source>
         <translation>Le contrôleur attend dans son chargeur d&apos;amorçage : fin de la mise à jour arrêtée.</translation>
     </message>
@@ -306,7 +321,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliDevice.cpp" line="331"/>
-        <location filename="../../src/cli/CliFirmware.cpp" line="308"/>
+        <location filename="../../src/cli/CliFirmware.cpp" line="339"/>
         <location filename="../../src/cli/CliFleet.cpp" line="70"/>
         <location filename="../../src/cli/CliFleet.cpp" line="81"/>
         <source>nothing written: %1</source>
@@ -329,7 +344,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
     </message>
     <message>
         <location filename="../../src/cli/CliSimulation.cpp" line="119"/>
-        <location filename="../../src/cli/CliSimulation.cpp" line="304"/>
+        <location filename="../../src/cli/CliSimulation.cpp" line="306"/>
         <source>Can&apos;t write file &apos;%1&apos;!</source>
         <translation>Impossible d&apos;écrire le fichier « %1 » !</translation>
     </message>
@@ -564,20 +579,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="151"/>
-        <source>  --sim-ymodem SPEC (device update) the simulated YMODEM bootloader misbehaves:
-                    comma list of silent, drop:N[xK] (answer to block N lost
-                    K times), nak:N[xK], ack-first-eot, waiting (in its
-                    bootloader from the start)
-</source>
-        <translation>  --sim-ymodem SPEC (device update) le chargeur YMODEM simulé se comporte mal :
-                    liste séparée par des virgules de silent, drop:N[xK] (réponse
-                    au bloc N perdue K fois), nak:N[xK], ack-first-eot, waiting
-                    (dans son chargeur dès le départ)
-</translation>
-    </message>
-    <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="159"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="160"/>
         <source>  --sim-xcp SPEC    (device update) the simulated XCP bootloader: comma list of
                     protected, motorola, require-encrypted, silent,
                     unknown:N (N CONNECTs refused as unknown), max-cto-pgm:N,
@@ -773,7 +775,22 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="156"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="151"/>
+        <source>  --sim-ymodem SPEC (device update) the simulated YMODEM bootloader misbehaves:
+                    comma list of silent, drop:N[xK] (answer to block N lost
+                    K times), nak:N[xK], ack-first-eot, waiting (in its
+                    bootloader from the start), restores-defaults (the new
+                    firmware starts from the factory defaults)
+</source>
+        <translation>  --sim-ymodem SPEC (device update) le chargeur YMODEM simulé se comporte mal :
+                    liste séparée par des virgules de silent, drop:N[xK] (réponse
+                    au bloc N perdue K fois), nak:N[xK], ack-first-eot, waiting
+                    (dans son chargeur dès le départ), restores-defaults (le
+                    nouveau micrologiciel part des valeurs d&apos;usine)
+</translation>
+    </message>
+    <message>
+        <location filename="../../src/cli/CliHelp.cpp" line="157"/>
         <source>  --sim-ymodem-peer COMMAND
                     (device update) an external YMODEM receiver (e.g.
                     &apos;rb -b -y&apos;) runs in the current folder instead
@@ -784,7 +801,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="165"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="166"/>
         <source>  --sim-image FILE  (device update) writes what the simulated bootloader
                     received: the YMODEM file&apos;s bytes, or the XCP memory as
                     S-records
@@ -797,14 +814,14 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="170"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="171"/>
         <source>Diagnostics:
 </source>
         <translation>Diagnostic :
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="171"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="172"/>
         <source>  --verbose         (anywhere on the line) log every step on standard error: USB,
                     BLE, each request and answer as hex (LoRaWAN keys masked),
                     the device session; QT_LOGGING_RULES narrows it down (e.g.
@@ -820,7 +837,7 @@ Veuillez déconnecter votre ORV et mettre à jour votre version !
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="177"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="178"/>
         <source>Boxes the program would show are printed on standard error; questions take
 their default answer (Cancel/No) unless an option says otherwise.
 
@@ -832,7 +849,7 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="181"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="182"/>
         <source>Language:
   Messages and this help are in French when the locale says so (LC_ALL,
   LC_MESSAGES or LANG set to fr_*, e.g. LANG=fr_FR.UTF-8). What scripts read
@@ -850,7 +867,7 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="188"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="189"/>
         <source>Exit codes:
   0  success
   1  unknown command or bad arguments
@@ -877,12 +894,12 @@ sauf si une option en décide autrement.
 </translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="211"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="212"/>
         <source>Usage: pelm-cli COMMAND [ARGUMENTS]</source>
         <translation>Utilisation : pelm-cli COMMANDE [ARGUMENTS]</translation>
     </message>
     <message>
-        <location filename="../../src/cli/CliHelp.cpp" line="217"/>
+        <location filename="../../src/cli/CliHelp.cpp" line="218"/>
         <source>Try &apos;pelm-cli --help&apos;.</source>
         <translation>Essayez &apos;pelm-cli --help&apos;.</translation>
     </message>
@@ -1803,116 +1820,116 @@ Write without a backup?</source>
         <translation>Restaurer une sauvegarde</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="456"/>
+        <location filename="../../src/app/MainWindow.cpp" line="458"/>
         <source>Ask before writing</source>
         <translation>Demander avant d&apos;écrire</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="458"/>
+        <location filename="../../src/app/MainWindow.cpp" line="460"/>
         <source>Restore backup…</source>
         <translation>Restaurer une sauvegarde…</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="460"/>
+        <location filename="../../src/app/MainWindow.cpp" line="462"/>
         <source>%1 - simulated device</source>
         <translation>%1 - appareil simulé</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="499"/>
+        <location filename="../../src/app/MainWindow.cpp" line="501"/>
         <source>Language update</source>
         <translation>Mise à jour de la langue</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="500"/>
+        <location filename="../../src/app/MainWindow.cpp" line="502"/>
         <source>To update the translation, it is necessary to restart the application.
 Restart now?</source>
         <translation>Pour mettre à jour la traduction, il est nécessaire de redémarrer l&apos;application.
 Redémarrer maintenant ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="516"/>
+        <location filename="../../src/app/MainWindow.cpp" line="518"/>
         <source>Release information : </source>
         <translation>Informations de version : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="517"/>
+        <location filename="../../src/app/MainWindow.cpp" line="519"/>
         <source>Build date: </source>
         <translation>Date de compilation : </translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="519"/>
+        <location filename="../../src/app/MainWindow.cpp" line="521"/>
         <source>%1 uses the following libraries under the %2 licence:</source>
         <translation>%1 utilise les bibliothèques suivantes sous licence %2 :</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="523"/>
+        <location filename="../../src/app/MainWindow.cpp" line="525"/>
         <source>About %1</source>
         <translation>À propos de %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="535"/>
+        <location filename="../../src/app/MainWindow.cpp" line="537"/>
         <source>Open %1 config</source>
         <translation>Ouvrir une configuration %1</translation>
     </message>
     <message>
         <location filename="../../src/app/MainWindow.cpp" line="440"/>
-        <location filename="../../src/app/MainWindow.cpp" line="536"/>
-        <location filename="../../src/app/MainWindow.cpp" line="709"/>
+        <location filename="../../src/app/MainWindow.cpp" line="538"/>
+        <location filename="../../src/app/MainWindow.cpp" line="711"/>
         <source>%1 config file (*.ocf);;All Files (*)</source>
         <translation>Fichier de configuration %1 (*.ocf);;Tous les fichiers (*)</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="558"/>
+        <location filename="../../src/app/MainWindow.cpp" line="560"/>
         <source>Failed to load file !</source>
         <translation>Échec du chargement du fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="559"/>
+        <location filename="../../src/app/MainWindow.cpp" line="561"/>
         <source>The file &apos;</source>
         <translation>Le fichier &apos;</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="560"/>
+        <location filename="../../src/app/MainWindow.cpp" line="562"/>
         <source>was be to open but it is probably corrupted.</source>
         <translation>a pu être ouvert mais il est probablement corrompu.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="561"/>
+        <location filename="../../src/app/MainWindow.cpp" line="563"/>
         <source>It is not possible to load this file !</source>
         <translation>Impossible de charger ce fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="618"/>
+        <location filename="../../src/app/MainWindow.cpp" line="620"/>
         <source>ORV connected</source>
         <translation>ORV connecté</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="618"/>
+        <location filename="../../src/app/MainWindow.cpp" line="620"/>
         <source>Do you want load a ORV and lose the last modification ?</source>
         <translation>Voulez-vous charger un ORV et perdre les dernières modifications ?</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="632"/>
+        <location filename="../../src/app/MainWindow.cpp" line="634"/>
         <source>The device was disconnected.</source>
         <translation>L&apos;appareil a été déconnecté.</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="708"/>
+        <location filename="../../src/app/MainWindow.cpp" line="710"/>
         <source>Save %1 config</source>
         <translation>Enregistrer une configuration %1</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="750"/>
+        <location filename="../../src/app/MainWindow.cpp" line="752"/>
         <source>No file !</source>
         <translation>Aucun fichier !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="751"/>
+        <location filename="../../src/app/MainWindow.cpp" line="753"/>
         <source>No file to reload !</source>
         <translation>Aucun fichier à recharger !</translation>
     </message>
     <message>
-        <location filename="../../src/app/MainWindow.cpp" line="752"/>
+        <location filename="../../src/app/MainWindow.cpp" line="754"/>
         <source>Reload default ?</source>
         <translation>Recharger les valeurs par défaut ?</translation>
     </message>

@@ -5,6 +5,8 @@
 #include "cli/CliReporter.h"
 #include "cli/CliSimulation.h"
 
+#include "device/family/ConfigDiff.h"
+#include "device/files/ConfigFile.h"
 #include "device/session/DeviceSession.h"
 #include "links/Ble.h"
 #include "links/Comm.h"
@@ -165,6 +167,34 @@ std::unique_ptr<DeviceSession> waitingBootloader(const QString &address, quint8 
     return std::make_unique<DeviceSession>(link.release(), DeviceInfo());
 }
 
+/// After an update that was backed up: what the device holds now against the backup taken
+/// before it. An update that changed the configuration says how, and how to write the backup
+/// back.
+void compareWithBackup(DeviceSession &session, const QString &backup, ProgressPrinter &printer)
+{
+    QMap<quint8, QByteArray> now;
+    OrvParamList records;
+    if (!session.deviceValues(&now) ||
+        ConfigFile::read(backup, false, session.identity(), records).value < 1) {
+        printer.message(
+            QCoreApplication::translate("Cli", "The configuration could not be compared with the backup %1.")
+                .arg(backup));
+        return;
+    }
+    const ConfigDiff::Rows rows =
+        ConfigDiff::compare(now, ConfigDiff::values(records, session.kivType()), session.kivType());
+    if (rows.isEmpty())
+        return;
+    QString text = QCoreApplication::translate(
+        "Cli", "The update changed the configuration of the device (now → before the update):");
+    for (const ConfigDiff::Row &r : rows)
+        text += QStringLiteral("\n  ") + r.line();
+    text +=
+        QLatin1Char('\n') +
+        QCoreApplication::translate("Cli", "Write it back with: pelm-cli device apply \"%1\"").arg(backup);
+    printer.message(text);
+}
+
 } // namespace
 
 int Cli::firmwareInfo(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -302,9 +332,11 @@ int Cli::deviceUpdate(const QStringList &args, QTextStream &out, QTextStream &er
 
     // What the device holds is saved before the update changes it (a controller waiting in its
     // bootloader has no configuration to read).
+    QString backup;
     if (!resume && !p.isSet(QStringLiteral("no-backup"))) {
         QString why;
-        if (session->backupNow(&why).isEmpty()) {
+        backup = session->backupNow(&why);
+        if (backup.isEmpty()) {
             err << "pelm-cli: " << QCoreApplication::translate("Cli", "nothing written: %1").arg(why) << '\n';
             return Cli::kFileError;
         }
@@ -350,8 +382,11 @@ int Cli::deviceUpdate(const QStringList &args, QTextStream &out, QTextStream &er
 
     int rc = updated ? Cli::kOk : Cli::kUpdateFailed;
     // The updater read the device again once it came back (or said why it could not).
-    if (updated && updater.deviceAnswered())
+    if (updated && updater.deviceAnswered()) {
         printer.message(QStringLiteral("Device after the update: ") + session->identityText());
+        if (!backup.isEmpty())
+            compareWithBackup(*session, backup, printer);
+    }
     if (p.isSet(QStringLiteral("sim-image")) &&
         !Cli::writeSimImage(sim.device(), p.value(QStringLiteral("sim-image")), err) && rc == Cli::kOk)
         rc = Cli::kFileError;

@@ -152,7 +152,8 @@ const char *const kHelpEntries[] = {
                       "  --sim-ymodem SPEC (device update) the simulated YMODEM bootloader misbehaves:\n"
                       "                    comma list of silent, drop:N[xK] (answer to block N lost\n"
                       "                    K times), nak:N[xK], ack-first-eot, waiting (in its\n"
-                      "                    bootloader from the start)\n"),
+                      "                    bootloader from the start), restores-defaults (the new\n"
+                      "                    firmware starts from the factory defaults)\n"),
     QT_TRANSLATE_NOOP("CliHelp", "  --sim-ymodem-peer COMMAND\n"
                                  "                    (device update) an external YMODEM receiver (e.g.\n"
                                  "                    'rb -b -y') runs in the current folder instead\n"),

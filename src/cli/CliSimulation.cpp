@@ -234,6 +234,8 @@ bool Cli::setUpSimBootloaders(const QCommandLineParser &p, SimDevice &device, QT
             faults.silent = true;
         else if (name == QLatin1String("ack-first-eot"))
             faults.ackFirstEot = true;
+        else if (name == QLatin1String("restores-defaults"))
+            device.setUpdateRestoresDefaults(true);
         else if (name == QLatin1String("drop") &&
                  countSpec(arg, &faults.dropAnswerBlock, &faults.dropAnswerTimes))
             continue;

@@ -121,6 +121,8 @@ SimDevice::SimDevice() : m_bootloaders(std::make_unique<SimBootloaders>())
         if (controller != Protocol::kTagDevice)
             return;
         // The main controller boots its application: the device enumerates again.
+        if (m_updateRestoresDefaults)
+            m_params = m_defaults;
         ++m_plugIns;
         m_absentUntil = QDeadlineTimer(m_reenumerationMs);
     });

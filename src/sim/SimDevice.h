@@ -74,6 +74,9 @@ public:
     /// after a bootloader: it then enumerates again, as a new device (handles opened before
     /// are dead). Default kReenumerationMs.
     void setReenumerationMs(int ms) { m_reenumerationMs = ms; }
+    /// The main controller's new firmware starts from the restore-defaults values: an update
+    /// that loses the configuration.
+    void setUpdateRestoresDefaults(bool on) { m_updateRestoresDefaults = on; }
     static constexpr int kReenumerationMs = 300;
     /// Turns the device into another one fresh from the factory, unplugged: the given DevEUI,
     /// the default configuration, no keys, no fault, no refused parameter. Plugging it in then
@@ -207,6 +210,7 @@ private:
     void loadDefaults();
 
     bool m_plugged = true;
+    bool m_updateRestoresDefaults = false;
     int m_plugIns = 0;
     QDeadlineTimer m_absentUntil; ///< expired unless the device enumerates again
     int m_reenumerationMs = kReenumerationMs;

@@ -7,6 +7,8 @@
 #include "update/SegmentStore.h"
 
 #include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -93,6 +95,8 @@ private slots:
 
     void updateSimulated_data();
     void updateSimulated();
+    void updateThatChangesTheConfiguration_data();
+    void updateThatChangesTheConfiguration();
     void updateReadsRecordsByTheirCount_data();
     void updateReadsRecordsByTheirCount();
     void updateRefusesFileBeforeRestart_data();
@@ -245,6 +249,62 @@ void TestCliUpdate::updateSimulated_data()
                                                                          "--seed-key", PELM_SEEDKEY_LIB}
                                                           << "fw.srec"
                                                           << "Finishing programming session...[OK]";
+}
+
+void TestCliUpdate::updateThatChangesTheConfiguration_data()
+{
+    QTest::addColumn<bool>("losesConfiguration"); // the new firmware starts from the defaults
+    QTest::newRow("configuration kept") << false;
+    QTest::newRow("configuration lost") << true;
+}
+
+void TestCliUpdate::updateThatChangesTheConfiguration()
+{
+    // The device holds a keep-alive period of its own; after the update the device is compared
+    // with the backup taken before it.
+    QFETCH(bool, losesConfiguration);
+    QTemporaryDir dir;
+    const QString state = dir.filePath(QStringLiteral("state.json"));
+    QJsonDocument doc = QJsonDocument::fromJson(readAll(TestData::kDefaultConfig));
+    QJsonObject root = doc.object();
+    QJsonObject params = root.value(QStringLiteral("params")).toObject();
+    for (const QString &key : params.keys()) {
+        QJsonObject member = params.value(key).toObject();
+        if (member.value(QStringLiteral("param")).toInt() == 3) {
+            member.insert(QStringLiteral("data"), QStringLiteral("0A"));
+            params.insert(key, member);
+        }
+    }
+    root.insert(QStringLiteral("params"), params);
+    const QString site = dir.filePath(QStringLiteral("site.ocf"));
+    QVERIFY(writeFile(site, QJsonDocument(root).toJson()));
+    const Result applied = runCliLong({"device", "apply", site, "--simulate", "--sim-state", state});
+    QVERIFY2(applied.code == 0, qPrintable(applied.err));
+
+    const QString path = dir.filePath(QStringLiteral("fw.sfb"));
+    QRandomGenerator rng(7);
+    QVERIFY(writeFile(path, randomBytes(2000, rng)));
+    QStringList args{"device", "update", path, "--simulate", "--sim-state", state};
+    if (losesConfiguration)
+        args << "--sim-ymodem"
+             << "restores-defaults";
+    const Result r = runCliLong(args);
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QVERIFY2(r.err.contains(QStringLiteral("Device after the update: ")), qPrintable(r.err));
+    const QRegularExpression changed(QString::fromUtf8(
+        "The update changed the configuration of the device \\(now → before the update\\):\n"
+        "  Keep alive \\(3\\): 00 → 0A\n"
+        "Write it back with: pelm-cli device apply \"([^\"]+\\.ocf)\"\n"));
+    const QRegularExpressionMatch m = changed.match(r.err);
+    QVERIFY2(m.hasMatch() == losesConfiguration, qPrintable(r.err));
+    if (!losesConfiguration)
+        return;
+    // The named backup is the configuration from before the update: writing it back restores it.
+    const Result restored =
+        runCliLong({"device", "apply", m.captured(1), "--simulate", "--sim-state", state});
+    QVERIFY2(restored.code == 0, qPrintable(restored.err));
+    const Result diff = runCliLong({"device", "diff", site, "--simulate", "--sim-state", state});
+    QVERIFY2(diff.code == 0, qPrintable(diff.out + diff.err));
 }
 
 void TestCliUpdate::updateSimulated()
