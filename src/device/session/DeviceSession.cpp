@@ -372,13 +372,8 @@ int DeviceSession::doApply(ApplyResults &results, int timeoutMs)
 int DeviceSession::applyToDevice()
 {
     TransactionLog log("apply");
-    beginOutcome();
     DeviceBusyGuard guard;
-    if (refusedBusy(guard))
-        return -1;
-    m_lastApplyResults.clear();
-    m_lastWritten.clear();
-    if (!m_transport)
+    if (!beginWrite(guard))
         return -1;
     if (!m_configLoaded) {
         // The page shows values nobody read from the device: writing them would overwrite the
@@ -409,15 +404,20 @@ int DeviceSession::applyToDevice()
 int DeviceSession::writeConfiguration(const OrvParamList &records)
 {
     TransactionLog log("write configuration");
-    beginOutcome();
     DeviceBusyGuard guard;
-    if (refusedBusy(guard))
-        return -1;
-    m_lastApplyResults.clear();
-    m_lastWritten.clear();
-    if (!m_transport)
+    if (!beginWrite(guard))
         return -1;
     return log.result(doWrite(records));
+}
+
+bool DeviceSession::beginWrite(const DeviceBusyGuard &guard)
+{
+    beginOutcome();
+    if (refusedBusy(guard))
+        return false;
+    m_lastApplyResults.clear();
+    m_lastWritten.clear();
+    return m_transport != nullptr;
 }
 
 int DeviceSession::doWrite(const OrvParamList &records)

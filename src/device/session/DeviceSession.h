@@ -323,6 +323,9 @@ protected:
     /// deviceValues without the busy guard (inside a transaction).
     bool readDeviceValues(QMap<quint8, QByteArray> *values);
     QString saveBackup(const QMap<quint8, QByteArray> &values, QString *error);
+    /// The start of a write transaction under guard: a new outcome, no results of an earlier
+    /// write. False when busy (reported) or without a transport: nothing is written then.
+    bool beginWrite(const DeviceBusyGuard &guard);
     /// Whether guard was not acquired; then the busy device is reported (a user's request).
     bool refusedBusy(const DeviceBusyGuard &guard);
 
